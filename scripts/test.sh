@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite twice: an optimised build with
+# warnings as errors, then an AddressSanitizer + UndefinedBehaviorSanitizer
+# build; finally a valgrind leak check of the C client and the tool.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+
+"$root/scripts/install-deps.sh"
+
+echo "== Optimised build (warnings are errors)"
+cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release -DQUODRA_WERROR=ON
+cmake --build "$root/build/release" -j "$jobs"
+ctest --test-dir "$root/build/release" --output-on-failure -j "$jobs"
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
+cmake -S "$root" -B "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DQUODRA_WERROR=ON \
+  -DQUODRA_SANITIZE=ON -DQUODRA_BUILD_BENCH=OFF
+cmake --build "$root/build/sanitize" -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir "$root/build/sanitize" --output-on-failure -j "$jobs"
+
+echo "== valgrind leak check"
+valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
+  "$root/build/release/tests/quodra_c_api_test"
+if [ -x "$root/build/release/tools/quodra-div" ]; then
+  valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
+    "$root/build/release/tools/quodra-div" --demo > /dev/null
+fi
+echo "== All test runs passed"

@@ -1,0 +1,28 @@
+# Compares the dynamic symbols that the shared library defines and exports
+# with the expected list: exactly the library's C names, nothing else.
+find_program(NM_PROGRAM nm REQUIRED)
+execute_process(COMMAND ${NM_PROGRAM} -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE nm_output RESULT_VARIABLE nm_status)
+if(NOT nm_status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REPLACE "\n" ";" nm_lines "${nm_output}")
+set(exported "")
+foreach(line IN LISTS nm_lines)
+  # Only text and data symbols count; the ELF housekeeping entries do not.
+  if(line MATCHES "^[0-9a-fA-F]+ [TDBRVW] ([^ ]+)$")
+    list(APPEND exported "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+list(SORT exported)
+file(STRINGS ${EXPECTED} expected)
+list(SORT expected)
+if(NOT exported STREQUAL expected)
+  set(extra ${exported})
+  list(REMOVE_ITEM extra ${expected})
+  set(missing ${expected})
+  list(REMOVE_ITEM missing ${exported})
+  message(FATAL_ERROR "Exported symbols differ.\nUnexpected: ${extra}\nMissing: ${missing}")
+endif()
+list(LENGTH exported count)
+message(STATUS "${count} exported symbols, as expected")
