@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <thread>
 #include <vector>
 
@@ -49,6 +50,10 @@ struct derived_case {
     uint32_t width_p1, divisor_pad, product_width, working_width, divisor_digits, low_digits,
         low_width, aligned_width, iterations, quotient_pad, quotient_digits_width;
 };
+
+std::ostream &operator<<(std::ostream &out, const derived_case &c) {
+    return out << "widths " << c.divisor_width << "/" << c.dividend_width << "/" << c.fractional_width;
+}
 
 class DerivedParameters : public ::testing::TestWithParam<derived_case> {};
 
@@ -97,6 +102,10 @@ struct validation_case {
     const char *message; // null: the configuration is accepted
 };
 
+std::ostream &operator<<(std::ostream &out, const validation_case &c) {
+    return out << "algorithm " << c.algorithm << " sign " << c.sign << " remainder " << c.remainder;
+}
+
 class Validation : public ::testing::TestWithParam<validation_case> {};
 
 TEST_P(Validation, FirstBrokenRuleIsReportedBare) {
@@ -136,6 +145,10 @@ struct bound_case {
     int32_t divisor_width, dividend_width, fractional_width;
     bool accepted;
 };
+
+std::ostream &operator<<(std::ostream &out, const bound_case &c) {
+    return out << "widths " << c.divisor_width << "/" << c.dividend_width << "/" << c.fractional_width;
+}
 
 class HighRadixBounds : public ::testing::TestWithParam<bound_case> {};
 

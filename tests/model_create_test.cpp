@@ -1,6 +1,8 @@
 // Creation, destruction and the two ways failures reach the caller's handler.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "model_guard.h"
 #include "quodra.h"
 #include "quodra_exception.h"
@@ -75,6 +77,10 @@ struct guard_case {
     int32_t status;
     const char *message; // expected handler text, null when none
 };
+
+std::ostream &operator<<(std::ostream &out, const guard_case &c) {
+    return out << "raise kind " << c.kind;
+}
 
 class ModelGuard : public ::testing::TestWithParam<guard_case> {};
 

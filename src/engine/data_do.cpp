@@ -1,0 +1,103 @@
+// The sample driver: checks that every array can hold the requested number
+// of samples, then divides in remainder mode or hands the whole call to the
+// configured fractional algorithm. Every refusal comes before the first
+// sample is read or written, so a refused call leaves the outputs untouched.
+#include <cstdint>
+
+#include "model_guard.h"
+#include "quodra_exception.h"
+#include "quodra_v5_1.h"
+#include "remainder_division.h"
+#include "width_checks.h"
+
+namespace {
+
+constexpr int32_t radix2_algorithm = 1;
+constexpr int32_t high_radix_algorithm = 3;
+constexpr int32_t lut_mult_algorithm = 4;
+
+void require_present(const void *array, const char *message) {
+    if (array == nullptr) {
+        throw QUODRAException(message);
+    }
+}
+
+// The extent of an array is its first dimension, dim[0], not its data_size.
+// An array without a reserved extent slot has no extent to compare with.
+template <class Array>
+void require_extent(const Array &array, uint32_t count, const char *no_extent_message,
+                    const char *too_small_message) {
+    if (array.dim == nullptr || array.dim_capacity == 0) {
+        throw QUODRAException(no_extent_message);
+    }
+    if (uint64_t{count} > uint64_t{array.dim[0]}) {
+        throw QUODRAException(too_small_message);
+    }
+}
+
+void check_arrays(bool remainder_mode, const qor_array_mpz *divisor, const qor_array_mpz *dividend,
+                  const qor_array_mpz *quotient, const qor_array_mpz *remainder,
+                  const qor_array_uint *div_by_zero, uint32_t count) {
+    if (remainder_mode) {
+        require_present(remainder, "The model is configured for remainder output, but the "
+                                   "remainder structure pointer is null");
+    }
+    require_present(divisor, "The divisor structure pointer is null");
+    require_present(dividend, "The dividend structure pointer is null");
+    require_present(quotient, "The quotient structure pointer is null");
+    require_present(div_by_zero, "The div_by_zero structure pointer is null");
+
+    require_extent(*divisor, count, "The divisor structure has no dimension vector",
+                   "Number of samples requested is larger than the divisor size");
+    require_extent(*dividend, count, "The dividend structure has no dimension vector",
+                   "Number of samples requested is larger than the dividend size");
+    require_extent(*quotient, count, "The quotient structure has no dimension vector",
+                   "Number of samples requested is larger than the quotient size");
+    require_extent(*div_by_zero, count, "The div_by_zero structure has no dimension vector",
+                   "Number of samples requested is larger than the div_by_zero size");
+    if (remainder_mode) {
+        require_extent(*remainder, count, "The remainder structure has no dimension vector",
+                       "Number of samples requested is larger than that remainder size");
+    }
+}
+
+} // namespace
+
+int quodra_v5_1::data_do(qor_array_mpz *divisor, qor_array_mpz *dividend, qor_array_mpz *quotient,
+                         qor_array_mpz *remainder, qor_array_uint *div_by_zero,
+                         uint32_t count) const {
+    const bool remainder_mode = config.remainder_type == 0;
+    check_arrays(remainder_mode, divisor, dividend, quotient, remainder, div_by_zero, count);
+
+    if (remainder_mode) {
+        // Exact division for every algorithm: the core's remainder output
+        // does not depend on how the quotient is formed.
+        require_remainder_widths(*this);
+        return divide_with_remainder(*this, divisor, dividend, quotient, remainder, div_by_zero,
+                                     count);
+    }
+    switch (config.algorithm_type) {
+    case radix2_algorithm:
+        require_radix2_widths(*this);
+        return divide_radix2(divisor, dividend, quotient, remainder, div_by_zero, count);
+    case high_radix_algorithm:
+        require_high_radix_widths(*this);
+        return divide_high_radix(divisor, dividend, quotient, remainder, div_by_zero, count);
+    case lut_mult_algorithm:
+        throw QUODRAException("LUTMult architecture does not support fractional output");
+    default:
+        throw QUODRAException("Unknown algorithm_type.");
+    }
+}
+
+int32_t qor_quodra_v5_1_data_do(const quodra_v5_1 *model, qor_array_mpz *divisor,
+                                qor_array_mpz *dividend, qor_array_mpz *quotient,
+                                qor_array_mpz *remainder, qor_array_uint *div_by_zero,
+                                uint32_t count) {
+    if (model == nullptr || divisor == nullptr || quotient == nullptr) {
+        return 1;
+    }
+    return qor_run_guarded(*model, [&] {
+        return model->data_do(divisor, dividend, quotient, remainder, div_by_zero, count);
+    });
+}

@@ -1,0 +1,87 @@
+// Reads fixed-width bit fields of a GNU MP integer as the hardware sees it:
+// two's complement with the sign repeated above the top bit. Fields are read
+// straight from the limbs, so the iterative unit slices its operands without
+// allocating shifted copies.
+#ifndef QUODRA_ENGINE_HIGH_RADIX_BIT_FIELDS_H
+#define QUODRA_ENGINE_HIGH_RADIX_BIT_FIELDS_H
+
+#include <gmp.h>
+
+#include <cstdint>
+
+class twos_complement_fields {
+public:
+    explicit twos_complement_fields(mpz_srcptr value)
+        : value(value), negative(mpz_sgn(value) < 0),
+          lowest_one(negative ? mpz_scan1(value, 0) : 0) {}
+
+    // floor(value / 2^position) mod 2^length for length <= 32. A negative
+    // position reads the value as shifted left: the bits below bit 0 are 0.
+    uint32_t field(int64_t position, uint32_t length) const {
+        if (position < 0) {
+            const uint64_t zeros = static_cast<uint64_t>(-position);
+            if (zeros >= length) return 0;
+            const uint32_t kept = length - static_cast<uint32_t>(zeros);
+            return field(0, kept) << zeros;
+        }
+        const uint64_t bit = static_cast<uint64_t>(position);
+        const uint64_t index = bit / GMP_NUMB_BITS;
+        const unsigned offset = static_cast<unsigned>(bit % GMP_NUMB_BITS);
+        uint64_t bits = static_cast<uint64_t>(limb(index) >> offset);
+        if (offset + length > GMP_NUMB_BITS) {
+            bits |= static_cast<uint64_t>(limb(index + 1)) << (GMP_NUMB_BITS - offset);
+        }
+        return static_cast<uint32_t>(bits & ((uint64_t{1} << length) - 1));
+    }
+
+private:
+    // Limb `index` of the two's complement form. A negative value -m is
+    // ~(m - 1); the borrow of the "- 1" reaches a limb only when every limb
+    // below it is zero, that is when the lowest one bit lies at or above it.
+    mp_limb_t limb(uint64_t index) const {
+        const mp_limb_t magnitude = index < mpz_size(value)
+                                        ? mpz_getlimbn(value, static_cast<mp_size_t>(index))
+                                        : mp_limb_t{0};
+        if (!negative) return magnitude;
+        const bool borrow = lowest_one >= index * GMP_NUMB_BITS;
+        return static_cast<mp_limb_t>(~(magnitude - (borrow ? 1 : 0))) & GMP_NUMB_MASK;
+    }
+
+    mpz_srcptr value;
+    bool negative;
+    mp_bitcnt_t lowest_one;
+};
+
+// Number of bits of |value|; 0 for 0. Read from the top limb, as this runs
+// several times per sample.
+inline uint64_t magnitude_bits(mpz_srcptr value) {
+    const size_t limbs = mpz_size(value);
+    if (limbs == 0) return 0;
+    mp_limb_t top = mpz_getlimbn(value, static_cast<mp_size_t>(limbs - 1));
+    uint64_t bits = static_cast<uint64_t>(limbs - 1) * GMP_NUMB_BITS;
+#if defined(__GNUC__)
+    return bits + 64 - static_cast<uint64_t>(__builtin_clzll(static_cast<unsigned long long>(top)));
+#else
+    for (; top != 0; top >>= 1) ++bits;
+    return bits;
+#endif
+}
+
+// True when value lies in [-2^(width-1), 2^(width-1)), the range of a
+// width-bit two's complement port; only 0 fits a port of width 0.
+inline bool fits_twos_complement(mpz_srcptr value, uint64_t width) {
+    const int sign = mpz_sgn(value);
+    if (sign == 0) return true;
+    if (width == 0) return false;
+    const uint64_t bits = magnitude_bits(value);
+    if (bits < width) return true;
+    // -2^(width-1) is the one value of `width` magnitude bits that fits.
+    return sign < 0 && bits == width && mpz_scan1(value, 0) == width - 1;
+}
+
+// floor(value / 2^bits): an arithmetic shift, towards minus infinity.
+inline int64_t floor_shift(int64_t value, unsigned bits) {
+    return value >= 0 ? value >> bits : ~((~value) >> bits);
+}
+
+#endif

@@ -1,0 +1,200 @@
+// Remainder-mode division: exact truncating quotient and remainder, signed
+// results as two's-complement patterns of their field widths, zero divisors
+// flagged, whatever the algorithm_type.
+#include <gmp.h>
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "driver_test_support.h"
+
+namespace {
+
+using driver_test::core;
+using driver_test::mpz_vector;
+using driver_test::test_model;
+using driver_test::uint_vector;
+
+struct remainder_row {
+    long dividend;
+    long divisor;
+    unsigned long quotient;
+    unsigned long remainder;
+    unsigned int div_by_zero;
+};
+
+// Divides every row in one call and checks every written value.
+void expect_rows(const core &c, const std::vector<remainder_row> &rows) {
+    test_model model(c);
+    ASSERT_NE(model.get(), nullptr);
+    const size_t n = rows.size();
+    mpz_vector divisor(n), dividend(n), quotient(n), remainder(n);
+    uint_vector flags(n, 7u);
+    for (size_t i = 0; i < n; ++i) {
+        divisor.set(i, rows[i].divisor);
+        dividend.set(i, rows[i].dividend);
+    }
+    ASSERT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(), quotient.get(),
+                                      remainder.get(), flags.get(), static_cast<uint32_t>(n)),
+              0);
+    EXPECT_TRUE(model.calls().empty());
+    for (size_t i = 0; i < n; ++i) {
+        SCOPED_TRACE(std::to_string(rows[i].dividend) + " / " + std::to_string(rows[i].divisor));
+        EXPECT_EQ(mpz_cmp_ui(quotient.at(i), rows[i].quotient), 0) << quotient.text(i);
+        EXPECT_EQ(mpz_cmp_ui(remainder.at(i), rows[i].remainder), 0) << remainder.text(i);
+        EXPECT_EQ(flags.at(i), rows[i].div_by_zero);
+    }
+}
+
+const std::vector<remainder_row> signed_8_by_8 = {
+    {100, 7, 14, 2, 0}, {-7, 2, 253, 255, 0},  {7, -2, 253, 1, 0}, {-7, -2, 3, 255, 0},
+    {-6, 3, 254, 0, 0}, {-128, -1, 128, 0, 0}, {5, 0, 0, 0, 1},    {-5, 0, 0, 0, 1},
+    {0, 5, 0, 0, 0},    {0, -5, 0, 0, 0},      {-1, 3, 0, 255, 0},
+};
+
+class RemainderModeEveryAlgorithm : public testing::TestWithParam<int32_t> {};
+
+TEST_P(RemainderModeEveryAlgorithm, SignedEightByEight) {
+    core c;
+    c.algorithm_type = GetParam();
+    expect_rows(c, signed_8_by_8);
+}
+
+TEST_P(RemainderModeEveryAlgorithm, NarrowRemainderFieldWrapsWithItsOwnWidth) {
+    core c;
+    c.algorithm_type = GetParam();
+    c.divisor_width = 4;
+    expect_rows(c, {{-7, 2, 253, 15, 0}, {7, -2, 253, 1, 0}});
+}
+
+TEST_P(RemainderModeEveryAlgorithm, UnsignedDividesAsStored) {
+    core c;
+    c.algorithm_type = GetParam();
+    c.operand_sign = 0;
+    expect_rows(c, {{100, 7, 14, 2, 0}, {5, 0, 0, 0, 1}, {255, 255, 1, 0, 0}, {6, 7, 0, 6, 0}});
+}
+
+INSTANTIATE_TEST_SUITE_P(AlgorithmTypes, RemainderModeEveryAlgorithm, testing::Values(1, 4, 0, 2));
+
+TEST(RemainderMode, AnyOperandSignOtherThanOneIsUnsigned) {
+    core c;
+    c.operand_sign = 2;
+    expect_rows(c, {{100, 7, 14, 2, 0}});
+}
+
+TEST(RemainderMode, UnsignedNegativeOperandsAreDividedExactlyAsStored) {
+    core c;
+    c.operand_sign = 0;
+    test_model model(c);
+    mpz_vector divisor{2}, dividend{-7}, quotient(1), remainder(1);
+    uint_vector flags(1, 9u);
+    ASSERT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(), quotient.get(),
+                                      remainder.get(), flags.get(), 1),
+              0);
+    EXPECT_EQ(quotient.text(0), "-3");
+    EXPECT_EQ(remainder.text(0), "-1");
+    EXPECT_EQ(flags.at(0), 0u);
+}
+
+TEST(RemainderMode, WideOperandsBeyondMachineWords) {
+    core c;
+    c.dividend_width = 200;
+    c.divisor_width = 100;
+    test_model model(c);
+    mpz_vector divisor(1), dividend(1), quotient(1), remainder(1);
+    uint_vector flags(1, 0u);
+    // -(2^150 + 5) / 2^70: quotient -2^80, remainder -5, both wrapped.
+    mpz_t value;
+    mpz_init(value);
+    mpz_ui_pow_ui(value, 2, 150);
+    mpz_add_ui(value, value, 5);
+    mpz_neg(value, value);
+    dividend.set(0, value);
+    mpz_ui_pow_ui(value, 2, 70);
+    divisor.set(0, value);
+    ASSERT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(), quotient.get(),
+                                      remainder.get(), flags.get(), 1),
+              0);
+    mpz_ui_pow_ui(value, 2, 200);
+    mpz_t part;
+    mpz_init(part);
+    mpz_ui_pow_ui(part, 2, 80);
+    mpz_sub(value, value, part);
+    EXPECT_EQ(mpz_cmp(quotient.at(0), value), 0) << quotient.text(0, 16);
+    mpz_ui_pow_ui(value, 2, 100);
+    mpz_sub_ui(value, value, 5);
+    EXPECT_EQ(mpz_cmp(remainder.at(0), value), 0) << remainder.text(0, 16);
+    mpz_clear(part);
+    mpz_clear(value);
+}
+
+// A random value of a field: [-2^(w-1), 2^(w-1)) when signed, [0, 2^w) when not.
+void random_field_value(mpz_ptr value, gmp_randstate_t random, unsigned width, bool is_signed) {
+    mpz_urandomb(value, random, width);
+    if (is_signed) {
+        mpz_t half;
+        mpz_init(half);
+        mpz_ui_pow_ui(half, 2, width - 1);
+        mpz_sub(value, value, half);
+        mpz_clear(half);
+    }
+}
+
+// Independent expectation: GMP's truncating division on the signed values,
+// then the two's-complement pattern as the residue mod 2^width. For
+// operands inside their fields this is the core's output.
+TEST(RemainderModeProperty, MatchesTruncatingDivisionOfGnuMp) {
+    gmp_randstate_t random;
+    gmp_randinit_default(random);
+    gmp_randseed_ui(random, 20240611);
+    std::mt19937 shapes(4242);
+    mpz_t q, r;
+    mpz_inits(q, r, nullptr);
+    for (int round = 0; round < 60; ++round) {
+        core c;
+        c.operand_sign = round % 2 == 0 ? 1 : 0;
+        c.dividend_width = 1 + static_cast<int32_t>(shapes() % 90);
+        c.divisor_width = 1 + static_cast<int32_t>(shapes() % 90);
+        c.algorithm_type = (round % 3 == 0) ? 4 : 1;
+        const bool is_signed = c.operand_sign == 1;
+        SCOPED_TRACE("round " + std::to_string(round));
+        test_model model(c);
+        const size_t n = 64;
+        mpz_vector divisor(n), dividend(n), quotient(n), remainder(n);
+        uint_vector flags(n, 5u);
+        for (size_t i = 0; i < n; ++i) {
+            random_field_value(dividend->data[i], random, c.dividend_width, is_signed);
+            // Small divisors now and then, so quotients also use the full field.
+            const unsigned width = (i % 4 == 0) ? std::min<unsigned>(3, c.divisor_width)
+                                                : static_cast<unsigned>(c.divisor_width);
+            random_field_value(divisor->data[i], random, width, is_signed);
+        }
+        ASSERT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(),
+                                          quotient.get(), remainder.get(), flags.get(),
+                                          static_cast<uint32_t>(n)),
+                  0);
+        for (size_t i = 0; i < n; ++i) {
+            if (mpz_sgn(divisor.at(i)) == 0) {
+                EXPECT_EQ(mpz_sgn(quotient.at(i)), 0);
+                EXPECT_EQ(mpz_sgn(remainder.at(i)), 0);
+                EXPECT_EQ(flags.at(i), 1u);
+                continue;
+            }
+            mpz_tdiv_qr(q, r, dividend.at(i), divisor.at(i));
+            if (is_signed) {
+                mpz_fdiv_r_2exp(q, q, c.dividend_width);
+                mpz_fdiv_r_2exp(r, r, c.divisor_width);
+            }
+            EXPECT_EQ(mpz_cmp(quotient.at(i), q), 0)
+                << dividend.text(i) << " / " << divisor.text(i) << " gave " << quotient.text(i);
+            EXPECT_EQ(mpz_cmp(remainder.at(i), r), 0)
+                << dividend.text(i) << " / " << divisor.text(i) << " gave " << remainder.text(i);
+            EXPECT_EQ(flags.at(i), 0u);
+        }
+    }
+    mpz_clears(q, r, nullptr);
+    gmp_randclear(random);
+}
+
+} // namespace

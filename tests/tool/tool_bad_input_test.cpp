@@ -1,0 +1,107 @@
+// Every kind of bad input ends with a clear message and its exit status,
+// never a crash and never a made-up row.
+#include <gtest/gtest.h>
+
+#include "tool_runner.h"
+
+namespace {
+
+constexpr int library_refused = 1;
+constexpr int bad_input = 2;
+
+struct bad_case {
+    const char *what;
+    std::vector<std::string> arguments;
+    std::string input;
+    int exit_status;
+    std::string message;
+};
+
+const bad_case bad_cases[] = {
+    {"malformed dividend", {"12x", "7"}, "", bad_input,
+     "command-line pair 1: malformed dividend '12x'"},
+    {"malformed divisor on a line", {}, "1 2\n\n# note\n3 0x\n", bad_input,
+     "<stdin>:4: malformed divisor '0x'"},
+    {"third number on a line", {}, "1 2\n1 2 3\n", bad_input,
+     "<stdin>:2: unexpected '3' after the divisor"},
+    {"missing divisor on a line", {}, "5\n", bad_input,
+     "<stdin>:1: missing divisor after dividend '5'"},
+    {"missing divisor on the command line", {"100", "7", "100"}, "", bad_input,
+     "missing divisor for dividend '100'"},
+    {"NUL byte", {}, std::string("1 2\n3\0 4\n", 9), bad_input, "<stdin>:2: line holds a NUL byte"},
+    {"unknown flag", {"--bogus", "1", "2"}, "", bad_input, "--bogus"},
+    {"unknown algorithm name", {"-a", "radix4", "1", "2"}, "", bad_input,
+     "unknown algorithm 'radix4'"},
+    {"zero width", {"--dividend-width", "0", "1", "2"}, "", bad_input, "--dividend-width"},
+    {"two sample sources", {"--demo", "--random", "3"}, "", bad_input, "give only one of"},
+    {"dividend out of range", {"--dividend-width", "8", "128", "1"}, "", bad_input,
+     "dividend 128 does not fit the 8-bit signed dividend field (-128 to 127)"},
+    {"negative unsigned divisor", {"--unsigned", "1", "-1"}, "", bad_input,
+     "divisor -1 does not fit the 16-bit unsigned divisor field (0 to 65535)"},
+    {"unreadable input file", {"-i", "no-such-file.txt"}, "", bad_input,
+     "cannot read 'no-such-file.txt'"},
+    {"High Radix needs signed operands",
+     {"-a", "high-radix", "--unsigned", "--fractional", "1", "2"}, "", library_refused,
+     "error: Operand sign must be Signed for the High Radix algorithm"},
+    {"High Radix needs fractional output", {"-a", "high-radix", "1", "2"}, "", library_refused,
+     "error: Remainder type must be Fractional for the High Radix algorithm"},
+    {"LutMult has no fractional output", {"-a", "lutmult", "--fractional", "1", "2"}, "",
+     library_refused, "error: Remainder type must be Remainder for the LutMult algorithm"},
+    {"unknown algorithm number", {"-a", "2", "--fractional", "-n", "core A", "1", "2"}, "",
+     library_refused, "error: core A ERROR: Unknown algorithm_type."},
+};
+
+TEST(ToolBadInput, EachKindHasItsMessageAndExitStatus) {
+    for (const bad_case &c : bad_cases) {
+        const tool_run run = run_tool(c.arguments, c.input);
+        EXPECT_EQ(run.exit_status, c.exit_status) << c.what << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos)
+            << c.what << ": got\n" << run.err;
+    }
+}
+
+TEST(ToolBadInput, RefusedConfigurationWritesNoTableAtAll) {
+    const tool_run run = run_tool({"-a", "2", "--fractional", "1", "2"});
+    EXPECT_EQ(run.exit_status, library_refused);
+    EXPECT_EQ(run.out, "");
+}
+
+TEST(ToolBadInput, RowsBeforeABadLineArePrintedAndNothingAfterIt) {
+    const tool_run run = run_tool({"-f", "csv", "--no-header"}, "100 7\n-7 2\nseven 2\n9 3\n");
+    EXPECT_EQ(run.exit_status, bad_input);
+    EXPECT_EQ(run.out, "100,7,14,0x000e,2,0x0002,0\n-7,2,-3,0xfffd,-1,0xffff,0\n");
+}
+
+TEST(ToolBadInput, WrapOperandsKeepsThePortBits) {
+    // 300 = 0x12c keeps 0x2c = 44; 0xff read as 8-bit two's complement is -1.
+    const tool_run run = run_tool({"-f", "csv", "--no-header", "--dividend-width", "8",
+                                   "--wrap-operands", "300", "7", "0xff", "1"});
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_EQ(run.out, "44,7,6,0x06,2,0x0002,0\n-1,1,-1,0xff,0,0x0000,0\n");
+}
+
+TEST(ToolBadInput, AcceptedSpellingsOfOperandsAndSeparators) {
+    const tool_run run = run_tool({"-f", "csv", "--no-header"},
+                                  "  +100 , 7  # seven\r\n-0x10,3\n\t0X1f\t-2\n");
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "100,7,14,0x000e,2,0x0002,0\n"
+              "-16,3,-5,0xfffb,-1,0xffff,0\n"
+              "31,-2,-15,0xfff1,1,0x0001,0\n");
+}
+
+TEST(ToolBadInput, HelpAndVersionSucceed) {
+    const tool_run help = run_tool({"--help"});
+    EXPECT_EQ(help.exit_status, 0);
+    for (const char *flag : {"--algorithm", "--divisor-width", "--dividend-width", "--signed",
+                             "--unsigned", "--remainder", "--fractional", "--fractional-width",
+                             "--name", "--input", "--random", "--seed", "--format", "--output",
+                             "--demo", "Examples:", "(default: 16)"}) {
+        EXPECT_NE(help.out.find(flag), std::string::npos) << flag;
+    }
+    const tool_run version = run_tool({"--version"});
+    EXPECT_EQ(version.exit_status, 0);
+    EXPECT_NE(version.out.find("5.1"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,41 @@
+#include "csv_formatter.h"
+
+namespace quodra_div {
+
+void csv_formatter::append_header(std::string &out) {
+    out += "dividend,divisor";
+    for (const output_field &field : layout_.fields()) {
+        out += ',' + field.name + ',' + field.name + "_hex";
+    }
+    if (layout_.fractional()) {
+        out += ",real";
+    }
+    out += ",div_by_zero\n";
+}
+
+void csv_formatter::append_row(const sample &input, const sample_result &result,
+                               std::string &out) {
+    numbers_.append_decimal(out, input.dividend.get());
+    out += ',';
+    numbers_.append_decimal(out, input.divisor.get());
+    const std::vector<output_field> &fields = layout_.fields();
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        if (!result.field_known[f]) {
+            out += ",,";
+            continue;
+        }
+        out += ',';
+        numbers_.append_decimal(out, result.field_values[f].get());
+        out += ",0x";
+        numbers_.append_hex_pattern(out, result.field_values[f].get(), fields[f].width);
+    }
+    if (layout_.fractional()) {
+        out += ',';
+        if (result.field_known[0]) {
+            numbers_.append_exact_real(out, result.real_numerator.get(), result.real_scale);
+        }
+    }
+    out += result.div_by_zero ? ",1\n" : ",0\n";
+}
+
+} // namespace quodra_div

@@ -1,0 +1,37 @@
+// quodra-div: divide samples with the quodra divider model from the shell,
+// as a plain client of the library's public C interface.
+#include <cstdio>
+#include <exception>
+#include <new>
+
+#include "batch_runner.h"
+#include "tool_error.h"
+#include "tool_options.h"
+
+namespace {
+
+int report(quodra_div::exit_status status, const char *message) {
+    if (message != nullptr && *message != '\0') {
+        std::fprintf(stderr, "quodra-div: %s\n", message);
+    }
+    return static_cast<int>(status);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    using namespace quodra_div;
+    try {
+        const std::optional<tool_options> options = parse_command_line(argc, argv);
+        if (options) {
+            run_divisions(*options);
+        }
+        return static_cast<int>(exit_status::success);
+    } catch (const tool_error &e) {
+        return report(e.status(), e.what());
+    } catch (const std::bad_alloc &) {
+        return report(exit_status::division_failed, "out of memory");
+    } catch (const std::exception &e) {
+        return report(exit_status::division_failed, e.what());
+    }
+}

@@ -1,0 +1,275 @@
+#include "tool_options.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <initializer_list>
+
+#include "algorithm_name.h"
+#include "tool_error.h"
+
+namespace quodra_div {
+
+qor_quodra_v5_1_config divider_settings::library_config() const {
+    qor_quodra_v5_1_config config{};
+    config.name = name.c_str();
+    config.algorithm_type = algorithm_type;
+    config.divisor_width = divisor_width;
+    config.dividend_width = dividend_width;
+    config.operand_sign = signed_operands ? 1 : 0;
+    config.remainder_type = fractional_output ? 1 : 0;
+    config.fractional_width = fractional_width;
+    config.aux_param_1 = aux_param_1;
+    config.aux_param_2 = 0;
+    return config;
+}
+
+std::string describe_configuration(const divider_settings &settings) {
+    std::string text = "configuration \"" + settings.name + "\": " +
+                       algorithm_label(settings.algorithm_type) + ", " +
+                       (settings.signed_operands ? "signed" : "unsigned") + ", " +
+                       (settings.fractional_output ? "fractional" : "remainder") +
+                       " output, dividend " + std::to_string(settings.dividend_width) +
+                       " bits, divisor " + std::to_string(settings.divisor_width) + " bits";
+    if (settings.fractional_output) {
+        text += ", fraction " + std::to_string(settings.fractional_width) + " bits";
+    }
+    return text;
+}
+
+namespace {
+
+// The library's own defaults, so that `quodra-div 100 7` divides exactly as
+// a program starting from qor_quodra_v5_1_default_config would.
+divider_settings library_defaults() {
+    qor_quodra_v5_1_config config{};
+    qor_quodra_v5_1_default_config(&config);
+    divider_settings settings;
+    settings.name = config.name != nullptr ? config.name : "";
+    settings.algorithm_type = config.algorithm_type;
+    settings.divisor_width = config.divisor_width;
+    settings.dividend_width = config.dividend_width;
+    settings.signed_operands = config.operand_sign == 1;
+    settings.fractional_output = config.remainder_type != 0;
+    settings.fractional_width = config.fractional_width;
+    settings.aux_param_1 = config.aux_param_1;
+    return settings;
+}
+
+std::string with_default(const std::string &text, const std::string &value) {
+    return text + " (default: " + value + ")";
+}
+
+const char *const examples_footer = R"(Samples are DIVIDEND DIVISOR pairs: decimal with an optional sign, or 0x hex.
+In a file or on standard input: one pair per line, separated by blanks or a
+comma; blank lines and '#' comments are skipped.
+
+Exit status: 0 success; 1 the library refused the configuration or a
+division; 2 bad flags or bad input; 3 the output could not be written.
+
+Examples:
+  quodra-div 100 7 -7 2                       two divisions, readable table
+  quodra-div --demo                           built-in samples, defaults
+  quodra-div --unsigned --dividend-width 32 --divisor-width 8 < pairs.txt
+  quodra-div --fractional --dividend-width 8 --divisor-width 8 \
+             --fractional-width 4 7 2         signed Radix-2 fixed point
+  quodra-div -a high-radix --fractional 1 3  High Radix quotient
+  quodra-div --random 100000 --seed 7 -f hex -o golden.hex
+  quodra-div -i vectors.txt -f csv -o results.csv)";
+
+struct raw_flags {
+    std::string algorithm;
+    bool want_signed = false;
+    bool want_unsigned = false;
+    bool want_remainder = false;
+    bool want_fractional = false;
+    std::string format = "table";
+    std::string input;
+    bool no_header = false;
+    bool no_progress = false;
+    bool demo = false;
+    bool input_given = false;
+    bool random_given = false;
+};
+
+output_format format_from_name(const std::string &name) {
+    if (name == "csv") {
+        return output_format::csv;
+    }
+    if (name == "hex") {
+        return output_format::hex;
+    }
+    return output_format::table;
+}
+
+void define_configuration_flags(CLI::App &app, tool_options &options, raw_flags &raw,
+                                const divider_settings &defaults) {
+    divider_settings &d = options.divider;
+    app.add_option("-a,--algorithm", raw.algorithm,
+                   with_default("radix2, high-radix, lutmult or a number",
+                                algorithm_label(defaults.algorithm_type)))
+        ->type_name("NAME");
+    app.add_option("--divisor-width", d.divisor_width,
+                   with_default("bits of a divisor sample and of the remainder",
+                                std::to_string(defaults.divisor_width)))
+        ->type_name("BITS")
+        ->check(CLI::Range(1, max_field_width));
+    app.add_option("--dividend-width", d.dividend_width,
+                   with_default("bits of a dividend sample and of the integer quotient",
+                                std::to_string(defaults.dividend_width)))
+        ->type_name("BITS")
+        ->check(CLI::Range(1, max_field_width));
+    const char *sign_default = defaults.signed_operands ? "signed" : "unsigned";
+    app.add_flag("--signed", raw.want_signed,
+                 with_default("operands are two's-complement values", sign_default));
+    app.add_flag("--unsigned", raw.want_unsigned,
+                 with_default("operands are unsigned", sign_default));
+    const char *mode_default = defaults.fractional_output ? "fractional" : "remainder";
+    app.add_flag("--remainder", raw.want_remainder,
+                 with_default("integer quotient and remainder", mode_default));
+    app.add_flag("--fractional", raw.want_fractional,
+                 with_default("fixed-point quotient with a fraction field", mode_default));
+    app.add_option("--fractional-width", d.fractional_width,
+                   with_default("fraction bits of a fractional quotient",
+                                std::to_string(defaults.fractional_width)))
+        ->type_name("BITS")
+        ->check(CLI::Range(0, max_field_width));
+    app.add_option("-n,--name", d.name,
+                   with_default("configuration name in library messages",
+                                "\"" + defaults.name + "\""))
+        ->type_name("TEXT");
+}
+
+void define_sample_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
+    app.add_option("samples", options.operand_texts, "DIVIDEND DIVISOR pairs to divide")
+        ->type_name("DIVIDEND DIVISOR");
+    app.add_option("-i,--input", raw.input,
+                   "read pairs from FILE, '-' for standard input (the default when no other "
+                   "samples are given)")
+        ->type_name("FILE");
+    auto *random = app.add_option("--random", options.random_count,
+                                  "divide N random in-range samples, edge values first")
+                       ->type_name("N");
+    app.add_option("--seed", options.random_seed,
+                   with_default("seed of --random; equal seeds give equal samples", "1"))
+        ->type_name("S")
+        ->needs(random);
+    app.add_flag("--demo", raw.demo, "divide a small built-in set of samples");
+    app.add_flag("--wrap-operands", options.wrap_operands,
+                 "keep the low bits of an operand wider than its field, as the core's input "
+                 "port would, instead of rejecting it");
+}
+
+void define_output_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
+    app.add_option("-f,--format", raw.format,
+                   with_default("table (aligned, readable), csv (header row) or hex "
+                                "(fixed-width fields for HDL test benches)",
+                                "table"))
+        ->type_name("FORMAT")
+        ->check(CLI::IsMember({"table", "csv", "hex"}));
+    app.add_option("-o,--output", options.output_path,
+                   "write to FILE, completely or not at all; '-' is standard output (the default)")
+        ->type_name("FILE");
+    app.add_flag("--no-header", raw.no_header,
+                 "leave out the header lines (configuration and column names)");
+    app.add_flag("--no-progress", raw.no_progress,
+                 "no progress line on a terminal's standard error");
+    app.add_option("--batch-size", options.batch_size,
+                   with_default("samples per library call", std::to_string(default_batch_size)))
+        ->type_name("N")
+        ->check(CLI::Range(std::size_t{1}, std::size_t{1} << 20));
+}
+
+void require_at_most_one(std::initializer_list<bool> given, const char *choices) {
+    int count = 0;
+    for (bool flag : given) {
+        count += flag ? 1 : 0;
+    }
+    if (count > 1) {
+        throw usage_error(std::string("give only one of ") + choices);
+    }
+}
+
+void choose_sample_origin(tool_options &options, const raw_flags &raw) {
+    require_at_most_one(
+        {!options.operand_texts.empty(), raw.input_given, raw.random_given, raw.demo},
+        "DIVIDEND DIVISOR pairs, --input, --random and --demo");
+    if (!options.operand_texts.empty()) {
+        options.origin = sample_origin::arguments;
+        if (options.operand_texts.size() % 2 != 0) {
+            throw usage_error("missing divisor for dividend '" + options.operand_texts.back() +
+                              "': samples are DIVIDEND DIVISOR pairs");
+        }
+    } else if (raw.demo) {
+        options.origin = sample_origin::demo;
+    } else if (raw.random_given) {
+        options.origin = sample_origin::random;
+    } else if (raw.input_given) {
+        options.origin = sample_origin::text_stream;
+        options.input_path = raw.input;
+    } else {
+        options.origin = sample_origin::text_stream;
+        options.input_path = "-";
+        if (isatty(STDIN_FILENO)) {
+            throw usage_error("no samples: give DIVIDEND DIVISOR pairs, --input FILE, "
+                              "--random N or --demo (see --help)");
+        }
+    }
+}
+
+void apply_raw_flags(tool_options &options, const raw_flags &raw) {
+    require_at_most_one({raw.want_signed, raw.want_unsigned}, "--signed and --unsigned");
+    require_at_most_one({raw.want_remainder, raw.want_fractional},
+                        "--remainder and --fractional");
+    if (!raw.algorithm.empty()) {
+        options.divider.algorithm_type = parse_algorithm(raw.algorithm);
+    }
+    if (raw.want_signed || raw.want_unsigned) {
+        options.divider.signed_operands = raw.want_signed;
+    }
+    if (raw.want_remainder || raw.want_fractional) {
+        options.divider.fractional_output = raw.want_fractional;
+    }
+    options.format = format_from_name(raw.format);
+    options.header = !raw.no_header;
+    options.progress = !raw.no_progress;
+    choose_sample_origin(options, raw);
+}
+
+} // namespace
+
+std::optional<tool_options> parse_command_line(int argc, const char *const *argv) {
+    const divider_settings defaults = library_defaults();
+    tool_options options;
+    options.divider = defaults;
+    raw_flags raw;
+
+    CLI::App app{"Divide samples with the quodra bit-exact divider model and print or "
+                 "write the results.",
+                 "quodra-div"};
+    app.footer(examples_footer);
+    app.set_version_flag("--version", std::string("quodra-div, library version ") +
+                                          qor_quodra_v5_1_get_version());
+    app.get_formatter()->column_width(30);
+    define_configuration_flags(app, options, raw, defaults);
+    define_sample_flags(app, options, raw);
+    define_output_flags(app, options, raw);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp &e) {
+        app.exit(e);
+        return std::nullopt;
+    } catch (const CLI::CallForVersion &e) {
+        app.exit(e);
+        return std::nullopt;
+    } catch (const CLI::ParseError &e) {
+        throw usage_error(std::string(e.what()) + " (see --help)");
+    }
+    raw.input_given = app.count("--input") > 0;
+    raw.random_given = app.count("--random") > 0;
+    apply_raw_flags(options, raw);
+    return options;
+}
+
+} // namespace quodra_div
