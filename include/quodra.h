@@ -110,6 +110,11 @@ QOR_API quodra_v5_1 *qor_quodra_v5_1_create(const qor_quodra_v5_1_config *config
  * clears every slot below data_capacity and returns null when it released
  * the descriptor (store the result back: a = destroy(a)). Indices are
  * column-major: the first subscript varies fastest.
+ *
+ * get_default_ops returns the family's shared default table. It is constant
+ * data in read-only memory: never write through the pointer; to change an
+ * operation, copy the table, edit the copy and pass it to create_ex (the
+ * copy must outlive every array made with it).
  * ---------------------------------------------------------------------- */
 
 /* ---- qor_array_bit: elements of type unsigned char ---- */
