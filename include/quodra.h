@@ -43,6 +43,30 @@
 #  define QOR_API
 #endif
 
+/* ------------------------------------------------------------------------
+ * Compile-time version and named configuration values. The version string
+ * is the text qor_quodra_v5_1_get_version returns at run time, so a caller
+ * can check that the header it compiled against matches the library it
+ * loaded.
+ * ---------------------------------------------------------------------- */
+#define QUODRA_VERSION_MAJOR 5
+#define QUODRA_VERSION_MINOR 1
+#define QUODRA_VERSION_PATCH 0
+#define QUODRA_VERSION_STRING "5.1"
+
+/* algorithm_type */
+#define QUODRA_ALGORITHM_RADIX2 1     /* bit-serial non-restoring divider */
+#define QUODRA_ALGORITHM_HIGH_RADIX 3 /* radix-2^14 recurrence on prescaled operands */
+#define QUODRA_ALGORITHM_LUTMULT 4    /* remainder output only */
+
+/* operand_sign: 1 is signed; every other value reads as unsigned */
+#define QUODRA_OPERAND_UNSIGNED 0
+#define QUODRA_OPERAND_SIGNED 1
+
+/* remainder_type: the output mode */
+#define QUODRA_OUTPUT_REMAINDER 0  /* integer quotient and remainder */
+#define QUODRA_OUTPUT_FRACTIONAL 1 /* fixed-point quotient with fractional_width fraction bits */
+
 #ifdef __cplusplus
 extern "C" {
 #endif
