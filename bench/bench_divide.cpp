@@ -82,7 +82,7 @@ void run_path(benchmark::State &state, int algorithm, int remainder_type, int si
         return;
     }
     const std::size_t samples = 4096;
-    batch data(samples, width, width, sign == 1);
+    batch data(samples, width, width, sign == QUODRA_OPERAND_SIGNED);
     for (auto _ : state) {
         const int32_t status =
             qor_quodra_v5_1_data_do(model, data.divisor, data.dividend, data.quotient,
@@ -93,11 +93,21 @@ void run_path(benchmark::State &state, int algorithm, int remainder_type, int si
     qor_quodra_v5_1_destroy(model);
 }
 
-void remainder_signed(benchmark::State &state) { run_path(state, 1, 0, 1); }
-void remainder_unsigned(benchmark::State &state) { run_path(state, 1, 0, 0); }
-void radix2_signed(benchmark::State &state) { run_path(state, 1, 1, 1); }
-void radix2_unsigned(benchmark::State &state) { run_path(state, 1, 1, 0); }
-void high_radix(benchmark::State &state) { run_path(state, 3, 1, 1); }
+void remainder_signed(benchmark::State &state) {
+    run_path(state, QUODRA_ALGORITHM_RADIX2, QUODRA_OUTPUT_REMAINDER, QUODRA_OPERAND_SIGNED);
+}
+void remainder_unsigned(benchmark::State &state) {
+    run_path(state, QUODRA_ALGORITHM_RADIX2, QUODRA_OUTPUT_REMAINDER, QUODRA_OPERAND_UNSIGNED);
+}
+void radix2_signed(benchmark::State &state) {
+    run_path(state, QUODRA_ALGORITHM_RADIX2, QUODRA_OUTPUT_FRACTIONAL, QUODRA_OPERAND_SIGNED);
+}
+void radix2_unsigned(benchmark::State &state) {
+    run_path(state, QUODRA_ALGORITHM_RADIX2, QUODRA_OUTPUT_FRACTIONAL, QUODRA_OPERAND_UNSIGNED);
+}
+void high_radix(benchmark::State &state) {
+    run_path(state, QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OUTPUT_FRACTIONAL, QUODRA_OPERAND_SIGNED);
+}
 
 } // namespace
 

@@ -18,7 +18,9 @@ int main(void) {
     qor_array_uint *div_by_zero = qor_quodra_v5_1_qor_array_uint_alloc(1);
     mpz_t v;
 
-    qor_quodra_v5_1_default_config(&config);       /* signed 16/16, remainder mode */
+    qor_quodra_v5_1_default_config(&config);       /* Radix-2, 16/16 */
+    config.operand_sign = QUODRA_OPERAND_SIGNED;
+    config.remainder_type = QUODRA_OUTPUT_REMAINDER; /* quotient and remainder */
     config.dividend_width = 8;
     config.divisor_width = 8;
     model = qor_quodra_v5_1_create(&config, on_message, NULL);

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian/Ubuntu packages the build, the tests and the tool need,
-# skipping any that are already there.
+# Installs the Debian/Ubuntu packages listed in debian-packages.txt beside
+# this script, skipping any that are already there.
 set -euo pipefail
 
-packages=(g++ cmake make libgmp-dev libgtest-dev libbenchmark-dev libcli11-dev valgrind binutils)
+mapfile -t packages < <(grep -v '^[[:space:]]*\(#\|$\)' "$(dirname "$0")/debian-packages.txt")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -4,13 +4,6 @@
 
 #include "quodra.h"
 
-// Algorithm numbers of the configuration record.
-enum : int32_t {
-    qor_algorithm_radix2 = 1,
-    qor_algorithm_high_radix = 3,
-    qor_algorithm_lutmult = 4,
-};
-
 // Raises QUODRAException with the first rule the record breaks.
 void qor_validate_algorithm_combination(const qor_quodra_v5_1_config &config);
 

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "quodra.h"
+
 namespace quodra_div {
 
-constexpr int32_t algorithm_radix2 = 1;
-constexpr int32_t algorithm_high_radix = 3;
-constexpr int32_t algorithm_lutmult = 4;
+constexpr int32_t algorithm_radix2 = QUODRA_ALGORITHM_RADIX2;
+constexpr int32_t algorithm_high_radix = QUODRA_ALGORITHM_HIGH_RADIX;
+constexpr int32_t algorithm_lutmult = QUODRA_ALGORITHM_LUTMULT;
 
 // "radix2", "high-radix", "lutmult" (any case, '-' or '_' optional) or a
 // decimal number, passed to the library unchanged. Throws tool_error.

@@ -16,8 +16,8 @@ qor_quodra_v5_1_config divider_settings::library_config() const {
     config.algorithm_type = algorithm_type;
     config.divisor_width = divisor_width;
     config.dividend_width = dividend_width;
-    config.operand_sign = signed_operands ? 1 : 0;
-    config.remainder_type = fractional_output ? 1 : 0;
+    config.operand_sign = signed_operands ? QUODRA_OPERAND_SIGNED : QUODRA_OPERAND_UNSIGNED;
+    config.remainder_type = fractional_output ? QUODRA_OUTPUT_FRACTIONAL : QUODRA_OUTPUT_REMAINDER;
     config.fractional_width = fractional_width;
     config.aux_param_1 = aux_param_1;
     config.aux_param_2 = 0;
@@ -49,8 +49,8 @@ divider_settings library_defaults() {
     settings.algorithm_type = config.algorithm_type;
     settings.divisor_width = config.divisor_width;
     settings.dividend_width = config.dividend_width;
-    settings.signed_operands = config.operand_sign == 1;
-    settings.fractional_output = config.remainder_type != 0;
+    settings.signed_operands = config.operand_sign == QUODRA_OPERAND_SIGNED;
+    settings.fractional_output = config.remainder_type != QUODRA_OUTPUT_REMAINDER;
     settings.fractional_width = config.fractional_width;
     settings.aux_param_1 = config.aux_param_1;
     return settings;

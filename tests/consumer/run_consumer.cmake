@@ -1,0 +1,66 @@
+# Builds and runs the outside consumer programs one way:
+#   cmake -DMODE=install|package|pkg-config|subdirectory -DWORK_DIR=... [...] -P run_consumer.cmake
+# install      installs the build tree BUILD_DIR into WORK_DIR/prefix
+# package      find_package(quodra) against that prefix
+# pkg-config   compiles with `pkg-config --cflags --libs quodra` against it
+# subdirectory add_subdirectory() of the source checkout SOURCE_DIR
+set(prefix ${WORK_DIR}/prefix)
+set(here ${CMAKE_CURRENT_LIST_DIR})
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0)
+    string(REPLACE ";" " " command "${ARGN}")
+    message(FATAL_ERROR "failed (${status}): ${command}\n${out}\n${err}")
+  endif()
+  message(STATUS "${out}")
+endfunction()
+
+# Configures, builds and runs the consumer project in its own build folder.
+function(build_and_run_project build_dir)
+  file(REMOVE_RECURSE ${build_dir})
+  run(${CMAKE_COMMAND} -S ${here} -B ${build_dir} -G ${GENERATOR}
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=${C_COMPILER}
+      -DCMAKE_CXX_COMPILER=${CXX_COMPILER} ${ARGN})
+  run(${CMAKE_COMMAND} --build ${build_dir} -j 2)
+  run(${build_dir}/consumer_c)
+  run(${build_dir}/consumer_cpp)
+endfunction()
+
+# Compiles one consumer source with pkg-config's flags and runs it.
+function(build_and_run_with_pkg_config compiler source output)
+  set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
+  execute_process(COMMAND ${PKG_CONFIG} --cflags --libs quodra
+                  OUTPUT_VARIABLE flags RESULT_VARIABLE status OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "pkg-config does not know quodra under ${prefix}")
+  endif()
+  separate_arguments(flags UNIX_COMMAND "${flags}")
+  run(${compiler} ${here}/${source} ${flags} -o ${WORK_DIR}/${output})
+  set(ENV{LD_LIBRARY_PATH} ${prefix}/lib)
+  run(${WORK_DIR}/${output})
+endfunction()
+
+if(MODE STREQUAL "install")
+  file(REMOVE_RECURSE ${prefix})
+  run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+  foreach(expected lib/libquodra.so lib/libquodra.so.5 include/quodra.h include/quodra.hpp
+                   lib/cmake/quodra/quodraConfig.cmake lib/cmake/quodra/quodraConfigVersion.cmake
+                   lib/pkgconfig/quodra.pc bin/quodra-div)
+    if(NOT EXISTS ${prefix}/${expected})
+      message(FATAL_ERROR "not installed: ${expected}")
+    endif()
+  endforeach()
+  if(EXISTS ${prefix}/lib/libquodra_internal.a)
+    message(FATAL_ERROR "the internal test archive was installed")
+  endif()
+elseif(MODE STREQUAL "package")
+  build_and_run_project(${WORK_DIR}/package -DCMAKE_PREFIX_PATH=${prefix})
+elseif(MODE STREQUAL "pkg-config")
+  build_and_run_with_pkg_config(${C_COMPILER} consumer.c consumer_c_pc)
+  build_and_run_with_pkg_config(${CXX_COMPILER} consumer.cpp consumer_cpp_pc)
+elseif(MODE STREQUAL "subdirectory")
+  build_and_run_project(${WORK_DIR}/subdirectory -DQUODRA_SOURCE_DIR=${SOURCE_DIR})
+else()
+  message(FATAL_ERROR "unknown MODE '${MODE}'")
+endif()
