@@ -67,6 +67,17 @@
 #define QUODRA_OUTPUT_REMAINDER 0  /* integer quotient and remainder */
 #define QUODRA_OUTPUT_FRACTIONAL 1 /* fixed-point quotient with fractional_width fraction bits */
 
+/* Largest register, in bits, that one data call builds. Creation accepts any
+ * width; qor_quodra_v5_1_data_do and qor_quodra_v5_1_data_real_do refuse,
+ * before any sample is read or written, a call whose path would need a wider
+ * one: signed remainder output, dividend_width and divisor_width; Radix-2,
+ * dividend_width, fractional_width where the signed layout uses it, and
+ * dividend_width + fractional_width in fractional output; High Radix, its
+ * quotient digit string of 14 * ceil((dividend_width + fractional_width + 2)
+ * / 14) + 2 bits. Remainder output also refuses an operand whose magnitude
+ * is wider. One sample at the limit takes milliseconds and a few megabytes. */
+#define QUODRA_MAX_REGISTER_BITS 1048576L
+
 #ifdef __cplusplus
 extern "C" {
 #endif

@@ -5,6 +5,8 @@
 #include <gmp.h>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cctype>
 #include <functional>
 #include <string>
@@ -77,6 +79,10 @@ struct refusal_case {
     std::function<void(call_arrays &)> damage;
     const char *message;
 };
+
+// Prints the case by its name, so test listings stay short and identical
+// from build to build.
+void PrintTo(const refusal_case &c, std::ostream *out) { *out << c.name; }
 
 core fractional_core(int32_t algorithm) {
     core c;
@@ -225,6 +231,18 @@ TEST(Driver, NullRemainderInRemainderModeIsReportedBeforeTheCounts) {
     test_model model(core{});
     call_arrays arrays;
     EXPECT_EQ(arrays.run(model.get(), 1000, false), 1);
+    expect_one_error(model, remainder_pointer_text);
+    arrays.expect_outputs_untouched();
+}
+
+// With the remainder and the dividend both missing, the remainder-pointer
+// check, the first of the driver's checks, is the one reported.
+TEST(Driver, NullRemainderIsReportedBeforeANullDividend) {
+    test_model model(core{});
+    call_arrays arrays;
+    EXPECT_EQ(qor_quodra_v5_1_data_do(model.get(), arrays.divisor.get(), nullptr,
+                                      arrays.quotient.get(), nullptr, arrays.flags.get(), 1),
+              1);
     expect_one_error(model, remainder_pointer_text);
     arrays.expect_outputs_untouched();
 }

@@ -28,6 +28,18 @@ struct core {
     int32_t fractional_width = 4;
 };
 
+inline core configured(int32_t algorithm, int32_t sign, int32_t remainder_type,
+                       int32_t dividend_width, int32_t divisor_width, int32_t fractional_width) {
+    core c;
+    c.algorithm_type = algorithm;
+    c.operand_sign = sign;
+    c.remainder_type = remainder_type;
+    c.dividend_width = dividend_width;
+    c.divisor_width = divisor_width;
+    c.fractional_width = fractional_width;
+    return c;
+}
+
 inline qor_quodra_v5_1_config record_for(const core &c) {
     qor_quodra_v5_1_config config{};
     qor_quodra_v5_1_default_config(&config);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "driver_test_support.h"
 #include "high_radix_sample.h"
@@ -277,6 +278,24 @@ TEST(HighRadixDivider, RefusedReadReusesThePreviousOperand) {
 
 // Widths the constructor accepts but the datapath cannot use are refused at
 // the data call, before any sample is written.
+// Creates the model, makes one data call that must be refused with status
+// 1, flag 1 messages and nothing written, and returns the messages.
+std::vector<std::string> refused_data_call(int32_t A, int32_t B, int32_t C) {
+    public_model m(A, B, C);
+    EXPECT_NE(m.model, nullptr);
+    driver_test::mpz_vector divisor{7}, dividend{100}, quotient{31};
+    driver_test::uint_vector flags(1, 9);
+    EXPECT_EQ(qor_quodra_v5_1_data_do(m.model, divisor.get(), dividend.get(), quotient.get(),
+                                      nullptr, flags.get(), 1),
+              1);
+    EXPECT_EQ(quotient.text(0), "31");
+    EXPECT_EQ(flags.at(0), 9u);
+    for (const handler_call &call : m.handler.calls) {
+        EXPECT_EQ(call.error, 1);
+    }
+    return driver_test::messages(m.handler.calls);
+}
+
 TEST(HighRadixDivider, UnusableWidthsFailTheDataCallCleanly) {
     struct widths {
         int32_t A, B, C;
@@ -284,17 +303,7 @@ TEST(HighRadixDivider, UnusableWidthsFailTheDataCallCleanly) {
     const widths cases[] = {{8, -1, 4}, {8, 8, -8}, {8, 100, INT32_MAX - 50}};
     for (const widths &w : cases) {
         SCOPED_TRACE(std::to_string(w.B) + "," + std::to_string(w.C));
-        public_model m(w.A, w.B, w.C);
-        ASSERT_NE(m.model, nullptr);
-        driver_test::mpz_vector divisor{7}, dividend{100}, quotient{31};
-        driver_test::uint_vector flags(1, 9);
-        EXPECT_EQ(qor_quodra_v5_1_data_do(m.model, divisor.get(), dividend.get(), quotient.get(),
-                                          nullptr, flags.get(), 1),
-                  1);
-        EXPECT_EQ(quotient.text(0), "31");
-        EXPECT_EQ(flags.at(0), 9u);
-        ASSERT_EQ(m.handler.calls.size(), 1u);
-        EXPECT_EQ(m.handler.calls[0].error, 1);
+        EXPECT_EQ(refused_data_call(w.A, w.B, w.C).size(), 1u);
     }
 }
 
@@ -397,6 +406,101 @@ TEST(HighRadixDivider, OtherAlgorithmsAreNotBounded) {
     EXPECT_NE(model, nullptr);
     EXPECT_TRUE(handler.calls.empty());
     qor_quodra_v5_1_destroy(model);
+}
+
+// |Q D - N 2^C| <= |D|: the quotient is within one of N 2^C / D. Holds for
+// samples whose dividend loses no bits to the working width.
+::testing::AssertionResult within_one(mpz_srcptr q, long n, long d, int32_t C) {
+    mpz_t product, scaled;
+    mpz_inits(product, scaled, nullptr);
+    mpz_mul_si(product, q, d);
+    mpz_set_si(scaled, n);
+    mpz_mul_2exp(scaled, scaled, static_cast<mp_bitcnt_t>(C));
+    mpz_sub(product, product, scaled);
+    const bool near = mpz_cmpabs_ui(product, static_cast<unsigned long>(d < 0 ? -d : d)) <= 0;
+    mpz_clears(product, scaled, nullptr);
+    if (near) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << n << " / " << d << " is more than one off";
+}
+
+struct wide_sample {
+    long N, D;
+};
+
+// Divides the samples through the public call and checks each quotient is
+// within one of the exact value; `exact` samples must match it exactly.
+void expect_near_quotients(int32_t A, int32_t B, int32_t C, const std::vector<wide_sample> &near,
+                           const std::vector<wide_sample> &exact) {
+    public_model m(A, B, C);
+    ASSERT_NE(m.model, nullptr);
+    const size_t count = near.size() + exact.size();
+    driver_test::mpz_vector divisor(count), dividend(count), quotient(count);
+    driver_test::uint_vector flags(count, 9);
+    std::vector<wide_sample> all(near);
+    all.insert(all.end(), exact.begin(), exact.end());
+    for (size_t k = 0; k < count; ++k) {
+        divisor.set(k, all[k].D);
+        dividend.set(k, all[k].N);
+    }
+    ASSERT_EQ(qor_quodra_v5_1_data_do(m.model, divisor.get(), dividend.get(), quotient.get(),
+                                      nullptr, flags.get(), static_cast<uint32_t>(count)),
+              0);
+    EXPECT_TRUE(m.handler.calls.empty());
+    mpz_t expected;
+    mpz_init(expected);
+    for (size_t k = 0; k < count; ++k) {
+        EXPECT_EQ(flags.at(k), 0u);
+        EXPECT_TRUE(within_one(quotient.at(k), all[k].N, all[k].D, C));
+        if (k >= near.size()) {
+            mpz_set_si(expected, all[k].N);
+            mpz_mul_2exp(expected, expected, static_cast<mp_bitcnt_t>(C));
+            mpz_divexact(expected, expected, divisor.at(k));
+            EXPECT_EQ(mpz_cmp(quotient.at(k), expected), 0) << all[k].N << " / " << all[k].D;
+        }
+    }
+    mpz_clear(expected);
+}
+
+// Divisor 32, dividend 32, fraction 14: the working width 48 equals the
+// three 16-bit divisor slices, so the unit runs with no low digits.
+// Divisors below 2^17 are shifted up by at least 15 bits, the bits the
+// working width drops, so nothing of the dividend is lost.
+TEST(HighRadixDivider, WorkingWidthEqualToThePaddedDivisorWidth) {
+    direct_model d(32, 32, 14);
+    EXPECT_EQ(d.model.hr_working_width, 48u);
+    EXPECT_EQ(16 * d.model.hr_divisor_digits, 48u);
+    EXPECT_EQ(d.model.hr_low_digits, 0u);
+    expect_near_quotients(32, 32, 14,
+                          {{100, 7}, {-1000, 3}, {2147483647, 65535}, {-2147483647, 99991}},
+                          {{-2147483647 - 1, -1}, {12345, -1}, {-96, 3}});
+}
+
+// Digit strings of more than 256 digits are assembled in merged blocks:
+// dividend 16 and fraction 4000 take 287 digits.
+TEST(HighRadixDivider, LongDigitStringsDivideCorrectly) {
+    direct_model d(16, 16, 4000);
+    EXPECT_GT(d.model.hr_iterations, 256u);
+    expect_near_quotients(16, 16, 4000, {{1, 3}, {-100, 7}, {32767, -32767}, {-12345, 11}},
+                          {{-32768, -1}, {32767, 1}, {-24, 8}});
+}
+
+// The width-sum guard at the data call: B + C + 2 one past the signed
+// 32-bit range is refused by it; one less passes it and meets the register
+// limit instead. Creation accepts both (the working width is A + B - 1).
+TEST(HighRadixDivider, WidthSumGuardAtTheDataCall) {
+    const struct {
+        int32_t C;
+        const char *message;
+    } cases[] = {
+        {INT32_MAX - 101, "Dividend width plus fractional width is too large for the High Radix "
+                          "algorithm"},
+        {INT32_MAX - 102, "The High Radix quotient digit string exceeds the limit of 1048576 bits"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(refused_data_call(8, 100, c.C),
+                  std::vector<std::string>{std::string("Default configuration ERROR: ") +
+                                           c.message});
+    }
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 // Creation, destruction and the two ways failures reach the caller's handler.
 #include <gtest/gtest.h>
 
+#include <new>
 #include <ostream>
+#include <string>
 
 #include "model_guard.h"
 #include "quodra.h"
 #include "quodra_exception.h"
+#include "quodra_v5_1.h"
 #include "recording_handler.h"
 
 namespace {
@@ -125,5 +128,39 @@ INSTANTIATE_TEST_SUITE_P(
         guard_case{"core7", 3, 1, "core7 ERROR: Uncaught exception in quodra_v5_1 model"},
         guard_case{"core7", 4, 1, "core7 ERROR: Uncaught exception in quodra_v5_1 model"},
         guard_case{"", 1, 1, " ERROR: Unknown algorithm_type."}));
+
+// A logger that cannot form any error message, as when there is no memory
+// for "<name> ERROR: <text>" (a huge name under a tight memory limit).
+class logger_without_memory : public qor_quodra_v5_1_zanlogger::ZanLogger {
+public:
+    using ZanLogger::ZanLogger;
+    using ZanLogger::error;
+    std::string error(const std::string &) override { throw std::bad_alloc(); }
+};
+
+// The refusal still reaches the handler once, as the bare text with error
+// flag 1, through the real data call and for failures of every kind.
+TEST(ModelGuardFallback, ErrorThatCannotBeFormedReachesTheHandlerBare) {
+    recording_handler handler;
+    logger_without_memory logger(recording_handler::record, &handler, "Default configuration");
+    const qor_quodra_v5_1_config config = default_record();
+    quodra_v5_1 model(config, &logger);
+
+    qor_array_mpz *samples = qor_quodra_v5_1_qor_array_mpz_alloc(1);
+    qor_array_uint *flags = qor_quodra_v5_1_qor_array_uint_alloc(1);
+    EXPECT_EQ(qor_quodra_v5_1_data_do(&model, samples, samples, samples, samples, flags, 2), 1);
+    EXPECT_EQ(qor_run_guarded(model, []() -> int { throw 42; }), 1);
+    EXPECT_EQ(qor_run_guarded(model, []() -> int { return 0; }), 0);
+    qor_quodra_v5_1_qor_array_mpz_destroy(samples);
+    qor_quodra_v5_1_qor_array_uint_destroy(flags);
+
+    ASSERT_EQ(handler.calls.size(), 2u);
+    EXPECT_EQ(handler.calls[0].handle, &handler);
+    EXPECT_EQ(handler.calls[0].error, 1);
+    EXPECT_EQ(handler.calls[0].message,
+              "Number of samples requested is larger than the divisor size");
+    EXPECT_EQ(handler.calls[1].error, 1);
+    EXPECT_EQ(handler.calls[1].message, "Uncaught exception in quodra_v5_1 model");
+}
 
 } // namespace

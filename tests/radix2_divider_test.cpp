@@ -10,17 +10,7 @@
 #include <vector>
 
 #include "driver_test_support.h"
-
-// The traced form of the divider's per-sample loop (divide_radix2.cpp).
-using radix2_trace_hook = void (*)(void *context, uint64_t iteration, bool negative_before_shift,
-                                   mpz_srcptr shifted, mpz_srcptr updated, bool bit_set);
-void radix2_bit_serial_traced(mpz_ptr q, mpz_ptr p, mpz_srcptr d, mpz_srcptr n,
-                              uint64_t dividend_bits, uint64_t iterations, radix2_trace_hook hook,
-                              void *context);
-// The same loop on machine words; false, Q untouched, when the registers
-// do not fit.
-bool radix2_bit_serial_in_words(mpz_ptr q, mpz_srcptr d, mpz_srcptr n, uint64_t dividend_bits,
-                                uint64_t iterations);
+#include "radix2_datapath.h"
 
 namespace {
 
@@ -359,6 +349,85 @@ TEST(Radix2Property, WordLoopEqualsGnuMpLoop) {
     EXPECT_GT(beyond_64_bits, 3000); // registers that need the wider words
     mpz_clears(reference, word, p, d, n, nullptr);
     gmp_randclear(random);
+}
+
+// The closed form that replaces the GNU MP loop beyond machine words gives
+// the loop's register for every divisor sign and size (zero, negative as an
+// unsigned operand, far wider than the register) and any dividend, negative
+// or wider than W.
+TEST(Radix2Property, ClosedFormEqualsGnuMpLoop) {
+    gmp_randstate_t random;
+    gmp_randinit_default(random);
+    gmp_randseed_ui(random, 1414);
+    std::mt19937 sizes(17);
+    mpz_t reference, closed, p, d, n, scratch;
+    mpz_inits(reference, closed, p, d, n, scratch, nullptr);
+    for (int round = 0; round < 6000; ++round) {
+        const uint64_t iterations = sizes() % 300;
+        const uint64_t dividend_bits = iterations == 0 ? 0 : sizes() % (iterations + 1);
+        mpz_urandomb(d, random, sizes() % 400);
+        mpz_urandomb(n, random, 1 + sizes() % 400);
+        switch (round % 4) {
+        case 1: mpz_neg(n, n); break;
+        case 2: mpz_neg(d, d); break;
+        case 3: mpz_set_ui(d, round % 8 == 3 ? 0 : 1 + sizes() % 5); break;
+        default: break;
+        }
+        radix2_bit_serial_traced(reference, p, d, n, dividend_bits, iterations, nullptr, nullptr);
+        radix2_closed_form(closed, scratch, d, n, dividend_bits, iterations);
+        ASSERT_EQ(mpz_cmp(closed, reference), 0)
+            << "D of " << mpz_sizeinbase(d, 2) << " bits, sign " << mpz_sgn(d) << ", W "
+            << dividend_bits << " n " << iterations;
+    }
+    mpz_clears(reference, closed, p, d, n, scratch, nullptr);
+    gmp_randclear(random);
+}
+
+// The word loop on its own, at the edges of each word: the most iterations
+// with a quotient of all ones (divisor 1) and with the widest divisor a word
+// holds, each equal to the GNU MP loop; one iteration or one divisor bit
+// more and it declines, leaving Q alone.
+TEST(Radix2Property, WordLoopAtTheEdgesOfEachWord) {
+    struct edge {
+        uint64_t iterations;
+        unsigned divisor_exponent; // divisor 2^e - 1, or 1 for e = 1
+        bool taken;
+    };
+    const edge edges[] = {{64, 1, true},   {64, 62, true},   {65, 1, true},  {128, 1, true},
+                          {128, 126, true}, {129, 1, false}, {16, 127, false}};
+    mpz_t reference, word, p, d, n;
+    mpz_inits(reference, word, p, d, n, nullptr);
+    for (const edge &e : edges) {
+        mpz_ui_pow_ui(d, 2, e.divisor_exponent);
+        mpz_sub_ui(d, d, 1);
+        mpz_ui_pow_ui(n, 2, e.iterations);
+        mpz_sub_ui(n, n, 1); // every dividend bit set
+        mpz_set_si(word, -5);
+        ASSERT_EQ(radix2_bit_serial_in_words(word, d, n, e.iterations, e.iterations), e.taken)
+            << e.iterations << " iterations, divisor 2^" << e.divisor_exponent << " - 1";
+        if (!e.taken) {
+            EXPECT_EQ(mpz_cmp_si(word, -5), 0);
+            continue;
+        }
+        radix2_bit_serial_traced(reference, p, d, n, e.iterations, e.iterations, nullptr, nullptr);
+        EXPECT_EQ(mpz_cmp(word, reference), 0) << e.iterations << " iterations";
+    }
+    mpz_clears(reference, word, p, d, n, nullptr);
+}
+
+// remainder_type 2, signed: W iterations give U = floor((|N| mod 2^W) / |D|),
+// split into I = U >> F and G = (U mod 2^F) >> 1 with the result's sign.
+// W 8, F 4: 100 / 7: U 14, I 0, G 7; -100 / 7: G -7 wraps to 9;
+// 100 / -3: U 33, I -2 wraps to 254, G 0 (not wrapped): 254 * 16;
+// -128 / -1: U 128, I 8; 5 / 0: U 255, I 15, G 7.
+TEST(Radix2, SignedSplitWithoutFractionIterations) {
+    core c = radix2_core(1);
+    c.remainder_type = 2;
+    expect_rows(c, {{100, 7, 7, 0},
+                    {-100, 7, 9, 0},
+                    {100, -3, 4064, 0},
+                    {-128, -1, 128, 0},
+                    {5, 0, 247, 1}});
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 #include <vector>
 
 #include "driver_test_support.h"
@@ -81,6 +82,29 @@ TEST(RemainderMode, AnyOperandSignOtherThanOneIsUnsigned) {
     core c;
     c.operand_sign = 2;
     expect_rows(c, {{100, 7, 14, 2, 0}});
+}
+
+// Only operand_sign 1 is signed: with 2 or -1 negative operands are divided
+// as stored, truncating, and the results are not wrapped into their fields.
+TEST(RemainderMode, OtherOperandSignsDivideNegativeOperandsAsStored) {
+    for (int32_t sign : {2, -1}) {
+        SCOPED_TRACE("operand_sign " + std::to_string(sign));
+        core c;
+        c.operand_sign = sign;
+        test_model model(c);
+        mpz_vector divisor{2, -2, -2, 0}, dividend{-7, 7, -7, -5}, quotient(4), remainder(4);
+        uint_vector flags(4, 9u);
+        ASSERT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(),
+                                          quotient.get(), remainder.get(), flags.get(), 4),
+                  0);
+        const char *const quotients[] = {"-3", "-3", "3", "0"};
+        const char *const remainders[] = {"-1", "1", "-1", "0"};
+        for (size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(quotient.text(i), quotients[i]) << i;
+            EXPECT_EQ(remainder.text(i), remainders[i]) << i;
+            EXPECT_EQ(flags.at(i), i == 3 ? 1u : 0u);
+        }
+    }
 }
 
 TEST(RemainderMode, UnsignedNegativeOperandsAreDividedExactlyAsStored) {

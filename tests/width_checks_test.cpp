@@ -2,6 +2,8 @@
 // overflowing widths its own arithmetic would use, and nothing else.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <climits>
 #include <string>
 #include <vector>
@@ -27,15 +29,14 @@ struct width_case {
     const char *message; // null: accepted
 };
 
+// Prints the case by its name, so test listings stay short and identical
+// from build to build.
+void PrintTo(const width_case &c, std::ostream *out) { *out << c.name; }
+
 core widths(int32_t sign, int32_t remainder_type, int32_t dividend_width, int32_t divisor_width,
             int32_t fractional_width) {
-    core c;
-    c.operand_sign = sign;
-    c.remainder_type = remainder_type;
-    c.dividend_width = dividend_width;
-    c.divisor_width = divisor_width;
-    c.fractional_width = fractional_width;
-    return c;
+    return driver_test::configured(1, sign, remainder_type, dividend_width, divisor_width,
+                                   fractional_width);
 }
 
 const char *const remainder_dividend =

@@ -1,7 +1,10 @@
 // Message formation and delivery of the per-model logger.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <sstream>
+#include <string>
+#include <tuple>
 
 #include "recording_handler.h"
 #include "zan_logger.h"
@@ -29,6 +32,20 @@ struct format_case {
     int32_t flag;
     std::string formed;
 };
+
+const char *severity_name(severity level) {
+    switch (level) {
+    case severity::error: return "error";
+    case severity::warning: return "warning";
+    default: return "note";
+    }
+}
+
+// Prints a case as its severity and name, so listings stay short and the
+// same in every build.
+void PrintTo(const format_case &c, std::ostream *out) {
+    *out << severity_name(c.level) << " from \"" << c.name << "\"";
+}
 
 class LoggerFormat : public ::testing::TestWithParam<std::tuple<format_case, bool>> {};
 
@@ -59,7 +76,11 @@ INSTANTIATE_TEST_SUITE_P(
             format_case{"dut", severity::note, "two lines\nkept as is ", 0,
                         "dut NOTE: two lines\nkept as is "},
             format_case{"", severity::note, "", 0, " NOTE: "}),
-        ::testing::Bool()));
+        ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<format_case, bool>> &info) {
+        return std::string(severity_name(std::get<0>(info.param).level)) + "_" +
+               std::to_string(info.index) + (std::get<1>(info.param) ? "_stream" : "_text");
+    });
 
 TEST(Logger, NullHandlerStillFormsTheText) {
     ZanLogger logger(nullptr, nullptr, "core");

@@ -5,6 +5,7 @@
 #define QUODRA_ARRAYS_SAMPLE_VECTOR_H
 
 #include <cstddef>
+#include <cstdint>
 
 #include "array_family.h"
 
@@ -42,6 +43,29 @@ typename array_family<Descriptor>::element *sample_slot(const Descriptor *array,
         return nullptr;
     }
     return family::element_at(array, family::linear_index(array, &index, 1));
+}
+
+// True when the array has no extents in use, so that every sample index
+// addresses its element 0.
+template <class Descriptor> bool single_sample(const Descriptor *array) noexcept {
+    return array->dim == nullptr || array->dim_size == 0;
+}
+
+// How many leading sample indices reach an element: data_size, or every
+// index (SIZE_MAX) for a single-sample array, or none when element access is
+// refused altogether. Past it, reads are refused and writes dropped.
+template <class Descriptor> std::size_t reachable_samples(const Descriptor *array) noexcept {
+    if (sample_slot(array, 0) == nullptr) {
+        return 0;
+    }
+    return single_sample(array) ? SIZE_MAX : array->data_size;
+}
+
+// How many distinct elements the first `count` sample indices address.
+template <class Descriptor>
+std::size_t addressed_elements(const Descriptor *array, std::size_t count) noexcept {
+    const std::size_t reached = count < reachable_samples(array) ? count : reachable_samples(array);
+    return reached > 0 && single_sample(array) ? 1 : reached;
 }
 
 } // namespace quodra_arrays

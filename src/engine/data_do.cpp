@@ -2,12 +2,15 @@
 // of samples, then divides in remainder mode or hands the whole call to the
 // configured fractional algorithm. Every refusal comes before the first
 // sample is read or written, so a refused call leaves the outputs untouched.
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #include "model_guard.h"
 #include "quodra_exception.h"
 #include "quodra_v5_1.h"
 #include "remainder_division.h"
+#include "sample_vector.h"
 #include "width_checks.h"
 
 namespace {
@@ -61,6 +64,21 @@ void check_arrays(bool remainder_mode, const qor_array_mpz *divisor, const qor_a
     }
 }
 
+// The number of leading samples that can still change anything: past it
+// every read is refused and every write dropped, so the remaining samples
+// would only repeat the last operands into nothing. Stopping there keeps an
+// array that claims a huge extent but holds few elements from costing a
+// loop over the whole claimed extent.
+uint32_t samples_with_effect(uint32_t count, const qor_array_mpz *divisor,
+                             const qor_array_mpz *dividend, const qor_array_mpz *quotient,
+                             const qor_array_mpz *remainder, const qor_array_uint *div_by_zero) {
+    using quodra_arrays::reachable_samples;
+    const size_t reached = std::max({reachable_samples(divisor), reachable_samples(dividend),
+                                     reachable_samples(quotient), reachable_samples(remainder),
+                                     reachable_samples(div_by_zero)});
+    return reached < count ? static_cast<uint32_t>(reached) : count;
+}
+
 } // namespace
 
 int quodra_v5_1::data_do(qor_array_mpz *divisor, qor_array_mpz *dividend, qor_array_mpz *quotient,
@@ -68,21 +86,28 @@ int quodra_v5_1::data_do(qor_array_mpz *divisor, qor_array_mpz *dividend, qor_ar
                          uint32_t count) const {
     const bool remainder_mode = config.remainder_type == 0;
     check_arrays(remainder_mode, divisor, dividend, quotient, remainder, div_by_zero, count);
+    // The remainder array is neither read nor written in fractional mode.
+    const uint32_t samples = samples_with_effect(count, divisor, dividend, quotient,
+                                                 remainder_mode ? remainder : nullptr, div_by_zero);
 
     if (remainder_mode) {
         // Exact division for every algorithm: the core's remainder output
         // does not depend on how the quotient is formed.
         require_remainder_widths(*this);
+        require_remainder_register_limit(*this);
+        require_remainder_operands_within_limit(divisor, dividend, samples);
         return divide_with_remainder(*this, divisor, dividend, quotient, remainder, div_by_zero,
-                                     count);
+                                     samples);
     }
     switch (config.algorithm_type) {
     case radix2_algorithm:
         require_radix2_widths(*this);
-        return divide_radix2(divisor, dividend, quotient, remainder, div_by_zero, count);
+        require_radix2_register_limit(*this);
+        return divide_radix2(divisor, dividend, quotient, remainder, div_by_zero, samples);
     case high_radix_algorithm:
         require_high_radix_widths(*this);
-        return divide_high_radix(divisor, dividend, quotient, remainder, div_by_zero, count);
+        require_high_radix_register_limit(*this);
+        return divide_high_radix(divisor, dividend, quotient, remainder, div_by_zero, samples);
     case lut_mult_algorithm:
         throw QUODRAException("LUTMult architecture does not support fractional output");
     default:

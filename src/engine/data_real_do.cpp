@@ -3,6 +3,7 @@
 // them and converts the results back. All bit-exact behaviour is the
 // driver's; this file only moves values between doubles and integers and
 // warns about every value a double could not carry exactly.
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
@@ -65,14 +66,40 @@ void require_finite(const qor_array_real &input, const char *message) {
     }
 }
 
-// Truncates towards zero like mpz_get_d, also past the double range, where
-// GNU MP's result is system dependent: the largest finite double of the
-// value's sign is the value truncated towards zero.
-double integer_to_double(mpz_srcptr value) {
-    if (mpz_sizeinbase(value, 2) > static_cast<size_t>(DBL_MAX_EXP)) {
+// value * 2^-fraction_bits as a double. The integer is truncated towards
+// zero to a double's 53 significant bits (as mpz_get_d does) and only then
+// scaled, so the scaling sees the whole register however wide it is; below
+// the normal range the scaling rounds to nearest, as dividing by a power of
+// two does. Past the double range the result is the largest finite double
+// of the value's sign, the value truncated towards zero, instead of GNU MP's
+// system-dependent result, which may trap.
+double scaled_integer_to_double(mpz_srcptr value, uint64_t fraction_bits) {
+    if (mpz_sgn(value) == 0) {
+        return 0.0;
+    }
+    long exponent = 0;
+    const double mantissa = mpz_get_d_2exp(&exponent, value); // 0.5 <= |mantissa| < 1
+    const int64_t scaled = int64_t{exponent} - static_cast<int64_t>(fraction_bits);
+    if (scaled > DBL_MAX_EXP) {
         return mpz_sgn(value) < 0 ? -DBL_MAX : DBL_MAX;
     }
-    return mpz_get_d(value);
+    // Far below the smallest subnormal every exponent gives the same zero.
+    constexpr int64_t vanishing = DBL_MIN_EXP - DBL_MANT_DIG - 2;
+    return std::ldexp(mantissa, static_cast<int>(std::max(scaled, vanishing)));
+}
+
+// True when value * 2^-fraction_bits is a double: its significant bits fit
+// the mantissa, its top bit is within range and its lowest set bit is not
+// below the smallest subnormal.
+bool double_holds_exactly(mpz_srcptr value, uint64_t fraction_bits) {
+    if (mpz_sgn(value) == 0) {
+        return true;
+    }
+    const auto top = static_cast<int64_t>(mpz_sizeinbase(value, 2)) - 1;
+    const auto lowest = static_cast<int64_t>(mpz_scan1(value, 0));
+    const auto shift = static_cast<int64_t>(fraction_bits);
+    return top - lowest < DBL_MANT_DIG && top - shift < DBL_MAX_EXP &&
+           lowest - shift >= DBL_MIN_EXP - DBL_MANT_DIG;
 }
 
 void warn(const quodra_v5_1 &model, const char *message) {
@@ -92,16 +119,15 @@ void convert_input(const quodra_v5_1 &model, const qor_array_real &input, qor_ar
     }
 }
 
-// Writes every element up to the real array's data_size; the exactness test
-// is made on the integer, before any fixed-point scaling.
+// Writes every element up to the real array's data_size as the integer
+// times 2^-fraction_bits, warning for each one that loses bits on the way.
 void convert_output(const quodra_v5_1 &model, const qor_array_mpz &integers, qor_array_real &output,
-                    const char *truncation_warning, int scale_exponent) {
+                    const char *truncation_warning, uint64_t fraction_bits) {
     for (size_t k = 0; k < output.data_size; ++k) {
-        const double value = integer_to_double(integers.data[k]);
-        if (mpz_cmp_d(integers.data[k], value) != 0) {
+        if (!double_holds_exactly(integers.data[k], fraction_bits)) {
             warn(model, truncation_warning);
         }
-        output.data[k] = scale_exponent == 0 ? value : std::ldexp(value, scale_exponent);
+        output.data[k] = scaled_integer_to_double(integers.data[k], fraction_bits);
     }
 }
 
@@ -138,10 +164,12 @@ int quodra_v5_1::data_real_do(qor_array_real *divisor, qor_array_real *dividend,
     // A fractional quotient is a fixed-point value with fractional_width
     // fraction bits; in that path the width has been checked non-negative.
     const bool fractional_output = config.remainder_type == 1;
-    const int scale_exponent =
-        fractional_output && config.fractional_width > 0 ? -config.fractional_width : 0;
+    const uint64_t fraction_bits =
+        fractional_output && config.fractional_width > 0
+            ? static_cast<uint64_t>(config.fractional_width)
+            : 0;
     convert_output(*this, *quotient_integers.get(), *quotient,
-                   "Quotient truncated to fit double precision", scale_exponent);
+                   "Quotient truncated to fit double precision", fraction_bits);
     if (config.remainder_type == 0) {
         convert_output(*this, *remainder_integers.get(), *remainder,
                        "Remainder truncated to fit double precision", 0);

@@ -3,28 +3,19 @@
 // left, brings in the next dividend bit (zeros once the dividend is used up)
 // and adds or subtracts the divisor according to the sign the partial
 // remainder had before the shift; the quotient bit is 1 when the result is
-// not negative. The partial remainder is never corrected at the end.
+// not negative. The partial remainder is never corrected at the end. The
+// loop runs in machine words when its registers fit; otherwise the register
+// comes from the loop's closed form, which tests check against the loop.
 #include <climits>
 #include <cstdint>
 #include <gmp.h>
 
 #include "quodra_v5_1.h"
+#include "radix2_datapath.h"
 #include "remainder_division.h"
 #include "working_integer.h"
 
-// Receives every iteration of the bit-serial loop, for inspection of the
-// datapath: iteration number, sign of P before the shift, P after the shift
-// and dividend bit, P after the add or subtract, and whether the quotient
-// bit was set.
-using radix2_trace_hook = void (*)(void *context, uint64_t iteration, bool negative_before_shift,
-                                   mpz_srcptr shifted, mpz_srcptr updated, bool bit_set);
-
 namespace {
-
-struct no_trace {
-    void shifted(mpz_srcptr) {}
-    void updated(uint64_t, bool, mpz_srcptr, bool) {}
-};
 
 // Keeps a copy of P after the shift so the hook sees both stages at once.
 class hook_trace {
@@ -177,6 +168,28 @@ bool try_bit_serial_in_words(mpz_ptr q, mpz_srcptr d, mpz_srcptr n, uint64_t div
     return false;
 }
 
+// Beyond machine words the register comes from the loop's closed form. The
+// loop is a non-restoring divider of the n-bit value X = (N mod 2^W) * 2^(n-W):
+// with D > 0 its partial remainder is the restoring remainder of the bits
+// entered so far, minus D exactly when the quotient bit is 0, so the register
+// is floor(X / D). With D <= 0 the partial remainder never goes negative and
+// every bit is set. One division replaces n additions of a possibly wide
+// divisor, so the cost no longer grows with the divisor's width times n.
+void closed_form_register(mpz_ptr q, mpz_ptr scratch, mpz_srcptr d, mpz_srcptr n,
+                          uint64_t dividend_bits, uint64_t iterations) {
+    if (mpz_sgn(d) <= 0) {
+        mpz_set_ui(q, 0);
+        mpz_setbit(q, iterations);
+        mpz_sub_ui(q, q, 1);
+        return;
+    }
+    // Bits of N at or above W never enter; a negative N enters as its
+    // two's-complement bits, which floor reduction gives.
+    mpz_fdiv_r_2exp(scratch, n, dividend_bits);
+    mpz_mul_2exp(scratch, scratch, iterations - dividend_bits);
+    mpz_fdiv_q(q, scratch, d);
+}
+
 // Signed layout: the integer part I (upper bits) as a W-bit two's-complement
 // field, shifted up by F, plus the fraction field G' = F-bit two's complement
 // of a signed fraction with F - 1 fraction bits. Both take the result's sign.
@@ -191,11 +204,10 @@ void recombine_signed(mpz_ptr q, mpz_ptr g, mpz_ptr scratch, bool negative,
     mpz_add(q, q, g);
 }
 
-// The six working values of one call.
+// The working values of one call.
 struct radix2_registers {
     working_integer divisor;
     working_integer dividend;
-    working_integer partial;
     working_integer quotient;
     working_integer fraction;
     working_integer scratch;
@@ -210,6 +222,11 @@ void radix2_bit_serial_traced(mpz_ptr q, mpz_ptr p, mpz_srcptr d, mpz_srcptr n,
                               void *context) {
     hook_trace trace(hook, context);
     run_bit_serial(q, p, d, n, dividend_bits, iterations, trace);
+}
+
+void radix2_closed_form(mpz_ptr q, mpz_ptr scratch, mpz_srcptr d, mpz_srcptr n,
+                        uint64_t dividend_bits, uint64_t iterations) {
+    closed_form_register(q, scratch, d, n, dividend_bits, iterations);
 }
 
 // The word form of the loop, for checking it against the GNU MP form.
@@ -231,7 +248,6 @@ int quodra_v5_1::divide_radix2(qor_array_mpz *divisor, qor_array_mpz *dividend,
     const uint64_t iterations = fractional_output ? dividend_bits + fraction_bits : dividend_bits;
 
     radix2_registers r;
-    no_trace trace;
     for (uint32_t i = 0; i < count; ++i) {
         qor_quodra_v5_1_qor_array_mpz_get_data(divisor, r.divisor, i);
         qor_quodra_v5_1_qor_array_mpz_get_data(dividend, r.dividend, i);
@@ -242,11 +258,12 @@ int quodra_v5_1::divide_radix2(qor_array_mpz *divisor, qor_array_mpz *dividend,
 
         const bool negative = signed_operands &&
                               take_operand_magnitudes(r.divisor, r.dividend).quotient_negative();
-        // Machine words where the registers fit; the results are identical.
+        // Machine words where the registers fit, else the closed form; both
+        // give the GNU MP loop's register bit for bit.
         if (!try_bit_serial_in_words(r.quotient, r.divisor, r.dividend, dividend_bits,
                                      iterations)) {
-            run_bit_serial(r.quotient, r.partial, r.divisor, r.dividend, dividend_bits, iterations,
-                           trace);
+            closed_form_register(r.quotient, r.scratch, r.divisor, r.dividend, dividend_bits,
+                                 iterations);
         }
         if (signed_operands) {
             recombine_signed(r.quotient, r.fraction, r.scratch, negative, dividend_bits,

@@ -1,9 +1,12 @@
 #include "width_checks.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <string>
 
 #include "quodra_exception.h"
+#include "sample_vector.h"
 
 namespace {
 
@@ -61,4 +64,58 @@ void require_high_radix_widths(const quodra_v5_1 &model) {
         throw QUODRAException(
             "Dividend width plus fractional width is too large for the High Radix algorithm");
     }
+}
+
+namespace {
+
+constexpr int64_t register_limit = QUODRA_MAX_REGISTER_BITS;
+
+void require_within_limit(int64_t bits, const char *what) {
+    if (bits > register_limit) {
+        throw QUODRAException(std::string(what) + " exceeds the limit of " +
+                              std::to_string(register_limit) + " bits");
+    }
+}
+
+// Looks at the stored elements the first `count` samples read; a custom
+// copy operation is trusted to deliver what is stored.
+void require_operands_within_limit(const qor_array_mpz *array, uint32_t count, const char *what) {
+    const size_t elements = quodra_arrays::addressed_elements(array, count);
+    for (size_t i = 0; i < elements; ++i) {
+        const mpz_t *slot = quodra_arrays::sample_slot(array, i);
+        require_within_limit(static_cast<int64_t>(mpz_sizeinbase(*slot, 2)), what);
+    }
+}
+
+} // namespace
+
+void require_remainder_register_limit(const quodra_v5_1 &model) {
+    if (!signed_operands(model)) {
+        return;
+    }
+    require_within_limit(model.config.dividend_width, "Dividend width");
+    require_within_limit(model.config.divisor_width, "Divisor width");
+}
+
+void require_radix2_register_limit(const quodra_v5_1 &model) {
+    const qor_quodra_v5_1_config &config = model.config;
+    require_within_limit(config.dividend_width, "Dividend width");
+    if (config.remainder_type == 1) {
+        require_within_limit(int64_t{config.dividend_width} + config.fractional_width,
+                             "Dividend width plus fractional width");
+    } else if (signed_operands(model)) {
+        require_within_limit(config.fractional_width, "Fractional width");
+    }
+}
+
+void require_high_radix_register_limit(const quodra_v5_1 &model) {
+    const int64_t digits =
+        (int64_t{model.config.dividend_width} + model.config.fractional_width + 2 + 13) / 14;
+    require_within_limit(14 * digits + 2, "The High Radix quotient digit string");
+}
+
+void require_remainder_operands_within_limit(const qor_array_mpz *divisor,
+                                             const qor_array_mpz *dividend, uint32_t count) {
+    require_operands_within_limit(divisor, count, "Divisor operand");
+    require_operands_within_limit(dividend, count, "Dividend operand");
 }

@@ -9,6 +9,9 @@ void qor_report_model_error(const quodra_v5_1 &model, const char *text) noexcept
     try {
         model.logger->error(std::string(text));
     } catch (...) {
-        // Nothing can be reported if forming the message itself fails.
+        // Forming "<name> ERROR: <text>" failed, typically for want of memory
+        // with a long name: the refusal still reaches the handler, as the
+        // bare text the creation guard would send.
+        model.logger->error_unformatted(text);
     }
 }

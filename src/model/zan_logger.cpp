@@ -17,6 +17,12 @@ std::string ZanLogger::deliver(const char *marker, int32_t error_flag, const std
     return formed;
 }
 
+void ZanLogger::error_unformatted(const char *message) const noexcept {
+    if (handler != nullptr) {
+        handler(handle, 1, message);
+    }
+}
+
 std::string ZanLogger::error(const std::ostringstream &message) { return error(message.str()); }
 std::string ZanLogger::error(const std::string &message) { return deliver(" ERROR: ", 1, message); }
 

@@ -24,6 +24,11 @@ public:
     virtual std::string note(const std::ostringstream &message);
     virtual std::string note(const std::string &message);
 
+    // Last resort when an error message cannot be formed (no memory for the
+    // name and marker): hands `message` to the handler unchanged, with error
+    // flag 1. Allocates nothing and never throws.
+    void error_unformatted(const char *message) const noexcept;
+
     ZanLogger(const ZanLogger &) = delete;
     ZanLogger &operator=(const ZanLogger &) = delete;
 
