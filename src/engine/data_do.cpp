@@ -15,10 +15,6 @@
 
 namespace {
 
-constexpr int32_t radix2_algorithm = 1;
-constexpr int32_t high_radix_algorithm = 3;
-constexpr int32_t lut_mult_algorithm = 4;
-
 void require_present(const void *array, const char *message) {
     if (array == nullptr) {
         throw QUODRAException(message);
@@ -84,7 +80,7 @@ uint32_t samples_with_effect(uint32_t count, const qor_array_mpz *divisor,
 int quodra_v5_1::data_do(qor_array_mpz *divisor, qor_array_mpz *dividend, qor_array_mpz *quotient,
                          qor_array_mpz *remainder, qor_array_uint *div_by_zero,
                          uint32_t count) const {
-    const bool remainder_mode = config.remainder_type == 0;
+    const bool remainder_mode = config.remainder_type == QUODRA_OUTPUT_REMAINDER;
     check_arrays(remainder_mode, divisor, dividend, quotient, remainder, div_by_zero, count);
     // The remainder array is neither read nor written in fractional mode.
     const uint32_t samples = samples_with_effect(count, divisor, dividend, quotient,
@@ -100,15 +96,15 @@ int quodra_v5_1::data_do(qor_array_mpz *divisor, qor_array_mpz *dividend, qor_ar
                                      samples);
     }
     switch (config.algorithm_type) {
-    case radix2_algorithm:
+    case QUODRA_ALGORITHM_RADIX2:
         require_radix2_widths(*this);
         require_radix2_register_limit(*this);
         return divide_radix2(divisor, dividend, quotient, remainder, div_by_zero, samples);
-    case high_radix_algorithm:
+    case QUODRA_ALGORITHM_HIGH_RADIX:
         require_high_radix_widths(*this);
         require_high_radix_register_limit(*this);
         return divide_high_radix(divisor, dividend, quotient, remainder, div_by_zero, samples);
-    case lut_mult_algorithm:
+    case QUODRA_ALGORITHM_LUTMULT:
         throw QUODRAException("LUTMult architecture does not support fractional output");
     default:
         throw QUODRAException("Unknown algorithm_type.");

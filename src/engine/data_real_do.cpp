@@ -163,14 +163,14 @@ int quodra_v5_1::data_real_do(qor_array_real *divisor, qor_array_real *dividend,
 
     // A fractional quotient is a fixed-point value with fractional_width
     // fraction bits; in that path the width has been checked non-negative.
-    const bool fractional_output = config.remainder_type == 1;
+    const bool fractional_output = config.remainder_type == QUODRA_OUTPUT_FRACTIONAL;
     const uint64_t fraction_bits =
         fractional_output && config.fractional_width > 0
             ? static_cast<uint64_t>(config.fractional_width)
             : 0;
     convert_output(*this, *quotient_integers.get(), *quotient,
                    "Quotient truncated to fit double precision", fraction_bits);
-    if (config.remainder_type == 0) {
+    if (config.remainder_type == QUODRA_OUTPUT_REMAINDER) {
         convert_output(*this, *remainder_integers.get(), *remainder,
                        "Remainder truncated to fit double precision", 0);
     }

@@ -240,9 +240,9 @@ int quodra_v5_1::divide_radix2(qor_array_mpz *divisor, qor_array_mpz *dividend,
                                qor_array_uint *div_by_zero, uint32_t count) const {
     // require_radix2_widths has made every width used here non-negative and
     // W + F representable.
-    const bool signed_operands = config.operand_sign == 1;
+    const bool signed_operands = config.operand_sign == QUODRA_OPERAND_SIGNED;
     const auto dividend_bits = static_cast<uint64_t>(config.dividend_width);
-    const bool fractional_output = config.remainder_type == 1;
+    const bool fractional_output = config.remainder_type == QUODRA_OUTPUT_FRACTIONAL;
     const auto fraction_bits =
         (fractional_output || signed_operands) ? static_cast<uint64_t>(config.fractional_width) : 0;
     const uint64_t iterations = fractional_output ? dividend_bits + fraction_bits : dividend_bits;

@@ -29,7 +29,7 @@ void divide_signed(remainder_registers &r, mp_bitcnt_t quotient_width,
 int divide_with_remainder(const quodra_v5_1 &model, qor_array_mpz *divisor, qor_array_mpz *dividend,
                           qor_array_mpz *quotient, qor_array_mpz *remainder,
                           qor_array_uint *div_by_zero, uint32_t count) {
-    const bool signed_operands = model.config.operand_sign == 1;
+    const bool signed_operands = model.config.operand_sign == QUODRA_OPERAND_SIGNED;
     // Only read in signed mode, where the width check has made them >= 0.
     const auto quotient_width = static_cast<mp_bitcnt_t>(model.config.dividend_width);
     const auto remainder_width = static_cast<mp_bitcnt_t>(model.config.divisor_width);

@@ -23,7 +23,7 @@ bool sum_fits_int32(int32_t first, int32_t second, int32_t extra) {
     return sum <= std::numeric_limits<int32_t>::max();
 }
 
-bool signed_operands(const quodra_v5_1 &model) { return model.config.operand_sign == 1; }
+bool signed_operands(const quodra_v5_1 &model) { return model.config.operand_sign == QUODRA_OPERAND_SIGNED; }
 
 } // namespace
 
@@ -42,7 +42,7 @@ void require_radix2_widths(const quodra_v5_1 &model) {
     require_non_negative(config.dividend_width,
                          "Dividend width must not be negative for the Radix-2 algorithm");
 
-    const bool fraction_iterations = config.remainder_type == 1;
+    const bool fraction_iterations = config.remainder_type == QUODRA_OUTPUT_FRACTIONAL;
     if (!fraction_iterations && !signed_operands(model)) {
         return;
     }
@@ -100,7 +100,7 @@ void require_remainder_register_limit(const quodra_v5_1 &model) {
 void require_radix2_register_limit(const quodra_v5_1 &model) {
     const qor_quodra_v5_1_config &config = model.config;
     require_within_limit(config.dividend_width, "Dividend width");
-    if (config.remainder_type == 1) {
+    if (config.remainder_type == QUODRA_OUTPUT_FRACTIONAL) {
         require_within_limit(int64_t{config.dividend_width} + config.fractional_width,
                              "Dividend width plus fractional width");
     } else if (signed_operands(model)) {
