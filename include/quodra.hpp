@@ -558,10 +558,10 @@ inline void assign(mpz_ptr target, int64_t value) {
 
 // |value| when it fits 64 bits, read limb by limb (limbs are 32 or 64 bits).
 inline std::optional<uint64_t> magnitude_of(mpz_srcptr value) {
-    if (mpz_sizeinbase(value, 2) > 64) {
+    constexpr unsigned limb_bits = GMP_NUMB_BITS;
+    if (mpz_size(value) > 64 / limb_bits && mpz_sizeinbase(value, 2) > 64) {
         return std::nullopt;
     }
-    constexpr unsigned limb_bits = GMP_NUMB_BITS;
     uint64_t magnitude = 0;
     for (std::size_t k = mpz_size(value); k-- > 0;) {
         magnitude = limb_bits >= 64 ? 0 : magnitude << (limb_bits % 64);
@@ -608,7 +608,8 @@ inline void store(std::optional<int64_t> &target, mpz_srcptr value, const char *
 // Divides samples with one model. Holds its working arrays, allocated once and
 // grown when a larger batch comes, so steady-state batches allocate nothing
 // per sample (beyond what an mpz_class result needs the first time). One
-// thread at a time; the model itself may be shared.
+// thread at a time; the model itself may be shared. Move-only; a moved-from
+// divider throws on every call.
 class divider {
 public:
     explicit divider(const config &configuration = config(), message_callback on_message = {})
@@ -665,8 +666,8 @@ public:
                 qor_array_mpz *remainder, qor_array_uint *div_by_zero, uint32_t count) const {
         detail::message_scope scope(&on_message_);
         const int32_t status =
-            qor_quodra_v5_1_data_do(model_->get(), divisor, dividend, quotient, remainder, div_by_zero, count);
-        scope.finish(status != 0, "quodra: data_do refused a null divisor or quotient array");
+            qor_quodra_v5_1_data_do(raw_model(), divisor, dividend, quotient, remainder, div_by_zero, count);
+        scope.finish(status != 0, "quodra: data_do refused a null model, divisor or quotient array");
     }
     void divide(mpz_array &divisor, mpz_array &dividend, mpz_array &quotient, mpz_array &remainder,
                 uint_array &div_by_zero, uint32_t count) const {
@@ -678,9 +679,9 @@ public:
     void divide_real(qor_array_real *divisor, qor_array_real *dividend, qor_array_real *quotient,
                      qor_array_real *remainder, qor_array_uint *div_by_zero, uint32_t count) const {
         detail::message_scope scope(&on_message_);
-        const int32_t status = qor_quodra_v5_1_data_real_do(model_->get(), divisor, dividend, quotient,
+        const int32_t status = qor_quodra_v5_1_data_real_do(raw_model(), divisor, dividend, quotient,
                                                             remainder, div_by_zero, count);
-        scope.finish(status != 0, "quodra: data_real_do refused a null divisor or quotient array");
+        scope.finish(status != 0, "quodra: data_real_do refused a null model, divisor or quotient array");
     }
     void divide_real(real_array &divisor, real_array &dividend, real_array &quotient, real_array &remainder,
                      uint_array &div_by_zero, uint32_t count) const {
@@ -688,6 +689,9 @@ public:
     }
 
 private:
+    // Null once the divider has been moved from; the library refuses it.
+    const quodra_v5_1 *raw_model() const noexcept { return model_ ? model_->get() : nullptr; }
+
     template <class T>
     std::vector<result<T>> divide_batch(sample_view<T> divisors, sample_view<T> dividends) {
         std::vector<result<T>> out;

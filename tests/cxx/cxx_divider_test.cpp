@@ -343,8 +343,12 @@ TEST(cxx_divider, ErrorsCarryTheLibrarysTextExactly) {
     } catch (const quodra::error &e) {
         EXPECT_STREQ(e.what(), "Default configuration ERROR: Unknown algorithm_type.");
     }
-    // Refused without a message by the library (null arrays): still an error.
+    // Refused without a message by the library (null arrays, no model): still an error.
     EXPECT_THROW(d.divide(nullptr, nullptr, nullptr, nullptr, nullptr, 0), quodra::error);
+    quodra::divider taken(std::move(d));
+    EXPECT_THROW(d.divide(divisor, dividend, quotient, remainder, flags, 2), quodra::error);
+    EXPECT_THROW(d.divide(mpz_class(1), mpz_class(1)), std::logic_error);
+    taken.divide(divisor, dividend, quotient, remainder, flags, 2);
 }
 
 TEST(cxx_divider, WarningsReachTheCallbackAndItsExceptionsComeBack) {
@@ -396,6 +400,33 @@ TEST(cxx_divider, ConcurrentCallsOnOneModelKeepTheirOwnErrors) {
     first.join();
     second.join();
     EXPECT_EQ(wrong.load(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The README's "From C++" example, with checks in place of printing.
+TEST(cxx_readme, ExampleDividesAsDocumented) {
+    quodra::config config; // the library's defaults: signed 16/16, remainder output
+    config.name = "my divider";
+    config.divisor_width = 8;
+    config.dividend_width = 8;
+    std::vector<std::string> warnings;
+    quodra::divider divider(config, [&](std::string_view warning) { warnings.emplace_back(warning); });
+
+    const quodra::result<mpz_class> r = divider.divide(2, -7); // divisor first: -7 / 2
+    EXPECT_EQ(r.quotient->get_str(), "253");                    // -3 as an 8-bit pattern
+    EXPECT_EQ(r.remainder->get_str(), "255");                   // -1, the dividend's sign
+
+    const std::vector<int64_t> divisors{7, 0}, dividends{100, 5};
+    const std::vector<quodra::result<int64_t>> batch = divider.divide(divisors, dividends);
+    EXPECT_EQ(*batch[0].quotient, 14);
+    EXPECT_EQ(*batch[0].remainder, 2);
+    EXPECT_FALSE(batch[0].div_by_zero);
+    EXPECT_EQ(*batch[1].quotient, 0);
+    EXPECT_TRUE(batch[1].div_by_zero);
+    EXPECT_TRUE(warnings.empty());
 }
 
 } // namespace
