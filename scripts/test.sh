@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite twice: an optimised build with
 # warnings as errors, then an AddressSanitizer + UndefinedBehaviorSanitizer
-# build; finally a valgrind leak check of the C client and the tool.
+# build; finally a valgrind leak check of the C client, the C++ layer's tests
+# and the tool.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -23,6 +24,8 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 echo "== valgrind leak check"
 valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
   "$root/build/release/tests/quodra_c_api_test"
+valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
+  "$root/build/release/tests/quodra_cxx_tests" > /dev/null
 if [ -x "$root/build/release/tools/quodra-div" ]; then
   valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
     "$root/build/release/tools/quodra-div" --demo > /dev/null
