@@ -27,7 +27,8 @@ function(build_and_run_project build_dir)
   run(${build_dir}/consumer_cpp)
 endfunction()
 
-# Compiles one consumer source with pkg-config's flags and runs it.
+# Compiles one consumer source with pkg-config's flags (and any extra
+# compiler flags given after the output name) and runs it.
 function(build_and_run_with_pkg_config compiler source output)
   set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
   execute_process(COMMAND ${PKG_CONFIG} --cflags --libs quodra
@@ -36,7 +37,7 @@ function(build_and_run_with_pkg_config compiler source output)
     message(FATAL_ERROR "pkg-config does not know quodra under ${prefix}")
   endif()
   separate_arguments(flags UNIX_COMMAND "${flags}")
-  run(${compiler} ${here}/${source} ${flags} -o ${WORK_DIR}/${output})
+  run(${compiler} ${ARGN} ${here}/${source} ${flags} -o ${WORK_DIR}/${output})
   set(ENV{LD_LIBRARY_PATH} ${prefix}/lib)
   run(${WORK_DIR}/${output})
 endfunction()
@@ -58,7 +59,7 @@ elseif(MODE STREQUAL "package")
   build_and_run_project(${WORK_DIR}/package -DCMAKE_PREFIX_PATH=${prefix})
 elseif(MODE STREQUAL "pkg-config")
   build_and_run_with_pkg_config(${C_COMPILER} consumer.c consumer_c_pc)
-  build_and_run_with_pkg_config(${CXX_COMPILER} consumer.cpp consumer_cpp_pc)
+  build_and_run_with_pkg_config(${CXX_COMPILER} consumer.cpp consumer_cpp_pc -std=c++17)
 elseif(MODE STREQUAL "subdirectory")
   build_and_run_project(${WORK_DIR}/subdirectory -DQUODRA_SOURCE_DIR=${SOURCE_DIR})
 else()
