@@ -3,7 +3,8 @@
 # skipping any that are already there.
 set -euo pipefail
 
-packages=(g++ cmake make libgmp-dev libgtest-dev libbenchmark-dev libcli11-dev valgrind binutils)
+packages=(g++ cmake make libgmp-dev libgtest-dev libbenchmark-dev libcli11-dev valgrind binutils
+  clang libclang-rt-14-dev)
 
 missing=()
 for package in "${packages[@]}"; do
