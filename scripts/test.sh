@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite twice: an optimised build with
 # warnings as errors, then an AddressSanitizer + UndefinedBehaviorSanitizer
-# build; finally a valgrind leak check of the C client, the C++ layer's tests
-# and the tool.
+# build; then a valgrind leak check of the C client, the C++ layer's tests
+# and the tool, the thread-safety test under ThreadSanitizer, and each fuzz
+# target for 60 s.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -30,4 +31,13 @@ if [ -x "$root/build/release/tools/quodra-div" ]; then
   valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
     "$root/build/release/tools/quodra-div" --demo > /dev/null
 fi
+
+echo "== ThreadSanitizer build of the thread-safety test"
+cmake -S "$root" -B "$root/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUODRA_WERROR=ON \
+  -DQUODRA_TSAN=ON -DQUODRA_BUILD_BENCH=OFF -DQUODRA_BUILD_TOOLS=OFF
+cmake --build "$root/build/tsan" -j "$jobs" --target quodra_thread_safety_test
+TSAN_OPTIONS=halt_on_error=1 "$root/build/tsan/tests/quodra_thread_safety_test"
+
+echo "== Fuzzing (libFuzzer, clang), 60 s per target"
+"$root/scripts/fuzz.sh" 60
 echo "== All test runs passed"
