@@ -55,6 +55,8 @@ if(MODE STREQUAL "install")
   if(EXISTS ${prefix}/lib/libquodra_internal.a)
     message(FATAL_ERROR "the internal test archive was installed")
   endif()
+  # The installed tool finds the installed library through its run path.
+  run(${prefix}/bin/quodra-div --demo)
 elseif(MODE STREQUAL "package")
   build_and_run_project(${WORK_DIR}/package -DCMAKE_PREFIX_PATH=${prefix})
 elseif(MODE STREQUAL "pkg-config")
