@@ -16,24 +16,26 @@ struct remainder_registers {
 };
 
 // One result of the word path as sign and magnitude.
-struct word_result {
-    uint64_t magnitude;
+template <class Word> struct word_result {
+    Word magnitude;
     bool negative;
 };
 
-// The signed field convention in words for fields of at most 64 bits: a
-// negative non-zero magnitude m becomes 2^width - m, which is itself
+// The signed field convention in words for fields no wider than the word:
+// a negative non-zero magnitude m becomes 2^width - m, which is itself
 // negative when m exceeds 2^width (an operand out of its range).
-word_result in_signed_field(uint64_t magnitude, bool negative, uint64_t width) {
-    if (!negative || magnitude == 0) {
+template <class Word>
+word_result<Word> in_signed_field(word_result<Word> value, uint64_t width) {
+    const Word magnitude = value.magnitude;
+    if (!value.negative || magnitude == 0) {
         return {magnitude, false};
     }
-    if (width == 64) {
-        return {uint64_t{0} - magnitude, false};
+    if (width == machine_words::bits_of<Word>()) {
+        return {Word{0} - magnitude, false};
     }
-    const uint64_t field = uint64_t{1} << width;
-    return magnitude <= field ? word_result{field - magnitude, false}
-                              : word_result{magnitude - field, true};
+    const Word field = Word{1} << width;
+    return magnitude <= field ? word_result<Word>{field - magnitude, false}
+                              : word_result<Word>{magnitude - field, true};
 }
 
 // The fields of signed remainder mode, or none in unsigned mode.
@@ -41,38 +43,69 @@ struct result_fields {
     bool signed_operands;
     mp_bitcnt_t quotient_width;
     mp_bitcnt_t remainder_width;
-    // Signed results wrap in words only when both fields fit one.
-    bool fit_words() const {
-        return !signed_operands || (quotient_width <= 64 && remainder_width <= 64);
+    // Signed results wrap in a word only when both fields fit it.
+    bool fit(unsigned word_bits) const {
+        return !signed_operands || (quotient_width <= word_bits && remainder_width <= word_bits);
     }
 };
 
-// One sample with a non-zero divisor in 64-bit words: false, with nothing
-// changed, when an operand's magnitude does not fit a word, and the sample
-// goes to divide_exactly instead. Truncating division of magnitudes gives
-// what mpz_tdiv_qr gives: the quotient negative when the signs differ, the
-// remainder with the dividend's sign.
-bool divide_in_words(remainder_registers &r, const result_fields &fields) {
+// One sample with a non-zero divisor in words: false, with nothing
+// changed, when an operand's magnitude does not fit the word, and the
+// sample goes on to a wider word or to divide_exactly. Truncating division
+// of magnitudes gives what mpz_tdiv_qr gives: the quotient negative when the
+// signs differ, the remainder with the dividend's sign.
+template <class Word> bool divide_in_words(remainder_registers &r, const result_fields &fields) {
     using namespace machine_words;
-    if (!magnitude_fits<uint64_t>(r.divisor) || !magnitude_fits<uint64_t>(r.dividend)) {
+    if (!magnitude_fits<Word>(r.divisor) || !magnitude_fits<Word>(r.dividend)) {
         return false;
     }
     const bool divisor_negative = mpz_sgn(r.divisor.get()) < 0;
     const bool dividend_negative = mpz_sgn(r.dividend.get()) < 0;
-    const uint64_t divisor = magnitude_of<uint64_t>(r.divisor);
-    const uint64_t dividend = magnitude_of<uint64_t>(r.dividend);
-    word_result quotient{dividend / divisor, divisor_negative != dividend_negative};
-    word_result remainder{dividend % divisor, dividend_negative};
+    const Word divisor = magnitude_of<Word>(r.divisor);
+    const Word dividend = magnitude_of<Word>(r.dividend);
+    const Word quotient_magnitude = dividend / divisor;
+    // One division: the remainder from the quotient, not a second call.
+    word_result<Word> quotient{quotient_magnitude, divisor_negative != dividend_negative};
+    word_result<Word> remainder{dividend - quotient_magnitude * divisor, dividend_negative};
     if (fields.signed_operands) {
         // The registers keep the magnitudes, as the GNU MP route leaves them.
         take_operand_magnitudes(r.divisor, r.dividend);
-        quotient = in_signed_field(quotient.magnitude, quotient.negative, fields.quotient_width);
-        remainder =
-            in_signed_field(remainder.magnitude, remainder.negative, fields.remainder_width);
+        quotient = in_signed_field(quotient, fields.quotient_width);
+        remainder = in_signed_field(remainder, fields.remainder_width);
     }
     set_signed_word(r.quotient, quotient.magnitude, quotient.negative);
     set_signed_word(r.remainder, remainder.magnitude, remainder.negative);
     return true;
+}
+
+// The words one call may divide in, chosen once per call.
+struct word_tiers {
+    bool bits_64;
+    bool bits_128;
+};
+
+word_tiers tiers_for(const result_fields &fields) {
+    if (!machine_words::available) {
+        return {false, false};
+    }
+#if defined(QUODRA_HAVE_UINT128)
+    return {fields.fit(64), fields.fit(128)};
+#else
+    return {fields.fit(64), false};
+#endif
+}
+
+// One sample in the narrowest word that holds it; false when none does.
+bool divide_in_some_word(remainder_registers &r, const result_fields &fields,
+                         const word_tiers &tiers) {
+    if (tiers.bits_64 && divide_in_words<uint64_t>(r, fields)) {
+        return true;
+    }
+#if defined(QUODRA_HAVE_UINT128)
+    return tiers.bits_128 && divide_in_words<machine_words::uint128>(r, fields);
+#else
+    return false;
+#endif
 }
 
 } // namespace
@@ -99,7 +132,7 @@ int divide_with_remainder(const quodra_v5_1 &model, qor_array_mpz *divisor, qor_
     const auto remainder_width = static_cast<mp_bitcnt_t>(model.config.divisor_width);
 
     const result_fields fields{signed_operands, quotient_width, remainder_width};
-    const bool words = machine_words::available && fields.fit_words();
+    const word_tiers tiers = tiers_for(fields);
 
     remainder_registers r;
     for (uint32_t i = 0; i < count; ++i) {
@@ -110,7 +143,7 @@ int divide_with_remainder(const quodra_v5_1 &model, qor_array_mpz *divisor, qor_
         if (zero_divisor) {
             mpz_set_ui(r.quotient, 0);
             mpz_set_ui(r.remainder, 0);
-        } else if (!words || !divide_in_words(r, fields)) {
+        } else if (!divide_in_some_word(r, fields, tiers)) {
             divide_exactly(r.quotient, r.remainder, r.divisor, r.dividend, r.scratch,
                            signed_operands, quotient_width, remainder_width);
         }
