@@ -1,13 +1,17 @@
 // Operands for the differential tests of the division paths: the edges of
 // a field and of the machine words, random values in range, long runs of
 // ones and zeros, and values out of range (wider than the field, negative
-// in an unsigned field), each drawn with either sign.
+// in an unsigned field), each drawn with either sign; and refused reads,
+// which leave the previous sample's operand in the divider's register.
 #ifndef QUODRA_TESTS_OPERAND_PATTERNS_H
 #define QUODRA_TESTS_OPERAND_PATTERNS_H
 
 #include <gmp.h>
 
+#include <cstddef>
 #include <random>
+
+#include "quodra.h"
 
 namespace operand_patterns {
 
@@ -42,6 +46,37 @@ inline void any_operand(mpz_ptr value, gmp_randstate_t random, std::mt19937 &pic
     }
     if (pick() % 2 == 1) {
         mpz_neg(value, value);
+    }
+}
+
+// Hides the last `refused` samples of an input array from the divider
+// (past its data_size, so their reads are refused) while it lives, then
+// restores the size so that the array releases every element.
+class refused_tail {
+public:
+    refused_tail(qor_array_mpz *array, std::size_t refused)
+        : array(array), size(array->data_size) {
+        array->data_size = size - refused;
+    }
+    ~refused_tail() { array->data_size = size; }
+    refused_tail(const refused_tail &) = delete;
+    refused_tail &operator=(const refused_tail &) = delete;
+
+private:
+    qor_array_mpz *array;
+    std::size_t size;
+};
+
+// The operand registers as the divider holds them after reading sample i:
+// a refused read leaves the previous value.
+inline void read_operands(mpz_ptr divisor_register, mpz_ptr dividend_register,
+                          const qor_array_mpz *divisor, const qor_array_mpz *dividend,
+                          std::size_t i) {
+    if (i < divisor->data_size) {
+        mpz_set(divisor_register, divisor->data[i]);
+    }
+    if (i < dividend->data_size) {
+        mpz_set(dividend_register, dividend->data[i]);
     }
 }
 
