@@ -8,7 +8,6 @@
 // division when the written value fits such a word, else in one GNU MP
 // division; tests check every form against the loop, which stays here (on
 // GNU MP integers with a trace, and in words) as the reference.
-#include <climits>
 #include <cstdint>
 #include <gmp.h>
 
@@ -141,13 +140,19 @@ bool try_bit_serial_in_words(mpz_ptr q, mpz_srcptr d, mpz_srcptr n, uint64_t div
         run_in_words<uint64_t>(q, d, n, dividend_bits, iterations);
         return true;
     }
-#if defined(__SIZEOF_INT128__)
+#if defined(QUODRA_HAVE_UINT128)
     if (registers_fit<uint128>(divisor_bits, iterations)) {
         run_in_words<uint128>(q, d, n, dividend_bits, iterations);
         return true;
     }
 #endif
     return false;
+}
+
+// True when 0 <= value < 2^bits is certain from the limb count alone, or
+// else from the bit count.
+bool within_bits(mpz_srcptr value, uint64_t bits) {
+    return uint64_t{mpz_size(value)} * GMP_NUMB_BITS <= bits || mpz_sizeinbase(value, 2) <= bits;
 }
 
 // Beyond machine words the register comes from the loop's closed form. The
@@ -169,7 +174,7 @@ void closed_form_register(mpz_ptr q, mpz_ptr scratch, mpz_srcptr d, mpz_srcptr n
     // two's-complement bits, which floor reduction gives. A dividend already
     // within [0, 2^W) is shifted as it is, saving a copy.
     const uint64_t shift = iterations - dividend_bits;
-    if (mpz_sgn(n) >= 0 && mpz_sizeinbase(n, 2) <= dividend_bits) {
+    if (mpz_sgn(n) >= 0 && within_bits(n, dividend_bits)) {
         mpz_mul_2exp(scratch, n, shift);
     } else {
         mpz_fdiv_r_2exp(scratch, n, dividend_bits);
