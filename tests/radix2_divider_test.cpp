@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <iterator>
+#include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "driver_test_support.h"
+#include "operand_patterns.h"
 #include "radix2_datapath.h"
 
 namespace {
@@ -161,10 +164,36 @@ TEST(Radix2, IterationTraceOfFiveByTwo) {
 //   signed: U = floor((|N| mod 2^W) 2^F / |D|) (all ones for D = 0), then
 //   I = U >> F and G = (U mod 2^F) >> 1, both negated when the signs differ
 //   and wrapped into W and F bits; the value is I 2^F + G.
+// The signed layout of a register U: I = U >> F and G = (U mod 2^F) >> 1,
+// both negated when the result is negative and wrapped into W and F bits;
+// the value is I 2^F + G.
+void signed_layout(mpz_ptr expected, mpz_srcptr u, bool negative, unsigned w, unsigned f) {
+    mpz_t i, g, field;
+    mpz_inits(i, g, field, nullptr);
+    mpz_fdiv_q_2exp(i, u, f);
+    mpz_fdiv_r_2exp(g, u, f);
+    mpz_fdiv_q_2exp(g, g, 1);
+    if (negative) {
+        mpz_neg(i, i);
+        mpz_neg(g, g);
+        if (mpz_sgn(i) < 0) {
+            mpz_ui_pow_ui(field, 2, w);
+            mpz_add(i, i, field);
+        }
+        if (mpz_sgn(g) < 0) {
+            mpz_ui_pow_ui(field, 2, f);
+            mpz_add(g, g, field);
+        }
+    }
+    mpz_mul_2exp(expected, i, f);
+    mpz_add(expected, expected, g);
+    mpz_clears(i, g, field, nullptr);
+}
+
 void closed_form(mpz_ptr expected, mpz_srcptr n, mpz_srcptr d, unsigned w, unsigned f,
                  bool is_signed) {
-    mpz_t u, i, g, field;
-    mpz_inits(u, i, g, field, nullptr);
+    mpz_t u, i;
+    mpz_inits(u, i, nullptr);
     if (mpz_sgn(d) == 0) {
         mpz_ui_pow_ui(u, 2, w + f);
         mpz_sub_ui(u, u, 1);
@@ -178,26 +207,9 @@ void closed_form(mpz_ptr expected, mpz_srcptr n, mpz_srcptr d, unsigned w, unsig
     if (!is_signed) {
         mpz_set(expected, u);
     } else {
-        const bool negative = (mpz_sgn(n) < 0) != (mpz_sgn(d) < 0);
-        mpz_fdiv_q_2exp(i, u, f);
-        mpz_fdiv_r_2exp(g, u, f);
-        mpz_fdiv_q_2exp(g, g, 1);
-        if (negative) {
-            mpz_neg(i, i);
-            mpz_neg(g, g);
-            if (mpz_sgn(i) < 0) {
-                mpz_ui_pow_ui(field, 2, w);
-                mpz_add(i, i, field);
-            }
-            if (mpz_sgn(g) < 0) {
-                mpz_ui_pow_ui(field, 2, f);
-                mpz_add(g, g, field);
-            }
-        }
-        mpz_mul_2exp(expected, i, f);
-        mpz_add(expected, expected, g);
+        signed_layout(expected, u, (mpz_sgn(n) < 0) != (mpz_sgn(d) < 0), w, f);
     }
-    mpz_clears(u, i, g, field, nullptr);
+    mpz_clears(u, i, nullptr);
 }
 
 TEST(Radix2Property, BitSerialEqualsClosedForms) {
@@ -428,6 +440,102 @@ TEST(Radix2, SignedSplitWithoutFractionIterations) {
                     {100, -3, 4064, 0},
                     {-128, -1, 128, 0},
                     {5, 0, 247, 1}});
+}
+
+std::string hex_text(mpz_srcptr value) {
+    std::string text(mpz_sizeinbase(value, 16) + 2, '\0');
+    mpz_get_str(&text[0], 16, value);
+    text.resize(std::strlen(text.c_str()));
+    return text;
+}
+
+// What the Radix-2 path writes for one sample, from the GNU MP loop: the
+// registers as the divider holds them (magnitudes once signed, kept across
+// a refused read), n iterations, then the signed layout.
+void radix2_reference(mpz_ptr expected, mpz_ptr d, mpz_ptr n, const core &c) {
+    const bool is_signed = c.operand_sign == 1;
+    const bool negative = is_signed && (mpz_sgn(d) < 0) != (mpz_sgn(n) < 0);
+    if (is_signed) {
+        mpz_abs(d, d);
+        mpz_abs(n, n);
+    }
+    const auto w = static_cast<unsigned>(c.dividend_width);
+    const auto f = static_cast<unsigned>(c.fractional_width);
+    const uint64_t iterations = c.remainder_type == 1 ? w + f : w;
+    mpz_t u, p;
+    mpz_inits(u, p, nullptr);
+    radix2_bit_serial_traced(u, p, d, n, w, iterations, nullptr, nullptr);
+    if (is_signed) {
+        signed_layout(expected, u, negative, w, f);
+    } else {
+        mpz_set(expected, u);
+    }
+    mpz_clears(u, p, nullptr);
+}
+
+// Register and written value sizes on both sides of 64 and 128 bits, then
+// anything up to 300 bits each.
+core differential_core(std::mt19937 &pick, int round) {
+    const int32_t remainder_types[] = {1, 1, 2, -1};
+    const int32_t signs[] = {1, 0, 2};
+    const unsigned limits[] = {66, 130, 301};
+    const unsigned limit = limits[round % 3];
+    core c;
+    c.algorithm_type = 1;
+    c.remainder_type = remainder_types[pick() % 4];
+    c.operand_sign = signs[pick() % 3];
+    const unsigned w = pick() % limit;
+    c.dividend_width = static_cast<int32_t>(w);
+    c.fractional_width = static_cast<int32_t>(pick() % (limit - w));
+    return c;
+}
+
+// The fast paths (closed form in 64- or 128-bit words, or in GNU MP with
+// the shortened signed layout) against the bit-serial GNU MP loop, through
+// data_do: every remainder_type, signed and unsigned, edge, in-range and
+// out-of-range operands, zero divisors, and refused reads that keep the
+// previous sample's registers.
+TEST(Radix2Property, FastPathsEqualBitSerialLoop) {
+    gmp_randstate_t random;
+    gmp_randinit_default(random);
+    gmp_randseed_ui(random, 8080);
+    std::mt19937 pick(8);
+    mpz_t expected, d, n;
+    mpz_inits(expected, d, n, nullptr);
+    for (int round = 0; round < 240; ++round) {
+        const core c = differential_core(pick, round);
+        SCOPED_TRACE("W " + std::to_string(c.dividend_width) + " F " +
+                     std::to_string(c.fractional_width) + " remainder_type " +
+                     std::to_string(c.remainder_type) + " sign " +
+                     std::to_string(c.operand_sign));
+        test_model model(c);
+        const size_t count = 24;
+        mpz_vector divisor(count), dividend(count), quotient(count);
+        uint_vector flags(count, 3u);
+        for (size_t k = 0; k < count; ++k) {
+            operand_patterns::any_operand(divisor->data[k], random, pick, pick() % 140);
+            operand_patterns::any_operand(dividend->data[k], random, pick,
+                                          static_cast<unsigned>(c.dividend_width));
+        }
+        const operand_patterns::refused_tail refused(
+            round % 2 == 0 ? divisor.get() : dividend.get(), static_cast<size_t>(round % 4));
+        ASSERT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(),
+                                          quotient.get(), nullptr, flags.get(),
+                                          static_cast<uint32_t>(count)),
+                  0);
+        mpz_set_ui(d, 0);
+        mpz_set_ui(n, 0);
+        for (size_t k = 0; k < count; ++k) {
+            operand_patterns::read_operands(d, n, divisor.get(), dividend.get(), k);
+            EXPECT_EQ(flags.at(k), mpz_sgn(d) == 0 ? 1u : 0u);
+            radix2_reference(expected, d, n, c);
+            ASSERT_EQ(mpz_cmp(quotient.at(k), expected), 0)
+                << "sample " << k << ": " << hex_text(n) << " / " << hex_text(d) << " gave 0x"
+                << quotient.text(k, 16);
+        }
+    }
+    mpz_clears(expected, d, n, nullptr);
+    gmp_randclear(random);
 }
 
 } // namespace

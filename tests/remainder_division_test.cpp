@@ -4,11 +4,15 @@
 #include <gmp.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "driver_test_support.h"
+#include "operand_patterns.h"
+#include "remainder_division.h"
 
 namespace {
 
@@ -153,9 +157,15 @@ TEST(RemainderMode, WideOperandsBeyondMachineWords) {
     mpz_clear(value);
 }
 
-// A random value of a field: [-2^(w-1), 2^(w-1)) when signed, [0, 2^w) when not.
-void random_field_value(mpz_ptr value, gmp_randstate_t random, unsigned width, bool is_signed) {
-    mpz_urandomb(value, random, width);
+// A random operand of a field: uniform or long runs of ones and zeros
+// (mpz_rrandomb), [-2^(w-1), 2^(w-1)) when signed, [0, 2^w) when not.
+void random_field_value(mpz_ptr value, gmp_randstate_t random, std::mt19937 &pick,
+                        unsigned width, bool is_signed) {
+    if (pick() % 2 == 0) {
+        mpz_urandomb(value, random, width);
+    } else {
+        mpz_rrandomb(value, random, width);
+    }
     if (is_signed) {
         mpz_t half;
         mpz_init(half);
@@ -165,59 +175,144 @@ void random_field_value(mpz_ptr value, gmp_randstate_t random, unsigned width, b
     }
 }
 
-// Independent expectation: GMP's truncating division on the signed values,
-// then the two's-complement pattern as the residue mod 2^width. For
-// operands inside their fields this is the core's output.
-TEST(RemainderModeProperty, MatchesTruncatingDivisionOfGnuMp) {
+// The signed value behind a written field: a result whose sign rule says
+// negative was written as 2^width - |value| (zero unwrapped). The written
+// field must lie in [0, 2^width) and the value must have the expected sign.
+void decode_field(mpz_ptr value, mpz_srcptr written, bool negative, unsigned width) {
+    mpz_t field;
+    mpz_init(field);
+    mpz_ui_pow_ui(field, 2, width);
+    EXPECT_GE(mpz_sgn(written), 0);
+    EXPECT_LT(mpz_cmp(written, field), 0);
+    mpz_set(value, written);
+    if (negative && mpz_sgn(written) != 0) {
+        mpz_sub(value, value, field);
+    }
+    mpz_clear(field);
+}
+
+// Truncating division checked by its invariants, not by recomputing it:
+// q d + r = n, |r| < |d|, the quotient negative exactly when the operand
+// signs differ, the remainder zero or of the dividend's sign, and signed
+// results wrapped into fields of dividend_width and divisor_width bits.
+TEST(RemainderModeProperty, InvariantsOfTruncatingDivision) {
     gmp_randstate_t random;
     gmp_randinit_default(random);
     gmp_randseed_ui(random, 20240611);
-    std::mt19937 shapes(4242);
-    mpz_t q, r;
-    mpz_inits(q, r, nullptr);
-    for (int round = 0; round < 60; ++round) {
+    std::mt19937 pick(4242);
+    mpz_t q, r, check;
+    mpz_inits(q, r, check, nullptr);
+    for (int round = 0; round < 120; ++round) {
         core c;
         c.operand_sign = round % 2 == 0 ? 1 : 0;
-        c.dividend_width = 1 + static_cast<int32_t>(shapes() % 90);
-        c.divisor_width = 1 + static_cast<int32_t>(shapes() % 90);
+        c.dividend_width = 1 + static_cast<int32_t>(pick() % 300);
+        c.divisor_width = 1 + static_cast<int32_t>(pick() % 300);
         c.algorithm_type = (round % 3 == 0) ? 4 : 1;
         const bool is_signed = c.operand_sign == 1;
-        SCOPED_TRACE("round " + std::to_string(round));
+        SCOPED_TRACE("widths " + std::to_string(c.dividend_width) + "/" +
+                     std::to_string(c.divisor_width) + (is_signed ? " signed" : " unsigned"));
         test_model model(c);
-        const size_t n = 64;
+        const size_t n = 48;
         mpz_vector divisor(n), dividend(n), quotient(n), remainder(n);
         uint_vector flags(n, 5u);
         for (size_t i = 0; i < n; ++i) {
-            random_field_value(dividend->data[i], random, c.dividend_width, is_signed);
+            random_field_value(dividend->data[i], random, pick, c.dividend_width, is_signed);
             // Small divisors now and then, so quotients also use the full field.
             const unsigned width = (i % 4 == 0) ? std::min<unsigned>(3, c.divisor_width)
                                                 : static_cast<unsigned>(c.divisor_width);
-            random_field_value(divisor->data[i], random, width, is_signed);
+            random_field_value(divisor->data[i], random, pick, width, is_signed);
         }
         ASSERT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(),
                                           quotient.get(), remainder.get(), flags.get(),
                                           static_cast<uint32_t>(n)),
                   0);
         for (size_t i = 0; i < n; ++i) {
-            if (mpz_sgn(divisor.at(i)) == 0) {
+            SCOPED_TRACE(dividend.text(i) + " / " + divisor.text(i));
+            mpz_srcptr d = divisor.at(i);
+            mpz_srcptr nn = dividend.at(i);
+            EXPECT_EQ(flags.at(i), mpz_sgn(d) == 0 ? 1u : 0u);
+            if (mpz_sgn(d) == 0) {
                 EXPECT_EQ(mpz_sgn(quotient.at(i)), 0);
                 EXPECT_EQ(mpz_sgn(remainder.at(i)), 0);
-                EXPECT_EQ(flags.at(i), 1u);
                 continue;
             }
-            mpz_tdiv_qr(q, r, dividend.at(i), divisor.at(i));
+            const bool quotient_negative = (mpz_sgn(nn) < 0) != (mpz_sgn(d) < 0);
             if (is_signed) {
-                mpz_fdiv_r_2exp(q, q, c.dividend_width);
-                mpz_fdiv_r_2exp(r, r, c.divisor_width);
+                decode_field(q, quotient.at(i), quotient_negative, c.dividend_width);
+                decode_field(r, remainder.at(i), mpz_sgn(nn) < 0, c.divisor_width);
+            } else {
+                mpz_set(q, quotient.at(i));
+                mpz_set(r, remainder.at(i));
             }
-            EXPECT_EQ(mpz_cmp(quotient.at(i), q), 0)
-                << dividend.text(i) << " / " << divisor.text(i) << " gave " << quotient.text(i);
-            EXPECT_EQ(mpz_cmp(remainder.at(i), r), 0)
-                << dividend.text(i) << " / " << divisor.text(i) << " gave " << remainder.text(i);
-            EXPECT_EQ(flags.at(i), 0u);
+            mpz_mul(check, q, d);
+            mpz_add(check, check, r);
+            EXPECT_EQ(mpz_cmp(check, nn), 0) << "q " << mpz_get_si(q) << " r " << mpz_get_si(r);
+            EXPECT_LT(mpz_cmpabs(r, d), 0);
+            EXPECT_TRUE(mpz_sgn(q) == 0 || (mpz_sgn(q) < 0) == quotient_negative);
+            EXPECT_TRUE(mpz_sgn(r) == 0 || mpz_sgn(r) == mpz_sgn(nn));
         }
     }
-    mpz_clears(q, r, nullptr);
+    mpz_clears(q, r, check, nullptr);
+    gmp_randclear(random);
+}
+
+// The word path against the GNU MP route it stands in for, through
+// data_do: widths on both sides of 64 bits (and 0), edge, in-range and
+// out-of-range operands of every sign (so signed results may stay negative
+// after their wrap), zero divisors, operand_sign 2, and refused reads that
+// leave the previous sample's registers (magnitudes, once signed).
+TEST(RemainderModeProperty, WordPathEqualsGnuMpRoute) {
+    gmp_randstate_t random;
+    gmp_randinit_default(random);
+    gmp_randseed_ui(random, 6464);
+    std::mt19937 pick(64);
+    const int32_t widths[] = {0, 1, 7, 31, 62, 63, 64, 65, 66, 127, 128, 200};
+    mpz_t q, r, d, nn, scratch;
+    mpz_inits(q, r, d, nn, scratch, nullptr);
+    for (int round = 0; round < 200; ++round) {
+        core c;
+        c.operand_sign = static_cast<int32_t>(round % 3 == 2 ? 2 : round % 2);
+        c.dividend_width = widths[pick() % std::size(widths)];
+        c.divisor_width = widths[pick() % std::size(widths)];
+        const bool is_signed = c.operand_sign == 1;
+        SCOPED_TRACE("widths " + std::to_string(c.dividend_width) + "/" +
+                     std::to_string(c.divisor_width) + " sign " + std::to_string(c.operand_sign));
+        test_model model(c);
+        const size_t n = 24;
+        mpz_vector divisor(n), dividend(n), quotient(n), remainder(n);
+        uint_vector flags(n, 5u);
+        for (size_t i = 0; i < n; ++i) {
+            operand_patterns::any_operand(divisor->data[i], random, pick,
+                                          static_cast<unsigned>(c.divisor_width));
+            operand_patterns::any_operand(dividend->data[i], random, pick,
+                                          static_cast<unsigned>(c.dividend_width));
+        }
+        const operand_patterns::refused_tail refused(
+            round % 2 == 0 ? divisor.get() : dividend.get(), static_cast<size_t>(round % 4));
+        ASSERT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(),
+                                          quotient.get(), remainder.get(), flags.get(),
+                                          static_cast<uint32_t>(n)),
+                  0);
+        mpz_set_ui(d, 0);
+        mpz_set_ui(nn, 0);
+        for (size_t i = 0; i < n; ++i) {
+            operand_patterns::read_operands(d, nn, divisor.get(), dividend.get(), i);
+            EXPECT_EQ(flags.at(i), mpz_sgn(d) == 0 ? 1u : 0u);
+            if (mpz_sgn(d) == 0) {
+                mpz_set_ui(q, 0);
+                mpz_set_ui(r, 0);
+            } else {
+                divide_exactly(q, r, d, nn, scratch, is_signed,
+                               static_cast<mp_bitcnt_t>(c.dividend_width),
+                               static_cast<mp_bitcnt_t>(c.divisor_width));
+            }
+            ASSERT_EQ(mpz_cmp(quotient.at(i), q), 0) << "sample " << i << " gave "
+                                                     << quotient.text(i);
+            ASSERT_EQ(mpz_cmp(remainder.at(i), r), 0) << "sample " << i << " gave "
+                                                      << remainder.text(i);
+        }
+    }
+    mpz_clears(q, r, d, nn, scratch, nullptr);
     gmp_randclear(random);
 }
 

@@ -3,13 +3,15 @@
 // left, brings in the next dividend bit (zeros once the dividend is used up)
 // and adds or subtracts the divisor according to the sign the partial
 // remainder had before the shift; the quotient bit is 1 when the result is
-// not negative. The partial remainder is never corrected at the end. The
-// loop runs in machine words when its registers fit; otherwise the register
-// comes from the loop's closed form, which tests check against the loop.
-#include <climits>
+// not negative. The partial remainder is never corrected at the end. Each
+// sample's register comes from the loop's closed form, in one 64- or 128-bit
+// division when the written value fits such a word, else in one GNU MP
+// division; tests check every form against the loop, which stays here (on
+// GNU MP integers with a trace, and in words) as the reference.
 #include <cstdint>
 #include <gmp.h>
 
+#include "machine_words.h"
 #include "quodra_v5_1.h"
 #include "radix2_datapath.h"
 #include "remainder_division.h"
@@ -74,19 +76,15 @@ template <> struct word_register<uint64_t> {
     static constexpr unsigned bits = 64;
 };
 
-#if defined(__SIZEOF_INT128__)
-__extension__ typedef unsigned __int128 uint128_register;
+#if defined(QUODRA_HAVE_UINT128)
+using machine_words::uint128;
 __extension__ typedef __int128 int128_register;
 
-template <> struct word_register<uint128_register> {
+template <> struct word_register<uint128> {
     using signed_type = int128_register;
     static constexpr unsigned bits = 128;
 };
 #endif
-
-// Words need GNU MP limbs and unsigned longs of exactly 64 bits.
-constexpr bool word_registers_available =
-    GMP_NUMB_BITS == 64 && GMP_NAIL_BITS == 0 && ULONG_MAX == UINT64_MAX;
 
 // One iteration; Q collects its bits from the top down by shifting them in.
 template <class Signed, class Unsigned>
@@ -116,25 +114,6 @@ Unsigned run_bit_serial_word(Unsigned d, Unsigned dividend, uint64_t dividend_bi
     return q;
 }
 
-// The low bits of an integer as a two's-complement word.
-template <class Unsigned> Unsigned low_bits_of(mpz_srcptr value) {
-    Unsigned magnitude = 0;
-    for (unsigned limb = 0; limb * 64 < word_register<Unsigned>::bits; ++limb) {
-        magnitude |= static_cast<Unsigned>(mpz_getlimbn(value, limb)) << (64 * limb);
-    }
-    return mpz_sgn(value) < 0 ? Unsigned{0} - magnitude : magnitude;
-}
-
-template <class Unsigned> void set_from_word(mpz_ptr target, Unsigned value) {
-    if constexpr (word_register<Unsigned>::bits > 64) {
-        mpz_set_ui(target, static_cast<unsigned long>(value >> 64));
-        mpz_mul_2exp(target, target, 64);
-        mpz_add_ui(target, target, static_cast<unsigned long>(value & ~uint64_t{0}));
-    } else {
-        mpz_set_ui(target, static_cast<unsigned long>(value));
-    }
-}
-
 template <class Unsigned> bool registers_fit(size_t divisor_bits, uint64_t iterations) {
     return iterations <= word_register<Unsigned>::bits &&
            divisor_bits <= word_register<Unsigned>::bits - 2;
@@ -143,15 +122,17 @@ template <class Unsigned> bool registers_fit(size_t divisor_bits, uint64_t itera
 template <class Unsigned>
 void run_in_words(mpz_ptr q, mpz_srcptr d, mpz_srcptr n, uint64_t dividend_bits,
                   uint64_t iterations) {
-    set_from_word(q, run_bit_serial_word(low_bits_of<Unsigned>(d), low_bits_of<Unsigned>(n),
-                                         dividend_bits, iterations));
+    using machine_words::low_bits_of;
+    machine_words::set_word(q, run_bit_serial_word(low_bits_of<Unsigned>(d),
+                                                   low_bits_of<Unsigned>(n), dividend_bits,
+                                                   iterations));
 }
 
 // Runs one sample's loop in the narrowest words that hold its registers;
 // false, with Q untouched, when none does.
 bool try_bit_serial_in_words(mpz_ptr q, mpz_srcptr d, mpz_srcptr n, uint64_t dividend_bits,
                              uint64_t iterations) {
-    if (!word_registers_available || mpz_sgn(d) <= 0) {
+    if (!machine_words::available || mpz_sgn(d) <= 0) {
         return false;
     }
     const size_t divisor_bits = mpz_sizeinbase(d, 2);
@@ -159,13 +140,19 @@ bool try_bit_serial_in_words(mpz_ptr q, mpz_srcptr d, mpz_srcptr n, uint64_t div
         run_in_words<uint64_t>(q, d, n, dividend_bits, iterations);
         return true;
     }
-#if defined(__SIZEOF_INT128__)
-    if (registers_fit<uint128_register>(divisor_bits, iterations)) {
-        run_in_words<uint128_register>(q, d, n, dividend_bits, iterations);
+#if defined(QUODRA_HAVE_UINT128)
+    if (registers_fit<uint128>(divisor_bits, iterations)) {
+        run_in_words<uint128>(q, d, n, dividend_bits, iterations);
         return true;
     }
 #endif
     return false;
+}
+
+// True when 0 <= value < 2^bits is certain from the limb count alone, or
+// else from the bit count.
+bool within_bits(mpz_srcptr value, uint64_t bits) {
+    return uint64_t{mpz_size(value)} * GMP_NUMB_BITS <= bits || mpz_sizeinbase(value, 2) <= bits;
 }
 
 // Beyond machine words the register comes from the loop's closed form. The
@@ -184,10 +171,16 @@ void closed_form_register(mpz_ptr q, mpz_ptr scratch, mpz_srcptr d, mpz_srcptr n
         return;
     }
     // Bits of N at or above W never enter; a negative N enters as its
-    // two's-complement bits, which floor reduction gives.
-    mpz_fdiv_r_2exp(scratch, n, dividend_bits);
-    mpz_mul_2exp(scratch, scratch, iterations - dividend_bits);
-    mpz_fdiv_q(q, scratch, d);
+    // two's-complement bits, which floor reduction gives. A dividend already
+    // within [0, 2^W) is shifted as it is, saving a copy.
+    const uint64_t shift = iterations - dividend_bits;
+    if (mpz_sgn(n) >= 0 && within_bits(n, dividend_bits)) {
+        mpz_mul_2exp(scratch, n, shift);
+    } else {
+        mpz_fdiv_r_2exp(scratch, n, dividend_bits);
+        mpz_mul_2exp(scratch, scratch, shift);
+    }
+    mpz_tdiv_q(q, scratch, d); // both positive: truncation is floor
 }
 
 // Signed layout: the integer part I (upper bits) as a W-bit two's-complement
@@ -204,6 +197,99 @@ void recombine_signed(mpz_ptr q, mpz_ptr g, mpz_ptr scratch, bool negative,
     mpz_add(q, q, g);
 }
 
+// The same layout when the fraction field is at most one word: G comes from
+// the register's low limb, I 2^F is the register less its low F bits, and a
+// negative I 2^F wraps as -(I 2^F) mod 2^(W+F) = (2^W - I) 2^F, since I < 2^W.
+// Four GNU MP calls instead of nine.
+void recombine_signed_word_fraction(mpz_ptr q, bool negative, uint64_t dividend_width,
+                                    uint64_t fractional_width) {
+    using machine_words::low_bits;
+    const uint64_t low = low_bits<uint64_t>(mpz_getlimbn(q, 0), fractional_width);
+    uint64_t fraction = low >> 1;
+    mpz_sub_ui(q, q, low);
+    if (negative) {
+        mpz_neg(q, q);
+        mpz_fdiv_r_2exp(q, q, dividend_width + fractional_width);
+        fraction = low_bits<uint64_t>(uint64_t{0} - fraction, fractional_width);
+    }
+    mpz_add_ui(q, q, fraction);
+}
+
+// What one call divides: the widths as the loop uses them.
+struct radix2_shape {
+    bool signed_operands;
+    uint64_t dividend_bits;
+    uint64_t fraction_bits; // F where the signed layout or the fraction uses it, else 0
+    uint64_t iterations;
+    // Bits of the value written: the register, or the signed layout of W + F bits.
+    uint64_t written_bits() const {
+        return signed_operands ? dividend_bits + fraction_bits : iterations;
+    }
+};
+
+// The closed form in one machine-word division: the register of a sample
+// whose written value fits the word. D <= 0 sets all n bits; a divisor
+// wider than the word exceeds X < 2^n, so every bit is 0.
+template <class Word>
+Word closed_form_word(mpz_srcptr d, mpz_srcptr n, const radix2_shape &shape) {
+    using namespace machine_words;
+    if (mpz_sgn(d) <= 0) {
+        return low_bits(~Word{0}, shape.iterations);
+    }
+    if (!magnitude_fits<Word>(d) || shape.dividend_bits == 0) {
+        return 0;
+    }
+    const Word entered = low_bits(low_bits_of<Word>(n), shape.dividend_bits);
+    return (entered << (shape.iterations - shape.dividend_bits)) / magnitude_of<Word>(d);
+}
+
+// -value as a width-bit two's-complement field, for 0 <= value < 2^width:
+// zero stays zero, anything else becomes 2^width - value.
+template <class Word> Word negated_in_field(Word value, uint64_t width) {
+    return machine_words::low_bits(Word{0} - value, width);
+}
+
+// recombine_signed in one word.
+template <class Word>
+Word signed_layout_word(Word u, bool negative, const radix2_shape &shape) {
+    using namespace machine_words;
+    Word integer = shifted_right(u, shape.fraction_bits);
+    Word fraction = low_bits(u, shape.fraction_bits) >> 1;
+    if (negative) {
+        integer = negated_in_field(integer, shape.dividend_bits);
+        fraction = negated_in_field(fraction, shape.fraction_bits);
+    }
+    return shifted_left(integer, shape.fraction_bits) + fraction;
+}
+
+template <class Word>
+void divide_in_word(mpz_ptr q, mpz_srcptr d, mpz_srcptr n, const radix2_shape &shape,
+                    bool negative) {
+    Word value = closed_form_word<Word>(d, n, shape);
+    if (shape.signed_operands) {
+        value = signed_layout_word(value, negative, shape);
+    }
+    machine_words::set_word(q, value);
+}
+
+// The word one call's samples are divided in, chosen once per call.
+enum class sample_word { none, bits_64, bits_128 };
+
+sample_word word_for(const radix2_shape &shape) {
+    if (!machine_words::available) {
+        return sample_word::none;
+    }
+    if (shape.written_bits() <= 64) {
+        return sample_word::bits_64;
+    }
+#if defined(QUODRA_HAVE_UINT128)
+    if (shape.written_bits() <= 128) {
+        return sample_word::bits_128;
+    }
+#endif
+    return sample_word::none;
+}
+
 // The working values of one call.
 struct radix2_registers {
     working_integer divisor;
@@ -213,6 +299,36 @@ struct radix2_registers {
     working_integer scratch;
 };
 
+// One sample's written value from the closed form, in a word when it fits
+// one, else on GNU MP integers; every form gives the GNU MP loop's register
+// bit for bit, and the same signed layout.
+void divide_sample(radix2_registers &r, const radix2_shape &shape, sample_word word,
+                   bool negative) {
+    switch (word) {
+    case sample_word::bits_64:
+        divide_in_word<uint64_t>(r.quotient, r.divisor, r.dividend, shape, negative);
+        return;
+#if defined(QUODRA_HAVE_UINT128)
+    case sample_word::bits_128:
+        divide_in_word<machine_words::uint128>(r.quotient, r.divisor, r.dividend, shape, negative);
+        return;
+#endif
+    default:
+        break;
+    }
+    closed_form_register(r.quotient, r.scratch, r.divisor, r.dividend, shape.dividend_bits,
+                         shape.iterations);
+    if (!shape.signed_operands) {
+        return;
+    }
+    if (machine_words::available && shape.fraction_bits <= 64) {
+        recombine_signed_word_fraction(r.quotient, negative, shape.dividend_bits,
+                                       shape.fraction_bits);
+    } else {
+        recombine_signed(r.quotient, r.fraction, r.scratch, negative, shape.dividend_bits,
+                         shape.fraction_bits);
+    }
+}
 
 } // namespace
 
@@ -247,6 +363,8 @@ int quodra_v5_1::divide_radix2(qor_array_mpz *divisor, qor_array_mpz *dividend,
         (fractional_output || signed_operands) ? static_cast<uint64_t>(config.fractional_width) : 0;
     const uint64_t iterations = fractional_output ? dividend_bits + fraction_bits : dividend_bits;
 
+    const radix2_shape shape{signed_operands, dividend_bits, fraction_bits, iterations};
+    const sample_word word = word_for(shape);
     radix2_registers r;
     for (uint32_t i = 0; i < count; ++i) {
         qor_quodra_v5_1_qor_array_mpz_get_data(divisor, r.divisor, i);
@@ -258,17 +376,7 @@ int quodra_v5_1::divide_radix2(qor_array_mpz *divisor, qor_array_mpz *dividend,
 
         const bool negative = signed_operands &&
                               take_operand_magnitudes(r.divisor, r.dividend).quotient_negative();
-        // Machine words where the registers fit, else the closed form; both
-        // give the GNU MP loop's register bit for bit.
-        if (!try_bit_serial_in_words(r.quotient, r.divisor, r.dividend, dividend_bits,
-                                     iterations)) {
-            closed_form_register(r.quotient, r.scratch, r.divisor, r.dividend, dividend_bits,
-                                 iterations);
-        }
-        if (signed_operands) {
-            recombine_signed(r.quotient, r.fraction, r.scratch, negative, dividend_bits,
-                             fraction_bits);
-        }
+        divide_sample(r, shape, word, negative);
         qor_quodra_v5_1_qor_array_mpz_set_data(quotient, r.quotient, i);
     }
     return 0;

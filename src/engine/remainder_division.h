@@ -42,6 +42,15 @@ inline operand_signs take_operand_magnitudes(mpz_ptr divisor, mpz_ptr dividend) 
     return signs;
 }
 
+// One sample with a non-zero divisor on GNU MP integers, the reference the
+// word path is checked against: truncating division, and with signed
+// operands the magnitudes divided (both operands are left holding their
+// magnitudes), the quotient signed by the operand pair and the remainder by
+// the dividend, each wrapped into its field.
+void divide_exactly(mpz_ptr quotient, mpz_ptr remainder, mpz_ptr divisor, mpz_ptr dividend,
+                    mpz_ptr scratch, bool signed_operands, mp_bitcnt_t quotient_width,
+                    mp_bitcnt_t remainder_width);
+
 // Divides samples 0 .. count-1 in remainder mode. The arrays have been
 // checked by the driver (sizes, remainder present) and the widths by
 // require_remainder_widths. Returns 0.
