@@ -53,7 +53,7 @@ extension = Pybind11Extension(
     depends=headers() + [str(HERE / "src" / "extension.map")],
     libraries=["gmpxx", "gmp"],
     cxx_std=17,
-    extra_compile_args=["-O3", "-g0"],
+    extra_compile_args=["-O3", "-g0", "-Wall", "-Wextra"],
     extra_link_args=["-Wl,--version-script=" + str(HERE / "src" / "extension.map"), "-s"],
 )
 

@@ -149,7 +149,10 @@ class Divider:
             "divisor_width", default["divisor_width"] if divisor_width is None else divisor_width)
         self._dividend_width = _config_int(
             "dividend_width", default["dividend_width"] if dividend_width is None else dividend_width)
-        self._signed = bool(default["signed"] if signed is None else signed)
+        signed = default["signed"] if signed is None else signed
+        if signed not in (True, False):  # also 1 and 0
+            raise ConfigurationError("signed must be True or False, not %r" % (signed,))
+        self._signed = bool(signed)
         output = default["output"] if output is None else output
         if output not in _OUTPUTS:
             raise ConfigurationError("output must be 'remainder' or 'fractional', not %r" % (output,))

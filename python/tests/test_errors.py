@@ -19,6 +19,7 @@ import quodra
     (dict(divisor_width=2**31), "divisor_width must fit a 32-bit signed integer, not 2147483648"),
     (dict(dividend_width=8.0), "dividend_width must be an integer, not float"),
     (dict(name="a\0b"), "name must be a text without NUL characters"),
+    (dict(signed="no"), "signed must be True or False, not 'no'"),
 ])
 def test_configuration_errors_carry_their_message(settings, message, capfd):
     with pytest.raises(quodra.ConfigurationError) as raised:
