@@ -213,14 +213,10 @@ private:
                                                            int32_t divisor_width, int32_t dividend_width,
                                                            int32_t operand_sign, int32_t remainder_type,
                                                            int32_t fractional_width) {
-        quodra::config configuration;
-        configuration.name = name;
-        configuration.algorithm_type = algorithm;
-        configuration.divisor_width = divisor_width;
-        configuration.dividend_width = dividend_width;
-        configuration.operand_sign = operand_sign;
-        configuration.remainder_type = remainder_type;
-        configuration.fractional_width = fractional_width;
+        const quodra::config defaults; // for the two auxiliary fields
+        const quodra::config configuration(qor_quodra_v5_1_config{
+            name.c_str(), algorithm, divisor_width, dividend_width, operand_sign, remainder_type,
+            fractional_width, defaults.aux_param_1, defaults.aux_param_2});
         try {
             return std::make_shared<const quodra::model>(configuration);
         } catch (const quodra::error &refused) {

@@ -21,3 +21,11 @@ def test_readme_example_prints_what_it_promises():
         exec(compile(code, "README.md", "exec"), {})
     assert [line.strip() for line in printed.getvalue().splitlines()] == promised
     assert len(promised) == 6
+
+
+def test_package_docstring_example():
+    import doctest
+
+    import quodra
+    outcome = doctest.testmod(quodra)
+    assert outcome.attempted == 5 and outcome.failed == 0
