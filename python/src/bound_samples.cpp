@@ -31,8 +31,9 @@ placeholder_elements::~placeholder_elements() {
     }
 }
 
-bound_samples::bound_samples(const placeholder_elements &elements, sample_buffer buffer)
-    : elements_(&elements), buffer_(buffer), extent_(elements.size()) {
+bound_samples::bound_samples(const placeholder_elements &elements, std::size_t count,
+                             sample_buffer buffer)
+    : elements_(&elements), buffer_(buffer), extent_(count < elements.size() ? count : elements.size()) {
     table_.ops.realloc = refuse_allocation;
     table_.ops.free = release_nothing;
     table_.ops.init = leave_element;
@@ -42,7 +43,7 @@ bound_samples::bound_samples(const placeholder_elements &elements, sample_buffer
     table_.owner = this;
 
     descriptor_.data = elements.data();
-    descriptor_.data_size = elements.size();
+    descriptor_.data_size = extent_;
     descriptor_.data_capacity = elements.size();
     descriptor_.dim = &extent_;
     descriptor_.dim_size = 1;
@@ -54,12 +55,12 @@ bound_samples::bound_samples(const placeholder_elements &elements, sample_buffer
 void bound_samples::copy(qor_array_mpz_ops *ops, mpz_t *destination, const mpz_t *source) {
     bound_samples &self = *reinterpret_cast<owned_table *>(ops)->owner;
     const std::size_t read_index = self.index_of(source);
-    if (read_index < self.elements_->size()) {
+    if (read_index < self.extent_) {
         self.read(read_index, *destination);
         return;
     }
     const std::size_t write_index = self.index_of(destination);
-    if (write_index < self.elements_->size()) {
+    if (write_index < self.extent_) {
         self.write(write_index, *source);
         return;
     }

@@ -49,11 +49,12 @@ private:
     std::size_t count_;
 };
 
-// One bound vector. Not copyable or movable: the library holds pointers to
-// its table and descriptor during a call.
+// One bound vector of `count` samples (at most elements.size()). Not
+// copyable or movable: the library holds pointers to its table and
+// descriptor during a call.
 class bound_samples {
 public:
-    bound_samples(const placeholder_elements &elements, sample_buffer buffer);
+    bound_samples(const placeholder_elements &elements, std::size_t count, sample_buffer buffer);
     bound_samples(const bound_samples &) = delete;
     bound_samples &operator=(const bound_samples &) = delete;
 

@@ -60,8 +60,10 @@ void collect_message(std::string_view text) {
     }
 }
 
-// The library counts samples in 32 bits; longer batches go in slices.
-constexpr std::size_t largest_slice = std::size_t{1} << 30;
+// Batches go to the library in slices: its sample count is 32 bits, and a
+// slice's placeholder elements (16 bytes a sample) stay small and in cache
+// while the call costs no more than a few per-call checks per slice.
+constexpr std::size_t slice_samples = std::size_t{1} << 16;
 
 template <class T> T *offset(void *data, std::size_t first) {
     return data == nullptr ? nullptr : static_cast<T *>(data) + first;
@@ -247,14 +249,14 @@ private:
     bool divide_slices(sample_buffer divisors, sample_buffer dividends, sample_buffer quotients,
                        sample_buffer remainders, uint32_t *flags, std::size_t count) const {
         bool every_result_fits = true;
+        const placeholder_elements elements(std::min(count, slice_samples));
         std::size_t first = 0;
         do {
-            const std::size_t size = std::min(count - first, largest_slice);
-            placeholder_elements elements(size);
-            bound_samples divisor(elements, slice_of(divisors, first));
-            bound_samples dividend(elements, slice_of(dividends, first));
-            bound_samples quotient(elements, slice_of(quotients, first));
-            bound_samples remainder(elements, slice_of(remainders, first));
+            const std::size_t size = std::min(count - first, slice_samples);
+            bound_samples divisor(elements, size, slice_of(divisors, first));
+            bound_samples dividend(elements, size, slice_of(dividends, first));
+            bound_samples quotient(elements, size, slice_of(quotients, first));
+            bound_samples remainder(elements, size, slice_of(remainders, first));
             caller_vector<qor_array_uint, qor_array_uint_ops> flag_vector(
                 reinterpret_cast<unsigned int *>(flags + first), size,
                 qor_quodra_v5_1_qor_array_uint_get_default_ops());

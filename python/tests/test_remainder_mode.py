@@ -97,3 +97,20 @@ def test_unsigned_64_bit_is_exact():
     assert (result.quotient, result.remainder) == (384307168202282325, 2)
     batch = divider.divide_many(np.array([2**64 - 1], dtype=np.uint64), np.array([1], dtype=np.uint64))
     assert batch.quotient.dtype == np.uint64 and int(batch.quotient[0]) == 2**64 - 1
+
+
+def test_long_batch_matches_numpy_arithmetic():
+    # Long enough to reach the library in several calls.
+    generator = np.random.default_rng(3)
+    dividends = generator.integers(-(2**31), 2**31, size=200_003)
+    divisors = generator.integers(-(2**15), 2**15, size=200_003)
+    divisors[::1000] = 0
+    batch = quodra.Divider(divisor_width=16, dividend_width=32).divide_many(dividends, divisors,
+                                                                           reading="signed")
+    safe = np.where(divisors == 0, 1, divisors)
+    quotient = np.abs(dividends) // np.abs(safe) * np.where((dividends < 0) != (safe < 0), -1, 1)
+    quotient[divisors == 0] = 0
+    remainder = np.where(divisors == 0, 0, dividends - quotient * safe)
+    assert np.array_equal(batch.quotient, quotient)
+    assert np.array_equal(batch.remainder, remainder)
+    assert np.array_equal(batch.div_by_zero, divisors == 0)
