@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite twice: an optimised build with
-# warnings as errors, then an AddressSanitizer + UndefinedBehaviorSanitizer
-# build; then a valgrind leak check of the C client, the C++ layer's tests
+# warnings as errors (followed by the Python package, installed the README's
+# way and tested with pytest), then an AddressSanitizer +
+# UndefinedBehaviorSanitizer build; then a valgrind leak check of the C client, the C++ layer's tests
 # and the tool, the thread-safety test under ThreadSanitizer, and each fuzz
 # target for 60 s.
 set -euo pipefail
@@ -14,6 +15,10 @@ echo "== Optimised build (warnings are errors)"
 cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release -DQUODRA_WERROR=ON
 cmake --build "$root/build/release" -j "$jobs"
 ctest --test-dir "$root/build/release" --output-on-failure -j "$jobs"
+
+echo "== Python package (Debian's interpreter and packages, offline), its tests"
+(cd "$root" && /usr/bin/python3 -m venv --system-site-packages .venv && .venv/bin/pip install --no-build-isolation --no-index ./python)
+(cd "$root" && .venv/bin/python -m pytest -q python/tests)
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 cmake -S "$root" -B "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DQUODRA_WERROR=ON \

@@ -1,0 +1,130 @@
+"""The bit fields of one divider configuration: which operand values fit,
+how wide each result field is, which numpy type holds it, and how a raw
+result pattern reads as a signed number.
+
+The core writes remainder-mode and Radix-2 results as non-negative
+two's-complement patterns of their field; the High Radix quotient comes out
+as a signed integer already.
+"""
+import numpy as np
+
+RADIX2 = 1
+HIGH_RADIX = 3
+
+
+def from_twos_complement(pattern, width):
+    """The signed value of a `width`-bit two's-complement pattern."""
+    if width <= 0:
+        return pattern
+    half = 1 << (width - 1)
+    return pattern - (1 << width) if pattern >= half else pattern
+
+
+def _sign_extend_array(patterns, width):
+    """Vector form of from_twos_complement for int64/uint64 arrays, width <= 64."""
+    if width <= 0:
+        return patterns.astype(np.int64)
+    shift = np.int64(64 - width)
+    return (patterns.view(np.int64) << shift) >> shift
+
+
+class Fields:
+    """Field widths and readings of one configuration."""
+
+    def __init__(self, algorithm, divisor_width, dividend_width, signed, fractional,
+                 fractional_width):
+        self.algorithm = algorithm
+        self.divisor_width = divisor_width
+        self.dividend_width = dividend_width
+        self.signed = signed
+        self.fractional = fractional
+        self.fractional_width = fractional_width
+
+    # ---- operands -------------------------------------------------------
+    def operand_range(self, width):
+        """(lowest, highest) value an operand field of `width` bits holds, or
+        None when the width is not positive (the library judges those)."""
+        if width <= 0:
+            return None
+        if self.signed:
+            return -(1 << (width - 1)), (1 << (width - 1)) - 1
+        return 0, (1 << width) - 1
+
+    def describe_field(self, width):
+        low, high = self.operand_range(width)
+        kind = "signed" if self.signed else "unsigned"
+        return "the %d-bit %s field [%d, %d]" % (width, kind, low, high)
+
+    # ---- results --------------------------------------------------------
+    @property
+    def high_radix(self):
+        return self.fractional and self.algorithm == HIGH_RADIX
+
+    @property
+    def signed_radix2_fraction(self):
+        return self.fractional and self.signed and self.algorithm == RADIX2
+
+    def quotient_width(self):
+        """Bits of the quotient field as written (High Radix: with its sign)."""
+        if self.high_radix:
+            return self.dividend_width + self.fractional_width + 1
+        if self.fractional:
+            return self.dividend_width + self.fractional_width
+        return self.dividend_width
+
+    def raw_dtype(self, width, signed_value=False):
+        """numpy type that holds every value of the field, or object."""
+        if signed_value or width <= 63:
+            return np.dtype(np.int64) if width <= 64 else np.dtype(object)
+        return np.dtype(np.uint64) if width == 64 else np.dtype(object)
+
+    def quotient_dtype(self, reading):
+        width = self.quotient_width()
+        return self.raw_dtype(width, self.high_radix or (reading == "signed" and self.signed))
+
+    def remainder_dtype(self, reading):
+        return self.raw_dtype(self.divisor_width, reading == "signed" and self.signed)
+
+    # ---- signed readings ------------------------------------------------
+    def signed_quotient(self, pattern):
+        """The quotient as a signed number; in fractional mode in units of
+        2^-fractional_width. Signed Radix-2 holds an integer field above a
+        fraction field with one bit less of precision, each in two's
+        complement: the value is integer * 2^F + 2 * fraction."""
+        if pattern is None or not self.signed or self.high_radix:
+            return pattern
+        if self.signed_radix2_fraction:
+            f = self.fractional_width
+            if f <= 0:
+                return from_twos_complement(pattern, self.dividend_width)
+            integer = from_twos_complement(pattern >> f, self.dividend_width)
+            fraction = from_twos_complement(pattern & ((1 << f) - 1), f)
+            return (integer << f) + 2 * fraction
+        return from_twos_complement(pattern, self.dividend_width)
+
+    def signed_remainder(self, pattern):
+        if pattern is None or not self.signed:
+            return pattern
+        return from_twos_complement(pattern, self.divisor_width)
+
+    def signed_quotient_array(self, patterns):
+        if not self.signed or self.high_radix:
+            return patterns
+        if patterns.dtype == object:
+            return np.array([self.signed_quotient(int(p)) for p in patterns], dtype=object)
+        if self.signed_radix2_fraction:
+            f = self.fractional_width
+            if f <= 0:
+                return _sign_extend_array(patterns, self.dividend_width)
+            unsigned = patterns.view(np.uint64)
+            integer = _sign_extend_array(unsigned >> np.uint64(f), self.dividend_width)
+            fraction = _sign_extend_array(unsigned & np.uint64((1 << f) - 1), f)
+            return (integer << np.int64(f)) + 2 * fraction
+        return _sign_extend_array(patterns, self.dividend_width)
+
+    def signed_remainder_array(self, patterns):
+        if not self.signed:
+            return patterns
+        if patterns.dtype == object:
+            return np.array([self.signed_remainder(int(p)) for p in patterns], dtype=object)
+        return _sign_extend_array(patterns, self.divisor_width)

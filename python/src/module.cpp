@@ -1,0 +1,314 @@
+// quodra._quodra: the compiled half of the Python package. It owns the
+// model, moves samples between Python and the library, and releases the GIL
+// while the library divides. Argument checking, names and result objects
+// live in the pure-Python half (quodra/__init__.py).
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bound_samples.h"
+#include "integer_conversion.h"
+#include "quodra.hpp"
+
+namespace py = pybind11;
+
+namespace quodra_python {
+namespace {
+
+// The common base of the two errors below, as a C++ tag for pybind11.
+struct quodra_failure {};
+struct configuration_refused : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+struct division_refused : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Warnings and notes of the call running on this thread. The library calls
+// its handler on the caller's thread while the GIL is released, so texts are
+// kept here and handed to Python's warnings once the call is back.
+thread_local std::vector<std::string> *pending_messages = nullptr;
+
+class message_collection {
+public:
+    message_collection() : outer_(pending_messages) { pending_messages = &messages_; }
+    ~message_collection() { pending_messages = outer_; }
+    message_collection(const message_collection &) = delete;
+    message_collection &operator=(const message_collection &) = delete;
+    py::list to_python() const {
+        py::list texts;
+        for (const std::string &text : messages_) {
+            texts.append(py::str(text));
+        }
+        return texts;
+    }
+
+private:
+    std::vector<std::string> messages_;
+    std::vector<std::string> *outer_;
+};
+
+void collect_message(std::string_view text) {
+    if (pending_messages != nullptr) {
+        pending_messages->emplace_back(text);
+    }
+}
+
+// Batches go to the library in slices: its sample count is 32 bits, and a
+// slice's placeholder elements (16 bytes a sample) stay small and in cache
+// while the call costs no more than a few per-call checks per slice.
+constexpr std::size_t slice_samples = std::size_t{1} << 16;
+
+template <class T> T *offset(void *data, std::size_t first) {
+    return data == nullptr ? nullptr : static_cast<T *>(data) + first;
+}
+
+sample_buffer slice_of(sample_buffer whole, std::size_t first) {
+    switch (whole.kind) {
+    case element_kind::int64:
+        return {whole.kind, offset<int64_t>(whole.data, first)};
+    case element_kind::uint64:
+        return {whole.kind, offset<uint64_t>(whole.data, first)};
+    case element_kind::big:
+        return {whole.kind, offset<mpz_class>(whole.data, first)};
+    }
+    return whole;
+}
+
+element_kind native_kind(const py::array &array, const char *role) {
+    if (array.dtype().is(py::dtype::of<int64_t>())) {
+        return element_kind::int64;
+    }
+    if (array.dtype().is(py::dtype::of<uint64_t>())) {
+        return element_kind::uint64;
+    }
+    throw py::type_error(std::string(role) + " must be an int64 or uint64 array");
+}
+
+void require_vector(const py::array &array, std::size_t count, bool writeable, const char *role) {
+    const bool contiguous = (array.flags() & py::array::c_style) != 0;
+    if (array.ndim() != 1 || static_cast<std::size_t>(array.shape(0)) != count || !contiguous ||
+        (writeable && !array.writeable())) {
+        throw py::value_error(std::string(role) + " must be a contiguous 1-D array of " +
+                              std::to_string(count) + " elements");
+    }
+}
+
+class core_model {
+public:
+    core_model(const std::string &name, int32_t algorithm, int32_t divisor_width,
+               int32_t dividend_width, int32_t operand_sign, int32_t remainder_type,
+               int32_t fractional_width)
+        : divider_(make_model(name, algorithm, divisor_width, dividend_width, operand_sign,
+                              remainder_type, fractional_width),
+                   collect_message) {}
+
+    bool fractional() const { return divider_.configuration().is_fractional(); }
+
+    // Native arrays in and out. Returns false when a result did not fit its
+    // output array (the caller then divides again into Python integers).
+    bool divide_native(const py::array &divisors, const py::array &dividends,
+                       const py::array &quotient, const py::object &remainder,
+                       const py::array &div_by_zero) const {
+        const std::size_t count = static_cast<std::size_t>(divisors.size());
+        const sample_buffer divisor_buffer = checked_input(divisors, count, "divisors");
+        const sample_buffer dividend_buffer = checked_input(dividends, count, "dividends");
+        const sample_buffer quotient_buffer = checked_output(quotient, count, "quotient");
+        sample_buffer remainder_buffer{element_kind::int64, nullptr};
+        if (!fractional()) {
+            remainder_buffer = checked_output(remainder.cast<py::array>(), count, "remainder");
+        }
+        if (!div_by_zero.dtype().is(py::dtype::of<uint32_t>())) {
+            throw py::type_error("div_by_zero must be a uint32 array");
+        }
+        require_vector(div_by_zero, count, true, "div_by_zero");
+        auto *flags = static_cast<uint32_t *>(const_cast<void *>(div_by_zero.data()));
+
+        py::gil_scoped_release unlocked;
+        return divide_slices(divisor_buffer, dividend_buffer, quotient_buffer, remainder_buffer,
+                             flags, count);
+    }
+
+    // Python integers in and out: (quotients, remainders or None, flags).
+    py::tuple divide_integers(const py::sequence &divisors, const py::sequence &dividends) const {
+        const std::size_t count = divisors.size();
+        if (dividends.size() != count) {
+            throw py::value_error("dividends and divisors differ in length");
+        }
+        std::vector<mpz_class> divisor_values(count), dividend_values(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            assign_from_python(divisor_values[i], divisors[i]);
+            assign_from_python(dividend_values[i], dividends[i]);
+        }
+        std::vector<mpz_class> quotients(count), remainders(fractional() ? 0 : count);
+        std::vector<uint32_t> flags(count);
+        {
+            py::gil_scoped_release unlocked;
+            divide_slices({element_kind::big, divisor_values.data()},
+                          {element_kind::big, dividend_values.data()},
+                          {element_kind::big, quotients.data()},
+                          {element_kind::big, fractional() ? nullptr : remainders.data()},
+                          flags.data(), count);
+        }
+        py::list quotient_list(count), flag_list(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            quotient_list[i] = to_python(quotients[i]);
+            flag_list[i] = py::bool_(flags[i] != 0);
+        }
+        py::object remainder_list = py::none();
+        if (!fractional()) {
+            py::list values(count);
+            for (std::size_t i = 0; i < count; ++i) {
+                values[i] = to_python(remainders[i]);
+            }
+            remainder_list = values;
+        }
+        return py::make_tuple(quotient_list, remainder_list, flag_list);
+    }
+
+    // Doubles through data_real_do: (quotient, remainder or None, flags,
+    // the warnings the library gave).
+    py::tuple divide_real(const py::array_t<double, py::array::c_style | py::array::forcecast> &divisors,
+                          const py::array_t<double, py::array::c_style | py::array::forcecast> &dividends) const {
+        const std::size_t count = static_cast<std::size_t>(divisors.size());
+        if (divisors.ndim() != 1 || dividends.ndim() != 1 ||
+            static_cast<std::size_t>(dividends.size()) != count) {
+            throw py::value_error("dividends and divisors must be 1-D and of equal length");
+        }
+        if (count > std::numeric_limits<uint32_t>::max()) {
+            throw py::value_error("a real-valued batch holds at most 2^32 - 1 samples");
+        }
+        py::array_t<double> quotient(static_cast<py::ssize_t>(count));
+        py::array_t<double> remainder(static_cast<py::ssize_t>(count));
+        py::array_t<uint32_t> flags(static_cast<py::ssize_t>(count));
+        qor_array_real_ops *real_ops = qor_quodra_v5_1_qor_array_real_get_default_ops();
+        caller_vector<qor_array_real, qor_array_real_ops> divisor(const_cast<double *>(divisors.data()),
+                                                                  count, real_ops);
+        caller_vector<qor_array_real, qor_array_real_ops> dividend(const_cast<double *>(dividends.data()),
+                                                                   count, real_ops);
+        caller_vector<qor_array_real, qor_array_real_ops> quotient_vector(quotient.mutable_data(), count,
+                                                                          real_ops);
+        caller_vector<qor_array_real, qor_array_real_ops> remainder_vector(remainder.mutable_data(), count,
+                                                                           real_ops);
+        caller_vector<qor_array_uint, qor_array_uint_ops> flag_vector(
+            reinterpret_cast<unsigned int *>(flags.mutable_data()), count,
+            qor_quodra_v5_1_qor_array_uint_get_default_ops());
+        message_collection messages;
+        run_reporting_failure([&] {
+            py::gil_scoped_release unlocked;
+            divider_.divide_real(&divisor.descriptor, &dividend.descriptor, &quotient_vector.descriptor,
+                                 &remainder_vector.descriptor, &flag_vector.descriptor,
+                                 static_cast<uint32_t>(count));
+        });
+        py::object remainder_result = fractional() ? py::object(py::none()) : py::object(remainder);
+        return py::make_tuple(quotient, remainder_result, flags, messages.to_python());
+    }
+
+private:
+    static std::shared_ptr<const quodra::model> make_model(const std::string &name, int32_t algorithm,
+                                                           int32_t divisor_width, int32_t dividend_width,
+                                                           int32_t operand_sign, int32_t remainder_type,
+                                                           int32_t fractional_width) {
+        const quodra::config defaults; // for the two auxiliary fields
+        const quodra::config configuration(qor_quodra_v5_1_config{
+            name.c_str(), algorithm, divisor_width, dividend_width, operand_sign, remainder_type,
+            fractional_width, defaults.aux_param_1, defaults.aux_param_2});
+        try {
+            return std::make_shared<const quodra::model>(configuration);
+        } catch (const quodra::error &refused) {
+            throw configuration_refused(refused.what());
+        }
+    }
+
+    static sample_buffer checked_input(const py::array &array, std::size_t count, const char *role) {
+        require_vector(array, count, false, role);
+        return {native_kind(array, role), const_cast<void *>(array.data())};
+    }
+
+    static sample_buffer checked_output(const py::array &array, std::size_t count, const char *role) {
+        require_vector(array, count, true, role);
+        return {native_kind(array, role), const_cast<void *>(array.data())};
+    }
+
+    template <class Call> static void run_reporting_failure(Call &&call) {
+        try {
+            call();
+        } catch (const quodra::error &refused) {
+            throw division_refused(refused.what());
+        }
+    }
+
+    // Runs data_do over the whole batch, slice by slice, with every vector
+    // bound to its buffer. Call without the GIL. True when every result fit.
+    bool divide_slices(sample_buffer divisors, sample_buffer dividends, sample_buffer quotients,
+                       sample_buffer remainders, uint32_t *flags, std::size_t count) const {
+        bool every_result_fits = true;
+        const placeholder_elements elements(std::min(count, slice_samples));
+        std::size_t first = 0;
+        do {
+            const std::size_t size = std::min(count - first, slice_samples);
+            bound_samples divisor(elements, size, slice_of(divisors, first));
+            bound_samples dividend(elements, size, slice_of(dividends, first));
+            bound_samples quotient(elements, size, slice_of(quotients, first));
+            bound_samples remainder(elements, size, slice_of(remainders, first));
+            caller_vector<qor_array_uint, qor_array_uint_ops> flag_vector(
+                reinterpret_cast<unsigned int *>(flags + first), size,
+                qor_quodra_v5_1_qor_array_uint_get_default_ops());
+            qor_array_mpz *remainder_vector = remainders.data != nullptr ? remainder.descriptor() : nullptr;
+            run_reporting_failure([&] {
+                divider_.divide(divisor.descriptor(), dividend.descriptor(), quotient.descriptor(),
+                                remainder_vector, &flag_vector.descriptor, static_cast<uint32_t>(size));
+            });
+            every_result_fits = every_result_fits && !quotient.overflowed() && !remainder.overflowed();
+            first += size;
+        } while (first < count);
+        return every_result_fits;
+    }
+
+    quodra::divider divider_;
+};
+
+// The library's default configuration, in the Python package's terms.
+py::dict default_configuration() {
+    const quodra::config defaults;
+    py::dict fields;
+    fields["name"] = defaults.name;
+    fields["algorithm"] = defaults.algorithm_type;
+    fields["divisor_width"] = defaults.divisor_width;
+    fields["dividend_width"] = defaults.dividend_width;
+    fields["signed"] = defaults.is_signed();
+    fields["output"] = defaults.is_fractional() ? "fractional" : "remainder";
+    fields["fractional_width"] = defaults.fractional_width;
+    return fields;
+}
+
+} // namespace
+} // namespace quodra_python
+
+PYBIND11_MODULE(_quodra, module) {
+    using namespace quodra_python;
+    module.doc() = "Compiled core of the quodra package; use the quodra package itself.";
+    module.attr("__version__") = QUODRA_PYTHON_VERSION;
+    module.attr("library_version") = quodra::library_version();
+    module.attr("header_version") = QUODRA_VERSION_STRING;
+
+    static py::exception<quodra_failure> base_error(module, "Error", PyExc_Exception);
+    py::register_exception<configuration_refused>(module, "ConfigurationError", base_error);
+    py::register_exception<division_refused>(module, "DivisionError", base_error);
+
+    module.def("default_configuration", &default_configuration);
+
+    py::class_<core_model>(module, "CoreModel")
+        .def(py::init<const std::string &, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t>(),
+             py::arg("name"), py::arg("algorithm"), py::arg("divisor_width"), py::arg("dividend_width"),
+             py::arg("operand_sign"), py::arg("remainder_type"), py::arg("fractional_width"))
+        .def("divide_native", &core_model::divide_native)
+        .def("divide_integers", &core_model::divide_integers)
+        .def("divide_real", &core_model::divide_real);
+}

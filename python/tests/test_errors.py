@@ -1,0 +1,97 @@
+"""Every error route raises its own exception with its message, and nothing
+is printed."""
+import numpy as np
+import pytest
+
+import quodra
+
+
+@pytest.mark.parametrize("settings, message", [
+    (dict(algorithm="high_radix", signed=False, output="fractional"),
+     "Operand sign must be Signed for the High Radix algorithm"),
+    (dict(algorithm="high_radix", output="remainder"),
+     "Remainder type must be Fractional for the High Radix algorithm"),
+    (dict(algorithm="lutmult", output="fractional"),
+     "Remainder type must be Remainder for the LutMult algorithm"),
+    (dict(algorithm="newton"),
+     "unknown algorithm 'newton': use 'radix2', 'high_radix', 'lutmult' or a number"),
+    (dict(output="float"), "output must be 'remainder' or 'fractional', not 'float'"),
+    (dict(divisor_width=2**31), "divisor_width must fit a 32-bit signed integer, not 2147483648"),
+    (dict(dividend_width=8.0), "dividend_width must be an integer, not float"),
+    (dict(name="a\0b"), "name must be a text without NUL characters"),
+    (dict(signed="no"), "signed must be True or False, not 'no'"),
+])
+def test_configuration_errors_carry_their_message(settings, message, capfd):
+    with pytest.raises(quodra.ConfigurationError) as raised:
+        quodra.Divider(**settings)
+    assert str(raised.value) == message
+    assert isinstance(raised.value, quodra.Error)
+    assert capfd.readouterr() == ("", "")
+
+
+@pytest.mark.parametrize("settings, message", [
+    (dict(algorithm=2, output="fractional"), "Default configuration ERROR: Unknown algorithm_type."),
+    (dict(dividend_width=-1, name="bench"),
+     "bench ERROR: Dividend width must not be negative for signed remainder output"),
+])
+def test_division_errors_carry_the_library_message(settings, message, capfd):
+    divider = quodra.Divider(**settings)
+    for call in (lambda: divider.divide(1, 1), lambda: divider.divide_many([1, 2], [1, 1]),
+                 lambda: divider.divide_many(np.ones(3, np.int64), np.ones(3, np.int64)),
+                 lambda: divider.divide_real([1.0], [1.0])):
+        with pytest.raises(quodra.DivisionError) as raised:
+            call()
+        assert str(raised.value) == message
+    assert capfd.readouterr() == ("", "")
+
+
+@pytest.mark.parametrize("dividend, message", [
+    (1.5, "dividend must be an integer, not float"),
+    ("7", "dividend must be an integer, not str"),
+    (True, "dividend must be an integer, not bool"),
+    (None, "dividend must be an integer, not NoneType"),
+])
+def test_operand_types_are_refused(dividend, message):
+    with pytest.raises(TypeError) as raised:
+        quodra.Divider().divide(dividend, 3)
+    assert str(raised.value) == message
+
+
+@pytest.mark.parametrize("dividends, message", [
+    (np.array([1.0, 2.0]), "dividends must hold integers, not float64"),
+    (np.array([True]), "dividends must hold integers, not bool"),
+    ([1.0, 2.0], "dividends[0] must be an integer, not float"),
+    ([1, "2"], "dividends[1] must be an integer, not str"),
+    (np.array([1, 2.5], dtype=object), "dividends[1] must be an integer, not float"),
+])
+def test_batch_operand_types_are_refused(dividends, message):
+    with pytest.raises(TypeError) as raised:
+        quodra.Divider().divide_many(dividends, [1] * len(dividends))
+    assert str(raised.value) == message
+
+
+@pytest.mark.parametrize("signed, call, message", [
+    (True, lambda d: d.divide(128, 1), "dividend 128 does not fit the 8-bit signed field [-128, 127]"),
+    (True, lambda d: d.divide(1, -129), "divisor -129 does not fit the 8-bit signed field [-128, 127]"),
+    (False, lambda d: d.divide(-1, 1), "dividend -1 does not fit the 8-bit unsigned field [0, 255]"),
+    (False, lambda d: d.divide_many(np.array([1, 256, 300]), np.array([1, 1, 1])),
+     "dividends[1] = 256 does not fit the 8-bit unsigned field [0, 255]"),
+    (True, lambda d: d.divide_many([1, 2], [2**70, 1]),
+     "divisors[0] = 1180591620717411303424 does not fit the 8-bit signed field [-128, 127]"),
+    (True, lambda d: d.divide_many(np.array([0, 2**63], dtype=np.uint64), np.ones(2, np.int64)),
+     "dividends[1] = 9223372036854775808 does not fit the 8-bit signed field [-128, 127]"),
+])
+def test_operands_outside_their_field_are_refused(signed, call, message):
+    divider = quodra.Divider(divisor_width=8, dividend_width=8, signed=signed)
+    with pytest.raises(quodra.OperandError) as raised:
+        call(divider)
+    assert str(raised.value) == message
+    assert isinstance(raised.value, ValueError)
+
+
+def test_batch_shape_and_reading_errors():
+    divider = quodra.Divider()
+    with pytest.raises(ValueError, match="do not broadcast"):
+        divider.divide_many([1, 2, 3], [1, 2])
+    with pytest.raises(ValueError, match="reading must be 'raw' or 'signed', not 'hex'"):
+        divider.divide_many([1], [1], reading="hex")
