@@ -9,32 +9,49 @@
 
 #include <cstdint>
 
+// Reads `length` (<= 32) bits at `position` through reader.bits(position,
+// length), for position >= 0; a negative position reads the value as
+// shifted left, with zeros below bit 0.
+template <class Reader>
+uint32_t field_with_zeros_below(const Reader &reader, int64_t position, uint32_t length) {
+    if (position >= 0) return reader.bits(static_cast<uint64_t>(position), length);
+    const uint64_t zeros = static_cast<uint64_t>(-position);
+    if (zeros >= length) return 0;
+    const uint32_t kept = length - static_cast<uint32_t>(zeros);
+    return reader.bits(0, kept) << zeros;
+}
+
 class twos_complement_fields {
 public:
     explicit twos_complement_fields(mpz_srcptr value)
         : value(value), negative(mpz_sgn(value) < 0),
           lowest_one(negative ? mpz_scan1(value, 0) : 0) {}
 
+    // Fields of |value| instead of value.
+    static twos_complement_fields of_magnitude(mpz_srcptr value) {
+        return twos_complement_fields(value, false);
+    }
+
     // floor(value / 2^position) mod 2^length for length <= 32. A negative
     // position reads the value as shifted left: the bits below bit 0 are 0.
     uint32_t field(int64_t position, uint32_t length) const {
-        if (position < 0) {
-            const uint64_t zeros = static_cast<uint64_t>(-position);
-            if (zeros >= length) return 0;
-            const uint32_t kept = length - static_cast<uint32_t>(zeros);
-            return field(0, kept) << zeros;
-        }
-        const uint64_t bit = static_cast<uint64_t>(position);
+        return field_with_zeros_below(*this, position, length);
+    }
+
+    uint32_t bits(uint64_t bit, uint32_t length) const {
         const uint64_t index = bit / GMP_NUMB_BITS;
         const unsigned offset = static_cast<unsigned>(bit % GMP_NUMB_BITS);
-        uint64_t bits = static_cast<uint64_t>(limb(index) >> offset);
+        uint64_t word = static_cast<uint64_t>(limb(index) >> offset);
         if (offset + length > GMP_NUMB_BITS) {
-            bits |= static_cast<uint64_t>(limb(index + 1)) << (GMP_NUMB_BITS - offset);
+            word |= static_cast<uint64_t>(limb(index + 1)) << (GMP_NUMB_BITS - offset);
         }
-        return static_cast<uint32_t>(bits & ((uint64_t{1} << length) - 1));
+        return static_cast<uint32_t>(word & ((uint64_t{1} << length) - 1));
     }
 
 private:
+    twos_complement_fields(mpz_srcptr value, bool negative)
+        : value(value), negative(negative), lowest_one(0) {}
+
     // Limb `index` of the two's complement form. A negative value -m is
     // ~(m - 1); the borrow of the "- 1" reaches a limb only when every limb
     // below it is zero, that is when the lowest one bit lies at or above it.
@@ -51,6 +68,30 @@ private:
     bool negative;
     mp_bitcnt_t lowest_one;
 };
+
+#if defined(__SIZEOF_INT128__)
+__extension__ typedef __int128 int128_word;
+
+// The same fields of a value held in a 128-bit word, two's complement.
+class word_fields {
+public:
+    explicit word_fields(int128_word value) : value(value) {}
+
+    uint32_t field(int64_t position, uint32_t length) const {
+        return field_with_zeros_below(*this, position, length);
+    }
+
+    uint32_t bits(uint64_t bit, uint32_t length) const {
+        // Right shifts of a signed word are arithmetic: the sign fills in.
+        const int128_word shifted = bit >= 127 ? (value < 0 ? -1 : 0) : value >> bit;
+        return static_cast<uint32_t>(static_cast<uint64_t>(shifted) &
+                                     ((uint64_t{1} << length) - 1));
+    }
+
+private:
+    int128_word value;
+};
+#endif
 
 // Number of bits of |value|; 0 for 0. Read from the top limb, as this runs
 // several times per sample.

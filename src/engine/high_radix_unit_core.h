@@ -1,0 +1,251 @@
+// The iterative unit's datapath, shared by the unit's reference run (GNU MP
+// operands, traceable) and the High Radix fast path (operands read straight
+// from the samples' limbs or machine words). Both feed the same registers
+// through the same steps, so their digits agree by construction; the
+// templates only change where operand bits come from and where digits go.
+#ifndef QUODRA_ENGINE_HIGH_RADIX_UNIT_CORE_H
+#define QUODRA_ENGINE_HIGH_RADIX_UNIT_CORE_H
+
+#include <cstdint>
+
+#include "high_radix_unit.h"
+
+namespace high_radix_core {
+
+constexpr unsigned digit_bits = 14;    // radix 2^14: bits per quotient digit
+constexpr unsigned slice_bits = 16;    // width of a remainder / divisor slice
+constexpr unsigned residue_bits = 19;  // residue kept by each slice
+constexpr unsigned carry_weight = 17;  // weight of a delayed carry in a slice sum
+constexpr unsigned low_keep_bits = 18; // bits of b kept from one iteration to the next
+constexpr int64_t residue_mask = (int64_t{1} << residue_bits) - 1;
+
+// A width-bit pattern read as a two's complement number.
+inline int32_t as_signed(uint32_t pattern, unsigned width) {
+    const int64_t value = pattern;
+    return static_cast<int32_t>(pattern >> (width - 1) ? value - (int64_t{1} << width) : value);
+}
+
+// Splits the aligned dividend into the unit's registers: s = X * 2^lift with
+// lift = aligned - working; its high part XH (16-bit slices) sits above the
+// low part XL (14-bit digits). `X` reads two's complement fields of X, zeros
+// below bit 0 (Fields::field(position, length), position may be negative).
+template <class Fields>
+void prepare_dividend(const high_radix_unit_shape &shape, const Fields &X,
+                      high_radix_unit_preparation &prep) {
+    const int64_t lift = static_cast<int64_t>(shape.aligned_width) - shape.working_width;
+    for (uint32_t t = 0; t < shape.low_digits; ++t) {
+        prep.low_digit[t] = X.field(int64_t{digit_bits} * t - lift, digit_bits);
+    }
+    for (uint32_t k = 0; k < shape.slices; ++k) {
+        const int64_t position = int64_t{shape.low_width} + int64_t{slice_bits} * k - lift;
+        prep.dividend_slice[k] = X.field(position, slice_bits);
+    }
+    const uint32_t top = shape.slices - 1;
+    // X fits its working width, so XH fits its slices and its top is the
+    // top slice read as signed.
+    prep.dividend_top = as_signed(prep.dividend_slice[top], slice_bits);
+    prep.dividend_top_multiplicand = as_signed(2 * prep.dividend_slice[top], slice_bits + 1);
+}
+
+// The multiplicands from the divisor slices u_k already in prep. The top one
+// is 17-bit two's complement: M sits just above or just below
+// 2^(16 (Ns + 1)), and the unit works with M minus that power.
+inline void prepare_multiplicands(uint32_t slices, high_radix_unit_preparation &prep) {
+    for (uint32_t k = 0; k < slices; ++k) {
+        prep.multiplicand[k] = static_cast<int32_t>(2 * prep.divisor_slice[k]);
+    }
+    const uint32_t top = slices - 1;
+    prep.multiplicand[top] = as_signed(2 * prep.divisor_slice[top], slice_bits + 1);
+}
+
+// The low-part product: b = 2^14 * (b mod 2^18) + 2 R delta, formed from the
+// 17-bit upper part of R and its lowest bit. A1 carries into slice 1.
+inline void step_low_part(high_radix_iteration &reg, const high_radix_unit_preparation &prep,
+                          uint32_t low_digits, uint32_t r_upper, uint32_t r_lowest) {
+    const uint32_t n = reg.n;
+    reg.low_digit_in = n < low_digits ? prep.low_digit[low_digits - 1 - n] : 0;
+    const int64_t kept = reg.low_product & ((int64_t{1} << low_keep_bits) - 1);
+    const int64_t delta = reg.low_digit_in;
+    reg.low_product =
+        (kept << digit_bits) + int64_t{r_upper} * 4 * delta + int64_t{r_lowest} * 2 * delta;
+    reg.low_carry = static_cast<int32_t>(reg.low_product >> low_keep_bits);
+}
+
+// Iteration 0 multiplies the dividend's high part by R, slice by slice.
+inline void first_slice_sums(high_radix_iteration &reg, const high_radix_unit_preparation &prep,
+                             uint32_t slices, uint32_t r_upper, uint32_t r_lowest) {
+    const uint32_t top = slices - 1;
+    for (uint32_t k = 0; k < top; ++k) {
+        const int64_t v = prep.dividend_slice[k];
+        reg.slice_sum[k] = int64_t{r_upper} * 2 * v + int64_t{r_lowest} * v;
+    }
+    reg.slice_sum[top] =
+        int64_t{r_upper} * prep.dividend_top_multiplicand + int64_t{r_lowest} * prep.dividend_top;
+}
+
+// Later iterations: residue shifted up a digit, plus the delayed carry, minus
+// the previous digit times the slice's multiplicand.
+inline void next_slice_sums(high_radix_iteration &reg, const high_radix_unit_preparation &prep,
+                            uint32_t slices) {
+    const int64_t q = reg.digit;
+    for (uint32_t k = 0; k < slices; ++k) {
+        reg.slice_sum[k] = int64_t{reg.slice_residue[k]} * (int64_t{1} << digit_bits) +
+                           int64_t{reg.slice_carry[k]} * (int64_t{1} << carry_weight) -
+                           q * prep.multiplicand[k];
+    }
+}
+
+// Splits each sum into upper part (floor(E / 2^19), an arithmetic shift)
+// and residue (E mod 2^19), passes
+// carries one slice up for the next iteration and takes the top slice's upper
+// part as the digit. With every register 32 bits, |E| < 2^50, so each upper
+// part fits 32 bits.
+inline void settle_slices(high_radix_iteration &reg, uint32_t slices) {
+    const uint32_t top = slices - 1;
+    for (uint32_t k = 0; k < top; ++k) {
+        const int32_t upper = static_cast<int32_t>(reg.slice_sum[k] >> residue_bits);
+        reg.slice_upper[k] = upper;
+        reg.slice_residue[k] = static_cast<int32_t>(reg.slice_sum[k] & residue_mask);
+        reg.slice_carry[k + 1] = upper;
+    }
+    reg.slice_upper[top] = static_cast<int32_t>(reg.slice_sum[top] >> residue_bits);
+    reg.slice_residue[top] = static_cast<int32_t>(reg.slice_sum[top] & residue_mask);
+    reg.slice_carry[0] = reg.low_carry;
+    reg.digit = reg.slice_upper[top];
+}
+
+// The K iterations. Digits go to sink.append(int32_t), most significant
+// first. FixedSlices, when not 0, is the slice count known at compile time,
+// which lets the compiler unroll the slice loops of narrow units.
+template <uint32_t FixedSlices, class Sink>
+void iterate(const high_radix_unit_shape &shape, const high_radix_unit_preparation &prep,
+             uint32_t r, high_radix_iteration &reg, Sink &sink, high_radix_unit_trace *trace) {
+    const uint32_t slices = FixedSlices != 0 ? FixedSlices : shape.slices;
+    // The 18-bit multiplicand R is applied as floor(R / 2) and its lowest bit.
+    const uint32_t r_upper = r >> 1;
+    const uint32_t r_lowest = r & 1;
+    reg.low_digit_in = 0;
+    reg.low_product = 0; // b = 0 and A1 = 0 before iteration 0
+    reg.low_carry = 0;
+    for (uint32_t n = 0; n < shape.iterations; ++n) {
+        reg.n = n;
+        if (shape.low_digits >= 1) step_low_part(reg, prep, shape.low_digits, r_upper, r_lowest);
+        if (n == 0) {
+            first_slice_sums(reg, prep, slices, r_upper, r_lowest);
+        } else {
+            next_slice_sums(reg, prep, slices);
+        }
+        settle_slices(reg, slices);
+        sink.append(reg.digit);
+        if (trace != nullptr) trace->iterated(reg);
+    }
+}
+
+// iterate() with the slice count of narrow units (up to a 79-bit divisor)
+// fixed at compile time.
+template <class Sink>
+void iterate_any(const high_radix_unit_shape &shape, const high_radix_unit_preparation &prep,
+                 uint32_t r, high_radix_iteration &reg, Sink &sink,
+                 high_radix_unit_trace *trace) {
+    switch (shape.slices) {
+    case 1: iterate<1>(shape, prep, r, reg, sink, trace); break;
+    case 2: iterate<2>(shape, prep, r, reg, sink, trace); break;
+    case 3: iterate<3>(shape, prep, r, reg, sink, trace); break;
+    case 4: iterate<4>(shape, prep, r, reg, sink, trace); break;
+    case 5: iterate<5>(shape, prep, r, reg, sink, trace); break;
+    default: iterate<0>(shape, prep, r, reg, sink, trace); break;
+    }
+}
+
+// The digits alone, without a trace, with the registers in local variables
+// so that narrow units (FixedSlices != 0) live in machine registers. Each
+// iteration walks the slices from the top down, so one carry array holds the
+// previous iteration's upper parts until they are read, then this one's.
+//
+// A slice's upper part reaches the slice above one iteration later, so slice
+// k (from 0) of iteration n can reach the top slice, and a digit, only at
+// iteration n + (Ns - 1 - k); wide units skip the slices for which that lies
+// past the last iteration K - 1: iteration n works on slices
+// max(0, Ns - K + n) .. Ns - 1, and every register such a slice reads was
+// computed in the iteration before.
+template <uint32_t FixedSlices, class Sink>
+void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_preparation &prep,
+                    uint32_t r, Sink &sink) {
+    const uint32_t slices = FixedSlices != 0 ? FixedSlices : shape.slices;
+    const uint32_t top = slices - 1;
+    const int64_t r_upper = r >> 1;
+    const int64_t r_lowest = r & 1;
+    const uint32_t low_digits = shape.low_digits;
+    const int64_t unreached = int64_t{slices} - shape.iterations;
+
+    int64_t residue[high_radix_max_slices];
+    int64_t carry[high_radix_max_slices];
+    int64_t multiplicand[high_radix_max_slices];
+    int64_t low_product = 0;
+    int64_t digit = 0;
+    // One iteration's low-part product; returns A1.
+    auto low_part_carry = [&](uint32_t n) -> int64_t {
+        if (low_digits == 0) return 0;
+        const int64_t delta = n < low_digits ? prep.low_digit[low_digits - 1 - n] : 0;
+        const int64_t kept = low_product & ((int64_t{1} << low_keep_bits) - 1);
+        low_product = (kept << digit_bits) + r_upper * 4 * delta + r_lowest * 2 * delta;
+        return low_product >> low_keep_bits;
+    };
+    // Splits slice i's sum; returns its upper part (floor, an arithmetic shift).
+    auto settle = [&](uint32_t i, int64_t E) -> int64_t {
+        const int64_t upper = E >> residue_bits;
+        residue[i] = E & residue_mask;
+        if (i != top) carry[i + 1] = upper;
+        return upper;
+    };
+
+    // Iteration 0 multiplies the dividend's high part by R.
+    carry[0] = low_part_carry(0);
+    digit = settle(top, r_upper * prep.dividend_top_multiplicand + r_lowest * prep.dividend_top);
+    multiplicand[top] = prep.multiplicand[top];
+    for (uint32_t i = top; i-- > 0;) {
+        const int64_t v = prep.dividend_slice[i];
+        settle(i, r_upper * 2 * v + r_lowest * v);
+        multiplicand[i] = prep.multiplicand[i];
+    }
+    sink.append(static_cast<int32_t>(digit));
+
+    for (uint32_t n = 1; n < shape.iterations; ++n) {
+        const int64_t low_carry = low_part_carry(n);
+        const int64_t lowest = unreached + n;
+        const uint32_t first =
+            FixedSlices == 0 && lowest > 0 ? static_cast<uint32_t>(lowest) : 0;
+        auto slice_sum = [&](uint32_t i) {
+            return residue[i] * (int64_t{1} << digit_bits) +
+                   carry[i] * (int64_t{1} << carry_weight) - digit * multiplicand[i];
+        };
+        // The top slice reads its carry before the slice below replaces it.
+        const int64_t next_digit = settle(top, slice_sum(top));
+        for (uint32_t i = top; i-- > first;) {
+            const int64_t E = slice_sum(i);
+            residue[i] = E & residue_mask;
+            carry[i + 1] = E >> residue_bits;
+        }
+        carry[0] = low_carry;
+        digit = next_digit;
+        sink.append(static_cast<int32_t>(digit));
+    }
+}
+
+// iterate_digits() with the slice counts of narrow units fixed.
+template <class Sink>
+void iterate_digits_any(const high_radix_unit_shape &shape,
+                        const high_radix_unit_preparation &prep, uint32_t r, Sink &sink) {
+    switch (shape.slices) {
+    case 1: iterate_digits<1>(shape, prep, r, sink); break;
+    case 2: iterate_digits<2>(shape, prep, r, sink); break;
+    case 3: iterate_digits<3>(shape, prep, r, sink); break;
+    case 4: iterate_digits<4>(shape, prep, r, sink); break;
+    case 5: iterate_digits<5>(shape, prep, r, sink); break;
+    default: iterate_digits<0>(shape, prep, r, sink); break;
+    }
+}
+
+} // namespace high_radix_core
+
+#endif

@@ -1,0 +1,177 @@
+#include "high_radix_word_path.h"
+
+#include "high_radix_bit_fields.h"
+#include "high_radix_setup.h"
+#include "high_radix_unit_core.h"
+
+namespace {
+
+constexpr int64_t fraction_bits = 26;
+constexpr uint32_t slice_bits = high_radix_core::slice_bits;
+
+// The limb register and the limb reads assume plain 64-bit limbs.
+constexpr bool plain_64_bit_limbs = GMP_NUMB_BITS == 64 && GMP_NAIL_BITS == 0;
+
+// Fields of the aligned dividend X = floor(N * 2^j / 2^drop), read from N:
+// bit p of X is bit p + drop - j of N (an arithmetic shift keeps the two's
+// complement bits), and the bits below X's bit 0 are zeros.
+template <class Fields> class aligned_dividend_fields {
+public:
+    aligned_dividend_fields(const Fields &dividend, int64_t offset)
+        : dividend(dividend), offset(offset) {}
+
+    uint32_t field(int64_t position, uint32_t length) const {
+        return field_with_zeros_below(*this, position, length);
+    }
+
+    uint32_t bits(uint64_t bit, uint32_t length) const {
+        return dividend.field(static_cast<int64_t>(bit) + offset, length);
+    }
+
+private:
+    const Fields &dividend;
+    int64_t offset;
+};
+
+bool configuration_fits(const quodra_v5_1 &model, const high_radix_unit_shape &shape) {
+    const qor_quodra_v5_1_config &config = model.config;
+    return plain_64_bit_limbs && config.divisor_width >= 1 && config.dividend_width >= 0 &&
+           config.fractional_width >= 0 && high_radix_unit_shape_in_bounds(shape) &&
+           model.hr_working_width <= model.hr_product_width &&
+           model.hr_quotient_pad + 1 < 64;
+}
+
+#if defined(__SIZEOF_INT128__)
+// An operand within a port of at most 64 bits, as a signed word.
+int128_word word_of(mpz_srcptr value) {
+    const int128_word magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
+    return mpz_sgn(value) < 0 ? -magnitude : magnitude;
+}
+
+uint32_t bit_length(uint64_t magnitude) {
+    return 64 - static_cast<uint32_t>(__builtin_clzll(static_cast<unsigned long long>(magnitude)));
+}
+#endif
+} // namespace
+
+high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
+    : model(model), shape(high_radix_unit_shape_of(model)),
+      configuration_usable(configuration_fits(model, shape)),
+      words(false),
+      store(high_radix_digit_register::holds(model.hr_iterations) ? digit_store::limb_register
+                                                                  : digit_store::gnu_mp),
+      divisor_width(static_cast<uint32_t>(model.config.divisor_width)),
+      dividend_width(static_cast<uint32_t>(model.config.dividend_width)),
+      dividend_drop(model.hr_product_width - model.hr_working_width),
+      quotient_shift(model.hr_quotient_pad + 1) {
+#if defined(__SIZEOF_INT128__)
+    words = divisor_width <= 64 && dividend_width <= 64;
+    if (high_radix_digit_pair::holds(model.hr_iterations)) store = digit_store::word_pair;
+    if (high_radix_digit_word::holds(model.hr_iterations)) store = digit_store::word;
+#endif
+}
+
+high_radix_word_divider::outcome high_radix_word_divider::divide(mpz_srcptr divisor,
+                                                                 mpz_srcptr dividend) {
+    if (!fits_twos_complement(divisor, divisor_width)) return outcome::declined;
+    if (mpz_sgn(divisor) == 0) return outcome::divide_by_zero;
+    if (!fits_twos_complement(dividend, dividend_width)) return outcome::declined;
+    const bool negative = mpz_sgn(divisor) < 0;
+#if defined(__SIZEOF_INT128__)
+    if (words) {
+        divide_words(divisor, dividend);
+        return outcome::quotient_ready;
+    }
+#endif
+    divide_fields(twos_complement_fields::of_magnitude(divisor), magnitude_bits(divisor), negative,
+                  twos_complement_fields(dividend));
+    return outcome::quotient_ready;
+}
+
+// The set-up steps of the reference divider, from operand fields. |D| has
+// `magnitude_bits` bits, at most the port width, so the normalisation shift
+// j puts its leading one at bit A - 1 of Dn = |D| * 2^j.
+template <class Fields>
+void high_radix_word_divider::divide_fields(const Fields &magnitude, uint64_t magnitude_bits,
+                                            bool negative, const Fields &dividend) {
+    const int64_t width = divisor_width;
+    const int64_t j = width - static_cast<int64_t>(magnitude_bits);
+    // y: the 26 bits of Dn below its leading one, zeros below Dn's bit 0.
+    const uint32_t fraction =
+        magnitude.field(width - 1 - fraction_bits - j, static_cast<uint32_t>(fraction_bits));
+    const uint32_t reciprocal =
+        interpolated_reciprocal(locate_in_reciprocal_table(fraction));
+
+    // The low 16 Ns bits of M = R * |D| * 2^(j + pad), chunk by chunk: each
+    // 16-bit chunk of |D| * 2^(j + pad) times R, plus the carry from below.
+    const int64_t lift = j + model.hr_divisor_pad;
+    uint64_t carry = 0;
+    for (uint32_t k = 0; k < shape.slices; ++k) {
+        const uint64_t chunk = magnitude.field(int64_t{slice_bits} * k - lift, slice_bits);
+        const uint64_t product = reciprocal * chunk + carry;
+        prep.divisor_slice[k] = static_cast<uint32_t>(product & 0xffffu);
+        carry = product >> slice_bits;
+    }
+    high_radix_core::prepare_multiplicands(shape.slices, prep);
+    high_radix_core::prepare_dividend(
+        shape, aligned_dividend_fields<Fields>(dividend, int64_t{dividend_drop} - j), prep);
+    run_unit_and_round(reciprocal, negative);
+}
+
+#if defined(__SIZEOF_INT128__)
+// The same steps with ports of at most 64 bits: Dn fits a word, M (below
+// 2^97) and N * 2^j (below 2^126 in magnitude) fit 128-bit words.
+void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr dividend) {
+    __extension__ typedef unsigned __int128 uint128_word;
+    const bool negative = mpz_sgn(divisor) < 0;
+    const uint64_t magnitude = static_cast<uint64_t>(mpz_getlimbn(divisor, 0));
+    const uint32_t j = divisor_width - bit_length(magnitude);
+    const uint64_t normalised = magnitude << j;
+    // y: the 26 bits below Dn's leading one, padded or truncated.
+    const uint32_t fraction_shift = divisor_width - 1;
+    const uint64_t below_leading_one = normalised - (uint64_t{1} << fraction_shift);
+    const uint64_t fraction = fraction_shift >= fraction_bits
+                                  ? below_leading_one >> (fraction_shift - fraction_bits)
+                                  : below_leading_one << (fraction_bits - fraction_shift);
+    const uint32_t reciprocal =
+        interpolated_reciprocal(locate_in_reciprocal_table(static_cast<uint32_t>(fraction)));
+
+    const uint128_word scaled = (uint128_word{reciprocal} * normalised) << model.hr_divisor_pad;
+    for (uint32_t k = 0; k < shape.slices; ++k) {
+        prep.divisor_slice[k] = static_cast<uint32_t>(scaled >> (slice_bits * k)) & 0xffffu;
+    }
+    high_radix_core::prepare_multiplicands(shape.slices, prep);
+    // X = floor(N * 2^j / 2^drop); right shifts of a signed word are arithmetic.
+    const int128_word aligned = (word_of(dividend) * (int128_word{1} << j)) >> dividend_drop;
+    high_radix_core::prepare_dividend(shape, word_fields(aligned), prep);
+    run_unit_and_round(reciprocal, negative);
+}
+#endif
+
+void high_radix_word_divider::run_unit_and_round(uint32_t reciprocal, bool negative) {
+#if defined(__SIZEOF_INT128__)
+    if (store == digit_store::word) {
+        digit_word.start();
+        high_radix_core::iterate_digits_any(shape, prep, reciprocal, digit_word);
+        digit_word.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
+        return;
+    }
+    if (store == digit_store::word_pair) {
+        digit_pair.start();
+        high_radix_core::iterate_digits_any(shape, prep, reciprocal, digit_pair);
+        digit_pair.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
+        return;
+    }
+#endif
+    if (store == digit_store::limb_register) {
+        digit_register.start(shape.iterations);
+        high_radix_core::iterate_digits_any(shape, prep, reciprocal, digit_register);
+        digit_register.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
+        return;
+    }
+    mpz_set_ui(digits, 0);
+    long_string.restart(digits, shape.iterations);
+    high_radix_core::iterate_digits_any(shape, prep, reciprocal, long_string);
+    long_string.finish();
+    round_digit_string(result, digits, negative, model.hr_quotient_pad, quotient_shift, scratch);
+}

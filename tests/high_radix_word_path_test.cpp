@@ -1,0 +1,299 @@
+// The High Radix fast path against the GNU MP reference: every pair of port
+// widths up to 64 bits with edge and random operands, random wider and
+// longer configurations, the sample loop with out-of-range operands, zero
+// divisors and refused reads, and the digit registers against the GNU MP
+// digit string.
+#include <gmp.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "driver_test_support.h"
+#include "high_radix_digit_string.h"
+#include "high_radix_sample.h"
+#include "high_radix_setup.h"
+#include "high_radix_word_path.h"
+#include "quodra_exception.h"
+#include "quodra_v5_1.h"
+
+namespace {
+
+struct integer {
+    integer() { mpz_init(v); }
+    ~integer() { mpz_clear(v); }
+    integer(const integer &) = delete;
+    integer &operator=(const integer &) = delete;
+    std::string text() const {
+        std::vector<char> s(mpz_sizeinbase(v, 10) + 2);
+        mpz_get_str(s.data(), 10, v);
+        return s.data();
+    }
+    mpz_t v;
+};
+
+class random_bits {
+public:
+    explicit random_bits(unsigned long seed) {
+        gmp_randinit_mt(state);
+        gmp_randseed_ui(state, seed);
+    }
+    ~random_bits() { gmp_randclear(state); }
+    random_bits(const random_bits &) = delete;
+    random_bits &operator=(const random_bits &) = delete;
+
+    uint32_t below(uint32_t n) { return static_cast<uint32_t>(gmp_urandomm_ui(state, n)); }
+
+    // A port value: random bits, long runs of ones and zeros included, read
+    // as a width-bit two's complement number.
+    void port_value(mpz_ptr x, uint32_t width, mpz_ptr scratch) {
+        mpz_rrandomb(x, state, width + 1);
+        reduce_to_port_width(x, width, scratch);
+    }
+
+private:
+    gmp_randstate_t state;
+};
+
+// Edge operands of a width-bit port: 0, +-1, the extremes, and powers of two
+// +-1 at the middle and near the top, each reduced to the port (a one-bit
+// port holds only 0 and -1).
+constexpr unsigned edge_count = 10;
+void edge_operand(mpz_ptr x, uint32_t width, unsigned which, mpz_ptr scratch) {
+    const uint32_t top = width == 0 ? 0 : width - 1;
+    const uint32_t power[edge_count] = {0, 0, 0, top, top, top / 2, top / 2, top - top / 4,
+                                        top - top / 4, top};
+    const long sign[edge_count] = {0, 1, -1, 1, -1, 1, -1, 1, -1, 1};
+    const long offset[edge_count] = {0, 0, 0, -1, 0, 1, -1, 0, 1, -2};
+    mpz_set_ui(x, 0);
+    if (sign[which] != 0) mpz_setbit(x, power[which]);
+    if (sign[which] < 0) mpz_neg(x, x);
+    if (which == 1 || which == 2) mpz_set_si(x, sign[which]);
+    if (offset[which] >= 0) {
+        mpz_add_ui(x, x, static_cast<unsigned long>(offset[which]));
+    } else {
+        mpz_sub_ui(x, x, static_cast<unsigned long>(-offset[which]));
+    }
+    reduce_to_port_width(x, width, scratch);
+}
+
+qor_quodra_v5_1_config config_of(int32_t A, int32_t B, int32_t C) {
+    qor_quodra_v5_1_config config{};
+    qor_quodra_v5_1_default_config(&config);
+    config.algorithm_type = 3;
+    config.remainder_type = 1;
+    config.operand_sign = 1;
+    config.divisor_width = A;
+    config.dividend_width = B;
+    config.fractional_width = C;
+    return config;
+}
+
+// A model made directly; null when creation refuses the widths.
+struct direct_model {
+    direct_model(int32_t A, int32_t B, int32_t C) : logger(nullptr, nullptr, "fast") {
+        try {
+            model.reset(new quodra_v5_1(config_of(A, B, C), &logger));
+        } catch (const QUODRAException &) {
+        }
+    }
+    qor_quodra_v5_1_zanlogger::ZanLogger logger;
+    std::unique_ptr<quodra_v5_1> model;
+};
+
+// Both paths on one in-range sample; "" when they agree, else what differs.
+std::string compare_sample(high_radix_word_divider &fast, high_radix_sample_divider &reference,
+                           mpz_srcptr D, mpz_srcptr N) {
+    integer d, n;
+    mpz_set(d.v, D);
+    mpz_set(n.v, N);
+    const high_radix_word_divider::outcome got = fast.divide(d.v, n.v);
+    const high_radix_sample_divider::outcome want = reference.divide(d.v, n.v);
+    const std::string operands = " for N " + n.text() + " D " + d.text();
+    if (got == high_radix_word_divider::outcome::declined) return "declined" + operands;
+    if (want == high_radix_sample_divider::outcome::divide_by_zero) {
+        return got == high_radix_word_divider::outcome::divide_by_zero ? "" : "zero" + operands;
+    }
+    if (want != high_radix_sample_divider::outcome::quotient_ready ||
+        got != high_radix_word_divider::outcome::quotient_ready) {
+        return "outcome" + operands;
+    }
+    if (mpz_cmp(fast.quotient(), reference.quotient()) == 0) return "";
+    integer q;
+    mpz_set(q.v, fast.quotient());
+    return "quotient " + q.text() + operands;
+}
+
+// Every edge divisor with every edge dividend, then random pairs; returns
+// the first disagreement, or "" (also when creation refuses the widths).
+std::string compare_configuration(int32_t A, int32_t B, int32_t C, random_bits &random,
+                                  unsigned random_pairs) {
+    direct_model m(A, B, C);
+    if (!m.model) return "";
+    high_radix_word_divider fast(*m.model);
+    if (!fast.usable()) return "fast path unusable";
+    high_radix_sample_divider reference(*m.model);
+    integer D, N, scratch;
+    const auto a = static_cast<uint32_t>(A);
+    const auto b = static_cast<uint32_t>(B);
+    for (unsigned i = 0; i < edge_count; ++i) {
+        for (unsigned k = 0; k < edge_count; ++k) {
+            edge_operand(D.v, a, i, scratch.v);
+            edge_operand(N.v, b, k, scratch.v);
+            const std::string difference = compare_sample(fast, reference, D.v, N.v);
+            if (!difference.empty()) return difference;
+        }
+    }
+    for (unsigned p = 0; p < random_pairs; ++p) {
+        random.port_value(D.v, a, scratch.v);
+        random.port_value(N.v, b, scratch.v);
+        const std::string difference = compare_sample(fast, reference, D.v, N.v);
+        if (!difference.empty()) return difference;
+    }
+    return "";
+}
+
+std::string widths_text(int32_t A, int32_t B, int32_t C) {
+    return "A " + std::to_string(A) + " B " + std::to_string(B) + " C " + std::to_string(C);
+}
+
+} // namespace
+
+// Every divisor width 1..64 with every dividend width 0..64; the fractional
+// width cycles through a table so that each (A, B) meets two of them and
+// every C meets every width.
+TEST(HighRadixWordPath, AgreesWithTheReferenceAtEveryWidthUpTo64) {
+    const int32_t fractions[] = {0, 1, 13, 14, 31, 50, 64};
+    const int32_t cycle = sizeof fractions / sizeof fractions[0];
+    random_bits random(8);
+    for (int32_t A = 1; A <= 64; ++A) {
+        for (int32_t B = 0; B <= 64; ++B) {
+            for (int32_t step : {0, 3}) {
+                const int32_t C = fractions[(A + 2 * B + step) % cycle];
+                const std::string difference = compare_configuration(A, B, C, random, 6);
+                ASSERT_EQ(difference, "") << widths_text(A, B, C);
+            }
+        }
+    }
+}
+
+// Wider divisors and dividends (operands read from limbs), and long
+// fractions, whose digit strings take the two-word, limb or GNU MP stores.
+TEST(HighRadixWordPath, AgreesWithTheReferenceOnRandomWideAndLongConfigurations) {
+    random_bits random(303);
+    unsigned tried = 0;
+    for (unsigned i = 0; i < 400; ++i) {
+        const bool wide = i % 2 == 0;
+        const auto A = static_cast<int32_t>(wide ? 65 + random.below(239) : 1 + random.below(64));
+        const auto B = static_cast<int32_t>(random.below(wide ? 301 : 65));
+        const auto C = static_cast<int32_t>(random.below(wide ? 700 : 1500));
+        direct_model m(A, B, C);
+        if (!m.model) continue;
+        ++tried;
+        const std::string difference = compare_configuration(A, B, C, random, 10);
+        ASSERT_EQ(difference, "") << widths_text(A, B, C);
+    }
+    EXPECT_GT(tried, 200u);
+}
+
+// The sample loop along both paths: out-of-range operands (which the fast
+// path hands to the reference), divisors that reduce to zero, and reads
+// refused past data_size that reuse the previous operands.
+TEST(HighRadixWordPath, SampleLoopMatchesTheReferenceLoop) {
+    struct widths {
+        int32_t A, B, C;
+    };
+    const widths cases[] = {{1, 8, 4},    {8, 8, 4},     {16, 16, 16}, {33, 7, 0},
+                            {64, 64, 64}, {130, 70, 30}, {300, 200, 40}, {20, 12, 900}};
+    // 2^70 lies past every divisor port here but the widest.
+    const char *const divisors[] = {"7",      "-3",  "0",   "1",  "-1", "256", "-257", "65536",
+                                    "1180591620717411303424", "-0x80000000000000000000000000000001",
+                                    "12345678901234567890123", "5"};
+    const char *const dividends[] = {"100", "-100", "9", "-1", "0x7fff", "-0x8000", "0x10001",
+                                     "-0x123456789abcdef0123456789", "1", "3", "-77", "8"};
+    const size_t count = sizeof divisors / sizeof divisors[0];
+    for (const widths &w : cases) {
+        SCOPED_TRACE(widths_text(w.A, w.B, w.C));
+        direct_model m(w.A, w.B, w.C);
+        ASSERT_TRUE(m.model);
+        driver_test::mpz_vector divisor(count), dividend(count), fast_q(count), reference_q(count);
+        integer value;
+        for (size_t i = 0; i < count; ++i) {
+            ASSERT_EQ(mpz_set_str(value.v, divisors[i], 0), 0);
+            divisor.set(i, value.v);
+            ASSERT_EQ(mpz_set_str(value.v, dividends[i], 0), 0);
+            dividend.set(i, value.v);
+            fast_q.set(i, -31L);
+            reference_q.set(i, -31L);
+        }
+        driver_test::uint_vector fast_flags(count, 9), reference_flags(count, 9);
+        divisor->data_size = count - 2; // the last two samples reuse operands
+        dividend->data_size = count - 1;
+        EXPECT_EQ(divide_high_radix_along(*m.model, high_radix_path::fast_where_possible,
+                                          divisor.get(), dividend.get(), fast_q.get(),
+                                          fast_flags.get(), static_cast<uint32_t>(count)),
+                  0);
+        EXPECT_EQ(divide_high_radix_along(*m.model, high_radix_path::reference_only,
+                                          divisor.get(), dividend.get(), reference_q.get(),
+                                          reference_flags.get(), static_cast<uint32_t>(count)),
+                  0);
+        for (size_t i = 0; i < count; ++i) {
+            EXPECT_EQ(fast_q.text(i), reference_q.text(i)) << "sample " << i;
+            EXPECT_EQ(fast_flags.at(i), reference_flags.at(i)) << "sample " << i;
+        }
+        EXPECT_EQ(fast_flags.at(2), 1u);
+        EXPECT_EQ(fast_q.text(2), "-31");
+    }
+}
+
+// Digit strings with digits across the unit's whole range, both divisor
+// signs and several rounding pads, in every store that holds them, against
+// the GNU MP string and its rounding.
+TEST(HighRadixWordPath, DigitRegistersRoundAsTheGnuMpString) {
+    random_bits random(14);
+    const uint32_t lengths[] = {1, 2, 7, 8, 9, 17, 18, 19, 35, 36};
+    integer T, want, got, scratch;
+    for (uint32_t digits : lengths) {
+        for (unsigned trial = 0; trial < 40; ++trial) {
+            std::vector<int32_t> string(digits);
+            for (int32_t &digit : string) {
+                // Mostly random, sometimes the extremes of a 17-bit signed digit.
+                const uint32_t pick = random.below(8);
+                digit = pick == 0 ? 65535 : pick == 1 ? -65535 : int32_t(random.below(131071)) - 65535;
+            }
+            const bool negative = trial % 2 == 1;
+            const uint32_t pad = 2 + random.below(14);
+            SCOPED_TRACE(std::to_string(digits) + " digits, pad " + std::to_string(pad) +
+                         (negative ? ", negative" : ""));
+            mpz_set_ui(T.v, 0);
+            high_radix_digit_string reference(T.v, digits);
+            for (int32_t digit : string) reference.append(digit);
+            reference.finish();
+            round_digit_string(want.v, T.v, negative, pad, pad + 1, scratch.v);
+
+            high_radix_digit_register limbs;
+            limbs.start(digits);
+            for (int32_t digit : string) limbs.append(digit);
+            limbs.round_into(got.v, negative, pad, pad + 1);
+            EXPECT_EQ(got.text(), want.text()) << "limb register";
+#if defined(__SIZEOF_INT128__)
+            if (high_radix_digit_pair::holds(digits)) {
+                high_radix_digit_pair pair;
+                pair.start();
+                for (int32_t digit : string) pair.append(digit);
+                pair.round_into(got.v, negative, pad, pad + 1);
+                EXPECT_EQ(got.text(), want.text()) << "two words";
+            }
+            if (high_radix_digit_word::holds(digits)) {
+                high_radix_digit_word word;
+                word.start();
+                for (int32_t digit : string) word.append(digit);
+                word.round_into(got.v, negative, pad, pad + 1);
+                EXPECT_EQ(got.text(), want.text()) << "one word";
+            }
+#endif
+        }
+    }
+}
