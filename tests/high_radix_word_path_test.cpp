@@ -47,10 +47,16 @@ public:
     uint32_t below(uint32_t n) { return static_cast<uint32_t>(gmp_urandomm_ui(state, n)); }
 
     // A port value: random bits, long runs of ones and zeros included, read
-    // as a width-bit two's complement number.
+    // as a width-bit two's complement number; one in eight is left as up to
+    // 70 bits wider than the port, of either sign.
     void port_value(mpz_ptr x, uint32_t width, mpz_ptr scratch) {
-        mpz_rrandomb(x, state, width + 1);
-        reduce_to_port_width(x, width, scratch);
+        const bool beyond = below(8) == 0;
+        mpz_rrandomb(x, state, width + 1 + (beyond ? below(70) : 0));
+        if (!beyond) {
+            reduce_to_port_width(x, width, scratch);
+        } else if (below(2) == 0) {
+            mpz_neg(x, x);
+        }
     }
 
 private:
@@ -103,16 +109,25 @@ struct direct_model {
     std::unique_ptr<quodra_v5_1> model;
 };
 
-// Both paths on one in-range sample; "" when they agree, else what differs.
+// Both paths on one sample, each on its own copy of the operands; "" when
+// they agree on the outcome, the quotient and the operands as reduced in
+// place (which a refused read reuses), else what differs.
 std::string compare_sample(high_radix_word_divider &fast, high_radix_sample_divider &reference,
                            mpz_srcptr D, mpz_srcptr N) {
-    integer d, n;
-    mpz_set(d.v, D);
-    mpz_set(n.v, N);
-    const high_radix_word_divider::outcome got = fast.divide(d.v, n.v);
-    const high_radix_sample_divider::outcome want = reference.divide(d.v, n.v);
-    const std::string operands = " for N " + n.text() + " D " + d.text();
-    if (got == high_radix_word_divider::outcome::declined) return "declined" + operands;
+    integer d_fast, n_fast, d_reference, n_reference;
+    mpz_set(d_fast.v, D);
+    mpz_set(n_fast.v, N);
+    mpz_set(d_reference.v, D);
+    mpz_set(n_reference.v, N);
+    const high_radix_word_divider::outcome got = fast.divide(d_fast.v, n_fast.v);
+    const high_radix_sample_divider::outcome want = reference.divide(d_reference.v, n_reference.v);
+    integer original_d, original_n;
+    mpz_set(original_d.v, D);
+    mpz_set(original_n.v, N);
+    const std::string operands = " for N " + original_n.text() + " D " + original_d.text();
+    if (mpz_cmp(d_fast.v, d_reference.v) != 0 || mpz_cmp(n_fast.v, n_reference.v) != 0) {
+        return "reduced operands" + operands;
+    }
     if (want == high_radix_sample_divider::outcome::divide_by_zero) {
         return got == high_radix_word_divider::outcome::divide_by_zero ? "" : "zero" + operands;
     }
@@ -126,7 +141,8 @@ std::string compare_sample(high_radix_word_divider &fast, high_radix_sample_divi
     return "quotient " + q.text() + operands;
 }
 
-// Every edge divisor with every edge dividend, then random pairs; returns
+// Every edge divisor with every edge dividend, then random pairs (some out
+// of range); returns
 // the first disagreement, or "" (also when creation refuses the widths).
 std::string compare_configuration(int32_t A, int32_t B, int32_t C, random_bits &random,
                                   unsigned random_pairs) {

@@ -1,7 +1,7 @@
 // The High Radix divider's sample loop: reads each divisor and dividend,
 // flags zero divisors, and writes the signed quotient of the others. Samples
-// go through the fast path when the configuration allows it; those it
-// declines, and every sample of other configurations, through the reference.
+// go through the fast path when the configuration allows it, through the
+// GNU MP reference otherwise.
 #include "high_radix_sample.h"
 #include "high_radix_word_path.h"
 #include "quodra_exception.h"
@@ -12,20 +12,17 @@ namespace {
 
 enum class sample_result { quotient_ready, divide_by_zero, unit_failed };
 
-// One sample on the fast path when it takes it, else on the reference, which
-// reduces the operands in place (a later refused read reuses them reduced).
+// One sample on the fast path when the configuration allows it, else on the
+// reference. Both reduce the operands in place (a later refused read reuses
+// them reduced).
 sample_result divide_sample(high_radix_word_divider *fast, high_radix_sample_divider &reference,
                             mpz_ptr divisor, mpz_ptr dividend, mpz_srcptr &quotient) {
     if (fast != nullptr) {
-        switch (fast->divide(divisor, dividend)) {
-        case high_radix_word_divider::outcome::quotient_ready:
-            quotient = fast->quotient();
-            return sample_result::quotient_ready;
-        case high_radix_word_divider::outcome::divide_by_zero:
+        if (fast->divide(divisor, dividend) == high_radix_word_divider::outcome::divide_by_zero) {
             return sample_result::divide_by_zero;
-        case high_radix_word_divider::outcome::declined:
-            break;
         }
+        quotient = fast->quotient();
+        return sample_result::quotient_ready;
     }
     switch (reference.divide(divisor, dividend)) {
     case high_radix_sample_divider::outcome::divide_by_zero:

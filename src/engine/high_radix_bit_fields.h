@@ -27,11 +27,6 @@ public:
         : value(value), negative(mpz_sgn(value) < 0),
           lowest_one(negative ? mpz_scan1(value, 0) : 0) {}
 
-    // Fields of |value| instead of value.
-    static twos_complement_fields of_magnitude(mpz_srcptr value) {
-        return twos_complement_fields(value, false);
-    }
-
     // floor(value / 2^position) mod 2^length for length <= 32. A negative
     // position reads the value as shifted left: the bits below bit 0 are 0.
     uint32_t field(int64_t position, uint32_t length) const {
@@ -49,9 +44,6 @@ public:
     }
 
 private:
-    twos_complement_fields(mpz_srcptr value, bool negative)
-        : value(value), negative(negative), lowest_one(0) {}
-
     // Limb `index` of the two's complement form. A negative value -m is
     // ~(m - 1); the borrow of the "- 1" reaches a limb only when every limb
     // below it is zero, that is when the lowest one bit lies at or above it.
@@ -67,6 +59,52 @@ private:
     mpz_srcptr value;
     bool negative;
     mp_bitcnt_t lowest_one;
+};
+
+// The same fields of a value of up to `capacity` limbs, copied once into a
+// fixed buffer in two's complement (or as its magnitude), so that each field
+// is a plain read of one or two limbs.
+class limb_fields {
+public:
+    static constexpr size_t capacity = 10;
+
+    // value must have fewer than `capacity` limbs.
+    limb_fields(mpz_srcptr value, bool magnitude_only) : count(mpz_size(value)) {
+        const bool negative = !magnitude_only && mpz_sgn(value) < 0;
+        fill = negative ? GMP_NUMB_MASK : 0;
+        // -m is ~(m - 1): the borrow of the "- 1" runs through the low zero limbs.
+        mp_limb_t borrow = negative ? 1 : 0;
+        for (size_t i = 0; i < count; ++i) {
+            const mp_limb_t magnitude = mpz_getlimbn(value, static_cast<mp_size_t>(i));
+            if (!negative) {
+                buffer[i] = magnitude;
+                continue;
+            }
+            buffer[i] = static_cast<mp_limb_t>(~(magnitude - borrow)) & GMP_NUMB_MASK;
+            borrow = borrow != 0 && magnitude == 0 ? 1 : 0;
+        }
+    }
+
+    uint32_t field(int64_t position, uint32_t length) const {
+        return field_with_zeros_below(*this, position, length);
+    }
+
+    uint32_t bits(uint64_t bit, uint32_t length) const {
+        const uint64_t index = bit / GMP_NUMB_BITS;
+        const unsigned offset = static_cast<unsigned>(bit % GMP_NUMB_BITS);
+        uint64_t word = static_cast<uint64_t>(limb(index) >> offset);
+        if (offset + length > GMP_NUMB_BITS) {
+            word |= static_cast<uint64_t>(limb(index + 1)) << (GMP_NUMB_BITS - offset);
+        }
+        return static_cast<uint32_t>(word & ((uint64_t{1} << length) - 1));
+    }
+
+private:
+    mp_limb_t limb(uint64_t index) const { return index < count ? buffer[index] : fill; }
+
+    size_t count;
+    mp_limb_t fill;
+    mp_limb_t buffer[capacity];
 };
 
 #if defined(__SIZEOF_INT128__)

@@ -158,9 +158,11 @@ void iterate_any(const high_radix_unit_shape &shape, const high_radix_unit_prepa
 }
 
 // The digits alone, without a trace, with the registers in local variables
-// so that narrow units (FixedSlices != 0) live in machine registers. Each
-// iteration walks the slices from the top down, so one carry array holds the
-// previous iteration's upper parts until they are read, then this one's.
+// so that narrow units (FixedSlices != 0) live in machine registers. A
+// slice's residue and its delayed carry enter the next sum only as
+// (L + 8 S) * 2^14, so they are kept together as one number W = L + 8 S.
+// Each iteration walks the slices from the top down; a slice's residue waits
+// in a register until the slice below has produced the carry that joins it.
 //
 // A slice's upper part reaches the slice above one iteration later, so slice
 // k (from 0) of iteration n can reach the top slice, and a digit, only at
@@ -177,12 +179,11 @@ void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_pr
     const int64_t r_lowest = r & 1;
     const uint32_t low_digits = shape.low_digits;
     const int64_t unreached = int64_t{slices} - shape.iterations;
+    constexpr int64_t carry_scale = int64_t{1} << (carry_weight - digit_bits);
 
-    int64_t residue[high_radix_max_slices];
-    int64_t carry[high_radix_max_slices];
+    int64_t held[high_radix_max_slices]; // W = L + 8 S of each slice
     int64_t multiplicand[high_radix_max_slices];
     int64_t low_product = 0;
-    int64_t digit = 0;
     // One iteration's low-part product; returns A1.
     auto low_part_carry = [&](uint32_t n) -> int64_t {
         if (low_digits == 0) return 0;
@@ -191,23 +192,20 @@ void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_pr
         low_product = (kept << digit_bits) + r_upper * 4 * delta + r_lowest * 2 * delta;
         return low_product >> low_keep_bits;
     };
-    // Splits slice i's sum; returns its upper part (floor, an arithmetic shift).
-    auto settle = [&](uint32_t i, int64_t E) -> int64_t {
-        const int64_t upper = E >> residue_bits;
-        residue[i] = E & residue_mask;
-        if (i != top) carry[i + 1] = upper;
-        return upper;
-    };
 
     // Iteration 0 multiplies the dividend's high part by R.
-    carry[0] = low_part_carry(0);
-    digit = settle(top, r_upper * prep.dividend_top_multiplicand + r_lowest * prep.dividend_top);
+    int64_t E = r_upper * prep.dividend_top_multiplicand + r_lowest * prep.dividend_top;
+    int64_t digit = E >> residue_bits; // arithmetic: floor
+    int64_t waiting = E & residue_mask;
     multiplicand[top] = prep.multiplicand[top];
     for (uint32_t i = top; i-- > 0;) {
         const int64_t v = prep.dividend_slice[i];
-        settle(i, r_upper * 2 * v + r_lowest * v);
+        E = r_upper * 2 * v + r_lowest * v;
+        held[i + 1] = waiting + carry_scale * (E >> residue_bits);
+        waiting = E & residue_mask;
         multiplicand[i] = prep.multiplicand[i];
     }
+    held[0] = waiting + carry_scale * low_part_carry(0);
     sink.append(static_cast<int32_t>(digit));
 
     for (uint32_t n = 1; n < shape.iterations; ++n) {
@@ -215,18 +213,17 @@ void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_pr
         const int64_t lowest = unreached + n;
         const uint32_t first =
             FixedSlices == 0 && lowest > 0 ? static_cast<uint32_t>(lowest) : 0;
-        auto slice_sum = [&](uint32_t i) {
-            return residue[i] * (int64_t{1} << digit_bits) +
-                   carry[i] * (int64_t{1} << carry_weight) - digit * multiplicand[i];
-        };
-        // The top slice reads its carry before the slice below replaces it.
-        const int64_t next_digit = settle(top, slice_sum(top));
+        E = held[top] * (int64_t{1} << digit_bits) - digit * multiplicand[top];
+        const int64_t next_digit = E >> residue_bits;
+        waiting = E & residue_mask;
         for (uint32_t i = top; i-- > first;) {
-            const int64_t E = slice_sum(i);
-            residue[i] = E & residue_mask;
-            carry[i + 1] = E >> residue_bits;
+            E = held[i] * (int64_t{1} << digit_bits) - digit * multiplicand[i];
+            held[i + 1] = waiting + carry_scale * (E >> residue_bits);
+            waiting = E & residue_mask;
         }
-        carry[0] = low_carry;
+        // Slice `first` takes A1 when it is slice 0; otherwise no slice below
+        // it runs again, and neither does it.
+        held[first] = waiting + (first == 0 ? carry_scale * low_carry : 0);
         digit = next_digit;
         sink.append(static_cast<int32_t>(digit));
     }

@@ -38,7 +38,10 @@ bool configuration_fits(const quodra_v5_1 &model, const high_radix_unit_shape &s
     return plain_64_bit_limbs && config.divisor_width >= 1 && config.dividend_width >= 0 &&
            config.fractional_width >= 0 && high_radix_unit_shape_in_bounds(shape) &&
            model.hr_working_width <= model.hr_product_width &&
-           model.hr_quotient_pad + 1 < 64;
+           model.hr_quotient_pad + 1 < 64 &&
+           // Operands within their ports fit the limb buffer, sign included.
+           static_cast<uint64_t>(config.divisor_width) < 64 * (limb_fields::capacity - 1) &&
+           static_cast<uint64_t>(config.dividend_width) < 64 * (limb_fields::capacity - 1);
 }
 
 #if defined(__SIZEOF_INT128__)
@@ -71,11 +74,11 @@ high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
 #endif
 }
 
-high_radix_word_divider::outcome high_radix_word_divider::divide(mpz_srcptr divisor,
-                                                                 mpz_srcptr dividend) {
-    if (!fits_twos_complement(divisor, divisor_width)) return outcome::declined;
+high_radix_word_divider::outcome high_radix_word_divider::divide(mpz_ptr divisor,
+                                                                 mpz_ptr dividend) {
+    reduce_to_port_width(divisor, divisor_width, scratch);
     if (mpz_sgn(divisor) == 0) return outcome::divide_by_zero;
-    if (!fits_twos_complement(dividend, dividend_width)) return outcome::declined;
+    reduce_to_port_width(dividend, dividend_width, scratch);
     const bool negative = mpz_sgn(divisor) < 0;
 #if defined(__SIZEOF_INT128__)
     if (words) {
@@ -83,8 +86,8 @@ high_radix_word_divider::outcome high_radix_word_divider::divide(mpz_srcptr divi
         return outcome::quotient_ready;
     }
 #endif
-    divide_fields(twos_complement_fields::of_magnitude(divisor), magnitude_bits(divisor), negative,
-                  twos_complement_fields(dividend));
+    divide_fields(limb_fields(divisor, true), magnitude_bits(divisor), negative,
+                  limb_fields(dividend, false));
     return outcome::quotient_ready;
 }
 

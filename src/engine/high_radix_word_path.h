@@ -9,9 +9,9 @@
 // slices directly. Digit strings of up to 36 digits are gathered and rounded
 // in one or two 128-bit words or a fixed limb register; longer ones in one reusable GNU MP string.
 //
-// Samples it does not take (an operand outside its port, which the reference
-// first reduces) and configurations it does not take (see usable()) go to
-// the reference divider; the results are the same bit for bit.
+// Operands outside their ports are first reduced in place, as the reference
+// reduces them. Configurations it does not take (see usable()) go to the
+// reference divider; the results are the same bit for bit.
 #ifndef QUODRA_ENGINE_HIGH_RADIX_WORD_PATH_H
 #define QUODRA_ENGINE_HIGH_RADIX_WORD_PATH_H
 
@@ -26,7 +26,7 @@
 
 class high_radix_word_divider {
 public:
-    enum class outcome { quotient_ready, divide_by_zero, declined };
+    enum class outcome { quotient_ready, divide_by_zero };
 
     explicit high_radix_word_divider(const quodra_v5_1 &model);
 
@@ -34,9 +34,10 @@ public:
     // sample: widths the unit's register files or 64-bit limbs cannot hold.
     bool usable() const { return configuration_usable; }
 
-    // Divides one sample (usable() must hold). Declines, touching nothing,
-    // when an operand lies outside its port: the reference reduces it.
-    outcome divide(mpz_srcptr divisor, mpz_srcptr dividend);
+    // Divides one sample (usable() must hold). Like the reference, it first
+    // reduces both operands in place to their port widths (a no-op for
+    // operands in range), the dividend only when the divisor is not zero.
+    outcome divide(mpz_ptr divisor, mpz_ptr dividend);
 
     mpz_srcptr quotient() const { return result; }
 
