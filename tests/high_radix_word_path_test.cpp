@@ -224,9 +224,9 @@ TEST(HighRadixWordPath, SampleLoopMatchesTheReferenceLoop) {
     const widths cases[] = {{1, 8, 4},    {8, 8, 4},     {16, 16, 16}, {33, 7, 0},
                             {64, 64, 64}, {130, 70, 30}, {300, 200, 40}, {20, 12, 900}};
     // 2^70 lies past every divisor port here but the widest.
-    const char *const divisors[] = {"7",      "-3",  "0",   "1",  "-1", "256", "-257", "65536",
-                                    "1180591620717411303424", "-0x80000000000000000000000000000001",
-                                    "12345678901234567890123", "5"};
+    const char *const divisors[] = {
+        "7",     "-3", "0", "1", "-1", "256", "-257", "65536", "1180591620717411303424",
+        "-0x80000000000000000000000000000001", "12345678901234567890123", "5"};
     const char *const dividends[] = {"100", "-100", "9", "-1", "0x7fff", "-0x8000", "0x10001",
                                      "-0x123456789abcdef0123456789", "1", "3", "-77", "8"};
     const size_t count = sizeof divisors / sizeof divisors[0];

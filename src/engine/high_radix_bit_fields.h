@@ -99,8 +99,46 @@ public:
         return static_cast<uint32_t>(word & ((uint64_t{1} << length) - 1));
     }
 
+    // floor(value * 2^(-offset)) * 2^zeros with bits below `zeros` cleared,
+    // that is bit p >= zeros of the result is bit p - zeros + offset of the
+    // value, in `limbs` limbs (at most capacity) and the same sign: the
+    // fields of a shifted operand become plain reads at fixed positions.
+    static limb_fields shifted(const limb_fields &source, int64_t offset, uint64_t zeros,
+                               size_t limbs) {
+        limb_fields result;
+        result.count = limbs;
+        result.fill = source.fill;
+        for (size_t i = 0; i < limbs; ++i) {
+            const uint64_t low_bit = uint64_t{GMP_NUMB_BITS} * i;
+            if (low_bit + GMP_NUMB_BITS <= zeros) {
+                result.buffer[i] = 0;
+                continue;
+            }
+            mp_limb_t word = source.limb_at(static_cast<int64_t>(low_bit) -
+                                            static_cast<int64_t>(zeros) + offset);
+            if (low_bit < zeros) word &= ~((mp_limb_t{1} << (zeros - low_bit)) - 1);
+            result.buffer[i] = word;
+        }
+        return result;
+    }
+
 private:
+    limb_fields() = default;
+
     mp_limb_t limb(uint64_t index) const { return index < count ? buffer[index] : fill; }
+
+    // The limb-wide field at `position`, zeros below bit 0.
+    mp_limb_t limb_at(int64_t position) const {
+        if (position < 0) {
+            const uint64_t zeros = static_cast<uint64_t>(-position);
+            return zeros >= GMP_NUMB_BITS ? 0 : static_cast<mp_limb_t>(limb(0) << zeros);
+        }
+        const uint64_t index = static_cast<uint64_t>(position) / GMP_NUMB_BITS;
+        const unsigned offset = static_cast<unsigned>(position % GMP_NUMB_BITS);
+        if (offset == 0) return limb(index);
+        return static_cast<mp_limb_t>((limb(index) >> offset) |
+                                      (limb(index + 1) << (GMP_NUMB_BITS - offset)));
+    }
 
     size_t count;
     mp_limb_t fill;

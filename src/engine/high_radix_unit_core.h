@@ -1,8 +1,8 @@
-// The iterative unit's datapath, shared by the unit's reference run (GNU MP
-// operands, traceable) and the High Radix fast path (operands read straight
-// from the samples' limbs or machine words). Both feed the same registers
-// through the same steps, so their digits agree by construction; the
-// templates only change where operand bits come from and where digits go.
+// The iterative unit's datapath as the High Radix fast path runs it: the
+// preparation of the unit's registers, shared with the unit's reference run
+// (high_radix_unit.cpp), and an iteration loop that computes the digits alone,
+// with its registers in local variables. The templates change where operand
+// bits come from and where digits go.
 #ifndef QUODRA_ENGINE_HIGH_RADIX_UNIT_CORE_H
 #define QUODRA_ENGINE_HIGH_RADIX_UNIT_CORE_H
 
@@ -25,26 +25,47 @@ inline int32_t as_signed(uint32_t pattern, unsigned width) {
     return static_cast<int32_t>(pattern >> (width - 1) ? value - (int64_t{1} << width) : value);
 }
 
-// Splits the aligned dividend into the unit's registers: s = X * 2^lift with
-// lift = aligned - working; its high part XH (16-bit slices) sits above the
-// low part XL (14-bit digits). `X` reads two's complement fields of X, zeros
-// below bit 0 (Fields::field(position, length), position may be negative).
+// Splits the aligned dividend s = X * 2^(aligned - working) into the unit's
+// registers: its high part XH (16-bit slices) sits above the low part XL
+// (14-bit digits). `s` reads two's complement fields of s
+// (Fields::field(position, length)).
 template <class Fields>
-void prepare_dividend(const high_radix_unit_shape &shape, const Fields &X,
-                      high_radix_unit_preparation &prep) {
-    const int64_t lift = static_cast<int64_t>(shape.aligned_width) - shape.working_width;
+void prepare_aligned_dividend(const high_radix_unit_shape &shape, const Fields &s,
+                              high_radix_unit_preparation &prep) {
     for (uint32_t t = 0; t < shape.low_digits; ++t) {
-        prep.low_digit[t] = X.field(int64_t{digit_bits} * t - lift, digit_bits);
+        prep.low_digit[t] = s.field(int64_t{digit_bits} * t, digit_bits);
     }
     for (uint32_t k = 0; k < shape.slices; ++k) {
-        const int64_t position = int64_t{shape.low_width} + int64_t{slice_bits} * k - lift;
-        prep.dividend_slice[k] = X.field(position, slice_bits);
+        prep.dividend_slice[k] =
+            s.field(int64_t{shape.low_width} + int64_t{slice_bits} * k, slice_bits);
     }
     const uint32_t top = shape.slices - 1;
     // X fits its working width, so XH fits its slices and its top is the
     // top slice read as signed.
     prep.dividend_top = as_signed(prep.dividend_slice[top], slice_bits);
     prep.dividend_top_multiplicand = as_signed(2 * prep.dividend_slice[top], slice_bits + 1);
+}
+
+// Fields of X * 2^lift read through fields of X that give zeros below bit 0.
+template <class Fields> class lifted_fields {
+public:
+    lifted_fields(const Fields &X, int64_t lift) : X(X), lift(lift) {}
+    uint32_t field(int64_t position, uint32_t length) const {
+        return X.field(position - lift, length);
+    }
+
+private:
+    const Fields &X;
+    int64_t lift;
+};
+
+// The same from X itself (Fields::field takes negative positions, reading
+// zeros below bit 0).
+template <class Fields>
+void prepare_dividend(const high_radix_unit_shape &shape, const Fields &X,
+                      high_radix_unit_preparation &prep) {
+    const int64_t lift = static_cast<int64_t>(shape.aligned_width) - shape.working_width;
+    prepare_aligned_dividend(shape, lifted_fields<Fields>(X, lift), prep);
 }
 
 // The multiplicands from the divisor slices u_k already in prep. The top one
@@ -58,116 +79,18 @@ inline void prepare_multiplicands(uint32_t slices, high_radix_unit_preparation &
     prep.multiplicand[top] = as_signed(2 * prep.divisor_slice[top], slice_bits + 1);
 }
 
-// The low-part product: b = 2^14 * (b mod 2^18) + 2 R delta, formed from the
-// 17-bit upper part of R and its lowest bit. A1 carries into slice 1.
-inline void step_low_part(high_radix_iteration &reg, const high_radix_unit_preparation &prep,
-                          uint32_t low_digits, uint32_t r_upper, uint32_t r_lowest) {
-    const uint32_t n = reg.n;
-    reg.low_digit_in = n < low_digits ? prep.low_digit[low_digits - 1 - n] : 0;
-    const int64_t kept = reg.low_product & ((int64_t{1} << low_keep_bits) - 1);
-    const int64_t delta = reg.low_digit_in;
-    reg.low_product =
-        (kept << digit_bits) + int64_t{r_upper} * 4 * delta + int64_t{r_lowest} * 2 * delta;
-    reg.low_carry = static_cast<int32_t>(reg.low_product >> low_keep_bits);
-}
-
-// Iteration 0 multiplies the dividend's high part by R, slice by slice.
-inline void first_slice_sums(high_radix_iteration &reg, const high_radix_unit_preparation &prep,
-                             uint32_t slices, uint32_t r_upper, uint32_t r_lowest) {
-    const uint32_t top = slices - 1;
-    for (uint32_t k = 0; k < top; ++k) {
-        const int64_t v = prep.dividend_slice[k];
-        reg.slice_sum[k] = int64_t{r_upper} * 2 * v + int64_t{r_lowest} * v;
-    }
-    reg.slice_sum[top] =
-        int64_t{r_upper} * prep.dividend_top_multiplicand + int64_t{r_lowest} * prep.dividend_top;
-}
-
-// Later iterations: residue shifted up a digit, plus the delayed carry, minus
-// the previous digit times the slice's multiplicand.
-inline void next_slice_sums(high_radix_iteration &reg, const high_radix_unit_preparation &prep,
-                            uint32_t slices) {
-    const int64_t q = reg.digit;
-    for (uint32_t k = 0; k < slices; ++k) {
-        reg.slice_sum[k] = int64_t{reg.slice_residue[k]} * (int64_t{1} << digit_bits) +
-                           int64_t{reg.slice_carry[k]} * (int64_t{1} << carry_weight) -
-                           q * prep.multiplicand[k];
-    }
-}
-
-// Splits each sum into upper part (floor(E / 2^19), an arithmetic shift)
-// and residue (E mod 2^19), passes
-// carries one slice up for the next iteration and takes the top slice's upper
-// part as the digit. With every register 32 bits, |E| < 2^50, so each upper
-// part fits 32 bits.
-inline void settle_slices(high_radix_iteration &reg, uint32_t slices) {
-    const uint32_t top = slices - 1;
-    for (uint32_t k = 0; k < top; ++k) {
-        const int32_t upper = static_cast<int32_t>(reg.slice_sum[k] >> residue_bits);
-        reg.slice_upper[k] = upper;
-        reg.slice_residue[k] = static_cast<int32_t>(reg.slice_sum[k] & residue_mask);
-        reg.slice_carry[k + 1] = upper;
-    }
-    reg.slice_upper[top] = static_cast<int32_t>(reg.slice_sum[top] >> residue_bits);
-    reg.slice_residue[top] = static_cast<int32_t>(reg.slice_sum[top] & residue_mask);
-    reg.slice_carry[0] = reg.low_carry;
-    reg.digit = reg.slice_upper[top];
-}
-
-// The K iterations. Digits go to sink.append(int32_t), most significant
-// first. FixedSlices, when not 0, is the slice count known at compile time,
-// which lets the compiler unroll the slice loops of narrow units.
-template <uint32_t FixedSlices, class Sink>
-void iterate(const high_radix_unit_shape &shape, const high_radix_unit_preparation &prep,
-             uint32_t r, high_radix_iteration &reg, Sink &sink, high_radix_unit_trace *trace) {
-    const uint32_t slices = FixedSlices != 0 ? FixedSlices : shape.slices;
-    // The 18-bit multiplicand R is applied as floor(R / 2) and its lowest bit.
-    const uint32_t r_upper = r >> 1;
-    const uint32_t r_lowest = r & 1;
-    reg.low_digit_in = 0;
-    reg.low_product = 0; // b = 0 and A1 = 0 before iteration 0
-    reg.low_carry = 0;
-    for (uint32_t n = 0; n < shape.iterations; ++n) {
-        reg.n = n;
-        if (shape.low_digits >= 1) step_low_part(reg, prep, shape.low_digits, r_upper, r_lowest);
-        if (n == 0) {
-            first_slice_sums(reg, prep, slices, r_upper, r_lowest);
-        } else {
-            next_slice_sums(reg, prep, slices);
-        }
-        settle_slices(reg, slices);
-        sink.append(reg.digit);
-        if (trace != nullptr) trace->iterated(reg);
-    }
-}
-
-// iterate() with the slice count of narrow units (up to a 79-bit divisor)
-// fixed at compile time.
-template <class Sink>
-void iterate_any(const high_radix_unit_shape &shape, const high_radix_unit_preparation &prep,
-                 uint32_t r, high_radix_iteration &reg, Sink &sink,
-                 high_radix_unit_trace *trace) {
-    switch (shape.slices) {
-    case 1: iterate<1>(shape, prep, r, reg, sink, trace); break;
-    case 2: iterate<2>(shape, prep, r, reg, sink, trace); break;
-    case 3: iterate<3>(shape, prep, r, reg, sink, trace); break;
-    case 4: iterate<4>(shape, prep, r, reg, sink, trace); break;
-    case 5: iterate<5>(shape, prep, r, reg, sink, trace); break;
-    default: iterate<0>(shape, prep, r, reg, sink, trace); break;
-    }
-}
-
-// The digits alone, without a trace, with the registers in local variables
-// so that narrow units (FixedSlices != 0) live in machine registers. A
-// slice's residue and its delayed carry enter the next sum only as
-// (L + 8 S) * 2^14, so they are kept together as one number W = L + 8 S.
+// The digits alone, without a trace, with the registers in local variables;
+// FixedSlices, when not 0, is the slice count known at compile time, which
+// lets the compiler unroll the slice loops. A slice's residue and its
+// delayed carry enter the next sum only as (L + 8 S) * 2^14, so they are
+// kept together as one number W = L + 8 S.
 // Each iteration walks the slices from the top down; a slice's residue waits
 // in a register until the slice below has produced the carry that joins it.
 //
 // A slice's upper part reaches the slice above one iteration later, so slice
 // k (from 0) of iteration n can reach the top slice, and a digit, only at
-// iteration n + (Ns - 1 - k); wide units skip the slices for which that lies
-// past the last iteration K - 1: iteration n works on slices
+// iteration n + (Ns - 1 - k); the slices for which that lies past the last
+// iteration K - 1 are skipped: iteration n works on slices
 // max(0, Ns - K + n) .. Ns - 1, and every register such a slice reads was
 // computed in the iteration before.
 template <uint32_t FixedSlices, class Sink>
@@ -211,8 +134,7 @@ void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_pr
     for (uint32_t n = 1; n < shape.iterations; ++n) {
         const int64_t low_carry = low_part_carry(n);
         const int64_t lowest = unreached + n;
-        const uint32_t first =
-            FixedSlices == 0 && lowest > 0 ? static_cast<uint32_t>(lowest) : 0;
+        const uint32_t first = lowest > 0 ? static_cast<uint32_t>(lowest) : 0;
         E = held[top] * (int64_t{1} << digit_bits) - digit * multiplicand[top];
         const int64_t next_digit = E >> residue_bits;
         waiting = E & residue_mask;
@@ -229,7 +151,9 @@ void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_pr
     }
 }
 
-// iterate_digits() with the slice counts of narrow units fixed.
+// iterate_digits() with the slice count fixed for units of up to 10 slices
+// (a divisor of up to 159 bits), which unrolls their slice loops; wider
+// units run the loop as it is, which measured faster there.
 template <class Sink>
 void iterate_digits_any(const high_radix_unit_shape &shape,
                         const high_radix_unit_preparation &prep, uint32_t r, Sink &sink) {
@@ -239,6 +163,11 @@ void iterate_digits_any(const high_radix_unit_shape &shape,
     case 3: iterate_digits<3>(shape, prep, r, sink); break;
     case 4: iterate_digits<4>(shape, prep, r, sink); break;
     case 5: iterate_digits<5>(shape, prep, r, sink); break;
+    case 6: iterate_digits<6>(shape, prep, r, sink); break;
+    case 7: iterate_digits<7>(shape, prep, r, sink); break;
+    case 8: iterate_digits<8>(shape, prep, r, sink); break;
+    case 9: iterate_digits<9>(shape, prep, r, sink); break;
+    case 10: iterate_digits<10>(shape, prep, r, sink); break;
     default: iterate_digits<0>(shape, prep, r, sink); break;
     }
 }

@@ -12,27 +12,6 @@ constexpr uint32_t slice_bits = high_radix_core::slice_bits;
 // The limb register and the limb reads assume plain 64-bit limbs.
 constexpr bool plain_64_bit_limbs = GMP_NUMB_BITS == 64 && GMP_NAIL_BITS == 0;
 
-// Fields of the aligned dividend X = floor(N * 2^j / 2^drop), read from N:
-// bit p of X is bit p + drop - j of N (an arithmetic shift keeps the two's
-// complement bits), and the bits below X's bit 0 are zeros.
-template <class Fields> class aligned_dividend_fields {
-public:
-    aligned_dividend_fields(const Fields &dividend, int64_t offset)
-        : dividend(dividend), offset(offset) {}
-
-    uint32_t field(int64_t position, uint32_t length) const {
-        return field_with_zeros_below(*this, position, length);
-    }
-
-    uint32_t bits(uint64_t bit, uint32_t length) const {
-        return dividend.field(static_cast<int64_t>(bit) + offset, length);
-    }
-
-private:
-    const Fields &dividend;
-    int64_t offset;
-};
-
 bool configuration_fits(const quodra_v5_1 &model, const high_radix_unit_shape &shape) {
     const qor_quodra_v5_1_config &config = model.config;
     return plain_64_bit_limbs && config.divisor_width >= 1 && config.dividend_width >= 0 &&
@@ -41,7 +20,10 @@ bool configuration_fits(const quodra_v5_1 &model, const high_radix_unit_shape &s
            model.hr_quotient_pad + 1 < 64 &&
            // Operands within their ports fit the limb buffer, sign included.
            static_cast<uint64_t>(config.divisor_width) < 64 * (limb_fields::capacity - 1) &&
-           static_cast<uint64_t>(config.dividend_width) < 64 * (limb_fields::capacity - 1);
+           static_cast<uint64_t>(config.dividend_width) < 64 * (limb_fields::capacity - 1) &&
+           // The shifted divisor and aligned dividend, sign included.
+           uint64_t{shape.slices} * 16 < 64 * limb_fields::capacity &&
+           uint64_t{shape.aligned_width} < 64 * limb_fields::capacity;
 }
 
 #if defined(__SIZEOF_INT128__)
@@ -66,6 +48,8 @@ high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
       divisor_width(static_cast<uint32_t>(model.config.divisor_width)),
       dividend_width(static_cast<uint32_t>(model.config.dividend_width)),
       dividend_drop(model.hr_product_width - model.hr_working_width),
+      divisor_limbs((uint64_t{shape.slices} * 16 + 63) / 64),
+      aligned_limbs((uint64_t{shape.aligned_width} + 64) / 64),
       quotient_shift(model.hr_quotient_pad + 1) {
 #if defined(__SIZEOF_INT128__)
     words = divisor_width <= 64 && dividend_width <= 64;
@@ -86,38 +70,41 @@ high_radix_word_divider::outcome high_radix_word_divider::divide(mpz_ptr divisor
         return outcome::quotient_ready;
     }
 #endif
-    divide_fields(limb_fields(divisor, true), magnitude_bits(divisor), negative,
-                  limb_fields(dividend, false));
+    divide_limbs(limb_fields(divisor, true), magnitude_bits(divisor), negative,
+                 limb_fields(dividend, false));
     return outcome::quotient_ready;
 }
 
-// The set-up steps of the reference divider, from operand fields. |D| has
-// `magnitude_bits` bits, at most the port width, so the normalisation shift
-// j puts its leading one at bit A - 1 of Dn = |D| * 2^j.
-template <class Fields>
-void high_radix_word_divider::divide_fields(const Fields &magnitude, uint64_t magnitude_bits,
-                                            bool negative, const Fields &dividend) {
+// The set-up steps of the reference divider, on the operands' limbs. |D|
+// has `magnitude_bits` bits, at most the port width, so the normalisation
+// shift j puts its leading one at bit A - 1 of Dn = |D| * 2^j.
+void high_radix_word_divider::divide_limbs(const limb_fields &magnitude, uint64_t magnitude_bits,
+                                           bool negative, const limb_fields &dividend) {
     const int64_t width = divisor_width;
     const int64_t j = width - static_cast<int64_t>(magnitude_bits);
     // y: the 26 bits of Dn below its leading one, zeros below Dn's bit 0.
     const uint32_t fraction =
         magnitude.field(width - 1 - fraction_bits - j, static_cast<uint32_t>(fraction_bits));
-    const uint32_t reciprocal =
-        interpolated_reciprocal(locate_in_reciprocal_table(fraction));
+    const uint32_t reciprocal = interpolated_reciprocal(locate_in_reciprocal_table(fraction));
 
     // The low 16 Ns bits of M = R * |D| * 2^(j + pad), chunk by chunk: each
     // 16-bit chunk of |D| * 2^(j + pad) times R, plus the carry from below.
     const int64_t lift = j + model.hr_divisor_pad;
+    const limb_fields lifted = limb_fields::shifted(magnitude, -lift, 0, divisor_limbs);
     uint64_t carry = 0;
     for (uint32_t k = 0; k < shape.slices; ++k) {
-        const uint64_t chunk = magnitude.field(int64_t{slice_bits} * k - lift, slice_bits);
+        const uint64_t chunk = lifted.field(int64_t{slice_bits} * k, slice_bits);
         const uint64_t product = reciprocal * chunk + carry;
         prep.divisor_slice[k] = static_cast<uint32_t>(product & 0xffffu);
         carry = product >> slice_bits;
     }
     high_radix_core::prepare_multiplicands(shape.slices, prep);
-    high_radix_core::prepare_dividend(
-        shape, aligned_dividend_fields<Fields>(dividend, int64_t{dividend_drop} - j), prep);
+    // s = X * 2^(aligned - working) with X = floor(N * 2^j / 2^drop): bit p of
+    // X is bit p + drop - j of N, and s has zeros below the lift.
+    const limb_fields aligned = limb_fields::shifted(
+        dividend, int64_t{dividend_drop} - j, shape.aligned_width - shape.working_width,
+        aligned_limbs);
+    high_radix_core::prepare_aligned_dividend(shape, aligned, prep);
     run_unit_and_round(reciprocal, negative);
 }
 
@@ -168,13 +155,13 @@ void high_radix_word_divider::run_unit_and_round(uint32_t reciprocal, bool negat
 #endif
     if (store == digit_store::limb_register) {
         digit_register.start(shape.iterations);
-        high_radix_core::iterate_digits_any(shape, prep, reciprocal, digit_register);
+        high_radix_core::iterate_digits<0>(shape, prep, reciprocal, digit_register);
         digit_register.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
         return;
     }
     mpz_set_ui(digits, 0);
     long_string.restart(digits, shape.iterations);
-    high_radix_core::iterate_digits_any(shape, prep, reciprocal, long_string);
+    high_radix_core::iterate_digits<0>(shape, prep, reciprocal, long_string);
     long_string.finish();
     round_digit_string(result, digits, negative, model.hr_quotient_pad, quotient_shift, scratch);
 }

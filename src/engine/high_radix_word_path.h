@@ -19,6 +19,7 @@
 
 #include <cstdint>
 
+#include "high_radix_bit_fields.h"
 #include "high_radix_digit_string.h"
 #include "high_radix_unit.h"
 #include "quodra_v5_1.h"
@@ -42,9 +43,8 @@ public:
     mpz_srcptr quotient() const { return result; }
 
 private:
-    template <class Fields>
-    void divide_fields(const Fields &magnitude, uint64_t magnitude_bits, bool negative,
-                       const Fields &dividend);
+    void divide_limbs(const limb_fields &magnitude, uint64_t magnitude_bits, bool negative,
+                      const limb_fields &dividend);
     void divide_words(mpz_srcptr divisor, mpz_srcptr dividend);
     void run_unit_and_round(uint32_t reciprocal, bool negative);
 
@@ -59,6 +59,8 @@ private:
     uint32_t divisor_width;
     uint32_t dividend_width;
     uint32_t dividend_drop; // hr_product_width - hr_working_width
+    size_t divisor_limbs;   // limbs of the divisor slices' source
+    size_t aligned_limbs;   // limbs of the aligned dividend, sign included
     uint32_t quotient_shift;
     high_radix_unit_preparation prep;
 #if defined(__SIZEOF_INT128__)
