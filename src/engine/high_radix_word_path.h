@@ -1,13 +1,14 @@
-// The High Radix divider's fast path. For operands within their port widths
-// it runs the same set-up steps as the reference sample divider
-// (high_radix_sample.h) without building the intermediate integers: the
-// divisor's magnitude and the dividend are read as bit fields straight from
-// their limbs (from 64-bit words when both ports are at most 64 bits wide),
-// the scaled divisor M is formed slice by slice as R times the normalised
-// divisor's 16-bit chunks with a running carry, the aligned dividend X is read
-// as the dividend's bits at the normalisation offset, and the unit is fed its
+// The High Radix divider's fast path. It runs the set-up steps of the
+// reference sample divider (high_radix_sample.h) without building the
+// intermediate integers: the divisor's magnitude and the dividend are read
+// as bit fields, from 64-bit and 128-bit words when both ports are at most 64
+// bits wide, else from their limbs shifted once into place; the scaled
+// divisor M is formed slice by slice as R times the normalised divisor's
+// 16-bit chunks with a running carry; the aligned dividend X is the
+// dividend's bits at the normalisation offset; and the unit is fed its
 // slices directly. Digit strings of up to 36 digits are gathered and rounded
-// in one or two 128-bit words or a fixed limb register; longer ones in one reusable GNU MP string.
+// in one or two 128-bit words or a fixed limb register, longer ones in one
+// GNU MP string reused from sample to sample.
 //
 // Operands outside their ports are first reduced in place, as the reference
 // reduces them. Configurations it does not take (see usable()) go to the
