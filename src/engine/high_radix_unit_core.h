@@ -138,11 +138,21 @@ void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_pr
         E = held[top] * (int64_t{1} << digit_bits) - digit * multiplicand[top];
         const int64_t next_digit = E >> residue_bits;
         waiting = E & residue_mask;
-        for (uint32_t i = top; i-- > first;) {
+        auto step = [&](uint32_t i) {
             E = held[i] * (int64_t{1} << digit_bits) - digit * multiplicand[i];
             held[i + 1] = waiting + carry_scale * (E >> residue_bits);
             waiting = E & residue_mask;
+        };
+        uint32_t i = top;
+        if (FixedSlices == 0) {
+            // Two slices a round: the loop's own bookkeeping is a large part
+            // of a step this short (fixed counts unroll completely).
+            for (; i >= first + 2; i -= 2) {
+                step(i - 1);
+                step(i - 2);
+            }
         }
+        for (; i > first; --i) step(i - 1);
         // Slice `first` takes A1 when it is slice 0; otherwise no slice below
         // it runs again, and neither does it.
         held[first] = waiting + (first == 0 ? carry_scale * low_carry : 0);
