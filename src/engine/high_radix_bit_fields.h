@@ -1,7 +1,7 @@
 // Reads fixed-width bit fields of a GNU MP integer as the hardware sees it:
 // two's complement with the sign repeated above the top bit. Fields are read
-// straight from the limbs, so the iterative unit slices its operands without
-// allocating shifted copies.
+// straight from the limbs, or from a fixed copy of them on the stack, so the
+// High Radix divider slices its operands without allocating shifted copies.
 #ifndef QUODRA_ENGINE_HIGH_RADIX_BIT_FIELDS_H
 #define QUODRA_ENGINE_HIGH_RADIX_BIT_FIELDS_H
 
@@ -61,6 +61,10 @@ private:
     mp_bitcnt_t lowest_one;
 };
 
+#if defined(__SIZEOF_INT128__)
+__extension__ typedef __int128 int128_word;
+#endif
+
 // The same fields of a value of up to `capacity` limbs, copied once into a
 // fixed buffer in two's complement (or as its magnitude), so that each field
 // is a plain read of one or two limbs.
@@ -84,6 +88,15 @@ public:
             borrow = borrow != 0 && magnitude == 0 ? 1 : 0;
         }
     }
+
+#if defined(__SIZEOF_INT128__)
+    // A value held in a 128-bit word; limbs must be 64 bits wide.
+    explicit limb_fields(int128_word value) : count(2) {
+        fill = value < 0 ? GMP_NUMB_MASK : 0;
+        buffer[0] = static_cast<mp_limb_t>(static_cast<uint64_t>(value));
+        buffer[1] = static_cast<mp_limb_t>(static_cast<uint64_t>(value >> 64));
+    }
+#endif
 
     uint32_t field(int64_t position, uint32_t length) const {
         return field_with_zeros_below(*this, position, length);
@@ -144,30 +157,6 @@ private:
     mp_limb_t fill;
     mp_limb_t buffer[capacity];
 };
-
-#if defined(__SIZEOF_INT128__)
-__extension__ typedef __int128 int128_word;
-
-// The same fields of a value held in a 128-bit word, two's complement.
-class word_fields {
-public:
-    explicit word_fields(int128_word value) : value(value) {}
-
-    uint32_t field(int64_t position, uint32_t length) const {
-        return field_with_zeros_below(*this, position, length);
-    }
-
-    uint32_t bits(uint64_t bit, uint32_t length) const {
-        // Right shifts of a signed word are arithmetic: the sign fills in.
-        const int128_word shifted = bit >= 127 ? (value < 0 ? -1 : 0) : value >> bit;
-        return static_cast<uint32_t>(static_cast<uint64_t>(shifted) &
-                                     ((uint64_t{1} << length) - 1));
-    }
-
-private:
-    int128_word value;
-};
-#endif
 
 // Number of bits of |value|; 0 for 0. Read from the top limb, as this runs
 // several times per sample.

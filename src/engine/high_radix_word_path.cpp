@@ -126,14 +126,20 @@ void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr divide
     const uint32_t reciprocal =
         interpolated_reciprocal(locate_in_reciprocal_table(static_cast<uint32_t>(fraction)));
 
+    // At most 5 slices: the low 80 bits of M, from its two halves.
     const uint128_word scaled = (uint128_word{reciprocal} * normalised) << model.hr_divisor_pad;
+    const uint64_t halves[2] = {static_cast<uint64_t>(scaled), static_cast<uint64_t>(scaled >> 64)};
     for (uint32_t k = 0; k < shape.slices; ++k) {
-        prep.divisor_slice[k] = static_cast<uint32_t>(scaled >> (slice_bits * k)) & 0xffffu;
+        prep.divisor_slice[k] = static_cast<uint32_t>(halves[k / 4] >> (slice_bits * (k % 4))) & 0xffffu;
     }
     high_radix_core::prepare_multiplicands(shape.slices, prep);
-    // X = floor(N * 2^j / 2^drop); right shifts of a signed word are arithmetic.
-    const int128_word aligned = (word_of(dividend) * (int128_word{1} << j)) >> dividend_drop;
-    high_radix_core::prepare_dividend(shape, word_fields(aligned), prep);
+    // X = floor(N * 2^j / 2^drop); right shifts of a signed word are
+    // arithmetic. s = X * 2^(aligned - working) is then shifted into limbs
+    // once, so that every slice is a plain read.
+    const int128_word X = (word_of(dividend) * (int128_word{1} << j)) >> dividend_drop;
+    const int64_t lift = int64_t{shape.aligned_width} - shape.working_width;
+    high_radix_core::prepare_aligned_dividend(
+        shape, limb_fields::shifted(limb_fields(X), -lift, 0, aligned_limbs), prep);
     run_unit_and_round(reciprocal, negative);
 }
 #endif
