@@ -15,53 +15,14 @@
 #include "high_radix_digit_string.h"
 #include "high_radix_sample.h"
 #include "high_radix_setup.h"
+#include "high_radix_test_support.h"
 #include "high_radix_word_path.h"
-#include "quodra_exception.h"
 #include "quodra_v5_1.h"
 
 namespace {
 
-struct integer {
-    integer() { mpz_init(v); }
-    ~integer() { mpz_clear(v); }
-    integer(const integer &) = delete;
-    integer &operator=(const integer &) = delete;
-    std::string text() const {
-        std::vector<char> s(mpz_sizeinbase(v, 10) + 2);
-        mpz_get_str(s.data(), 10, v);
-        return s.data();
-    }
-    mpz_t v;
-};
-
-class random_bits {
-public:
-    explicit random_bits(unsigned long seed) {
-        gmp_randinit_mt(state);
-        gmp_randseed_ui(state, seed);
-    }
-    ~random_bits() { gmp_randclear(state); }
-    random_bits(const random_bits &) = delete;
-    random_bits &operator=(const random_bits &) = delete;
-
-    uint32_t below(uint32_t n) { return static_cast<uint32_t>(gmp_urandomm_ui(state, n)); }
-
-    // A port value: random bits, long runs of ones and zeros included, read
-    // as a width-bit two's complement number; one in eight is left as up to
-    // 70 bits wider than the port, of either sign.
-    void port_value(mpz_ptr x, uint32_t width, mpz_ptr scratch) {
-        const bool beyond = below(8) == 0;
-        mpz_rrandomb(x, state, width + 1 + (beyond ? below(70) : 0));
-        if (!beyond) {
-            reduce_to_port_width(x, width, scratch);
-        } else if (below(2) == 0) {
-            mpz_neg(x, x);
-        }
-    }
-
-private:
-    gmp_randstate_t state;
-};
+using high_radix_test::integer;
+using high_radix_test::random_source;
 
 // Edge operands of a width-bit port: 0, +-1, the extremes, and powers of two
 // +-1 at the middle and near the top, each reduced to the port (a one-bit
@@ -85,26 +46,10 @@ void edge_operand(mpz_ptr x, uint32_t width, unsigned which, mpz_ptr scratch) {
     reduce_to_port_width(x, width, scratch);
 }
 
-qor_quodra_v5_1_config config_of(int32_t A, int32_t B, int32_t C) {
-    qor_quodra_v5_1_config config{};
-    qor_quodra_v5_1_default_config(&config);
-    config.algorithm_type = 3;
-    config.remainder_type = 1;
-    config.operand_sign = 1;
-    config.divisor_width = A;
-    config.dividend_width = B;
-    config.fractional_width = C;
-    return config;
-}
-
 // A model made directly; null when creation refuses the widths.
 struct direct_model {
-    direct_model(int32_t A, int32_t B, int32_t C) : logger(nullptr, nullptr, "fast") {
-        try {
-            model.reset(new quodra_v5_1(config_of(A, B, C), &logger));
-        } catch (const QUODRAException &) {
-        }
-    }
+    direct_model(int32_t A, int32_t B, int32_t C)
+        : logger(nullptr, nullptr, "fast"), model(high_radix_test::created_model(A, B, C, logger)) {}
     qor_quodra_v5_1_zanlogger::ZanLogger logger;
     std::unique_ptr<quodra_v5_1> model;
 };
@@ -144,7 +89,7 @@ std::string compare_sample(high_radix_word_divider &fast, high_radix_sample_divi
 // Every edge divisor with every edge dividend, then random pairs (some out
 // of range); returns
 // the first disagreement, or "" (also when creation refuses the widths).
-std::string compare_configuration(int32_t A, int32_t B, int32_t C, random_bits &random,
+std::string compare_configuration(int32_t A, int32_t B, int32_t C, random_source &random,
                                   unsigned random_pairs) {
     direct_model m(A, B, C);
     if (!m.model) return "";
@@ -171,6 +116,16 @@ std::string compare_configuration(int32_t A, int32_t B, int32_t C, random_bits &
     return "";
 }
 
+// The quotient a started digit store rounds the string to.
+template <class Store>
+std::string rounded(Store &store, const std::vector<int32_t> &string, bool negative,
+                    uint32_t pad) {
+    for (int32_t digit : string) store.append(digit);
+    integer quotient;
+    store.round_into(quotient.v, negative, pad, pad + 1);
+    return quotient.text();
+}
+
 std::string widths_text(int32_t A, int32_t B, int32_t C) {
     return "A " + std::to_string(A) + " B " + std::to_string(B) + " C " + std::to_string(C);
 }
@@ -183,7 +138,7 @@ std::string widths_text(int32_t A, int32_t B, int32_t C) {
 TEST(HighRadixWordPath, AgreesWithTheReferenceAtEveryWidthUpTo64) {
     const int32_t fractions[] = {0, 1, 13, 14, 31, 50, 64};
     const int32_t cycle = sizeof fractions / sizeof fractions[0];
-    random_bits random(8);
+    random_source random(8);
     for (int32_t A = 1; A <= 64; ++A) {
         for (int32_t B = 0; B <= 64; ++B) {
             for (int32_t step : {0, 3}) {
@@ -198,7 +153,7 @@ TEST(HighRadixWordPath, AgreesWithTheReferenceAtEveryWidthUpTo64) {
 // Wider divisors and dividends (operands read from limbs), and long
 // fractions, whose digit strings take the two-word, limb or GNU MP stores.
 TEST(HighRadixWordPath, AgreesWithTheReferenceOnRandomWideAndLongConfigurations) {
-    random_bits random(303);
+    random_source random(303);
     unsigned tried = 0;
     for (unsigned i = 0; i < 400; ++i) {
         const bool wide = i % 2 == 0;
@@ -268,16 +223,18 @@ TEST(HighRadixWordPath, SampleLoopMatchesTheReferenceLoop) {
 // signs and several rounding pads, in every store that holds them, against
 // the GNU MP string and its rounding.
 TEST(HighRadixWordPath, DigitRegistersRoundAsTheGnuMpString) {
-    random_bits random(14);
+    random_source random(14);
     const uint32_t lengths[] = {1, 2, 7, 8, 9, 17, 18, 19, 35, 36};
-    integer T, want, got, scratch;
+    integer T, want, scratch;
     for (uint32_t digits : lengths) {
         for (unsigned trial = 0; trial < 40; ++trial) {
             std::vector<int32_t> string(digits);
             for (int32_t &digit : string) {
                 // Mostly random, sometimes the extremes of a 17-bit signed digit.
                 const uint32_t pick = random.below(8);
-                digit = pick == 0 ? 65535 : pick == 1 ? -65535 : int32_t(random.below(131071)) - 65535;
+                digit = pick == 0   ? 65535
+                        : pick == 1 ? -65535
+                                    : static_cast<int32_t>(random.below(131071)) - 65535;
             }
             const bool negative = trial % 2 == 1;
             const uint32_t pad = 2 + random.below(14);
@@ -291,23 +248,17 @@ TEST(HighRadixWordPath, DigitRegistersRoundAsTheGnuMpString) {
 
             high_radix_digit_register limbs;
             limbs.start(digits);
-            for (int32_t digit : string) limbs.append(digit);
-            limbs.round_into(got.v, negative, pad, pad + 1);
-            EXPECT_EQ(got.text(), want.text()) << "limb register";
+            EXPECT_EQ(rounded(limbs, string, negative, pad), want.text()) << "limb register";
 #if defined(__SIZEOF_INT128__)
+            high_radix_digit_pair pair;
+            pair.start();
             if (high_radix_digit_pair::holds(digits)) {
-                high_radix_digit_pair pair;
-                pair.start();
-                for (int32_t digit : string) pair.append(digit);
-                pair.round_into(got.v, negative, pad, pad + 1);
-                EXPECT_EQ(got.text(), want.text()) << "two words";
+                EXPECT_EQ(rounded(pair, string, negative, pad), want.text()) << "two words";
             }
+            high_radix_digit_word word;
+            word.start();
             if (high_radix_digit_word::holds(digits)) {
-                high_radix_digit_word word;
-                word.start();
-                for (int32_t digit : string) word.append(digit);
-                word.round_into(got.v, negative, pad, pad + 1);
-                EXPECT_EQ(got.text(), want.text()) << "one word";
+                EXPECT_EQ(rounded(word, string, negative, pad), want.text()) << "one word";
             }
 #endif
         }

@@ -21,6 +21,17 @@ uint32_t field_with_zeros_below(const Reader &reader, int64_t position, uint32_t
     return reader.bits(0, kept) << zeros;
 }
 
+// `length` (<= 32) bits at `bit` >= 0 of the limbs reader.limb(index).
+template <class Limbs> uint32_t bits_of_limbs(const Limbs &reader, uint64_t bit, uint32_t length) {
+    const uint64_t index = bit / GMP_NUMB_BITS;
+    const unsigned offset = static_cast<unsigned>(bit % GMP_NUMB_BITS);
+    uint64_t word = static_cast<uint64_t>(reader.limb(index) >> offset);
+    if (offset + length > GMP_NUMB_BITS) {
+        word |= static_cast<uint64_t>(reader.limb(index + 1)) << (GMP_NUMB_BITS - offset);
+    }
+    return static_cast<uint32_t>(word & ((uint64_t{1} << length) - 1));
+}
+
 class twos_complement_fields {
 public:
     explicit twos_complement_fields(mpz_srcptr value)
@@ -33,17 +44,11 @@ public:
         return field_with_zeros_below(*this, position, length);
     }
 
-    uint32_t bits(uint64_t bit, uint32_t length) const {
-        const uint64_t index = bit / GMP_NUMB_BITS;
-        const unsigned offset = static_cast<unsigned>(bit % GMP_NUMB_BITS);
-        uint64_t word = static_cast<uint64_t>(limb(index) >> offset);
-        if (offset + length > GMP_NUMB_BITS) {
-            word |= static_cast<uint64_t>(limb(index + 1)) << (GMP_NUMB_BITS - offset);
-        }
-        return static_cast<uint32_t>(word & ((uint64_t{1} << length) - 1));
-    }
+    uint32_t bits(uint64_t bit, uint32_t length) const { return bits_of_limbs(*this, bit, length); }
 
 private:
+    template <class Limbs> friend uint32_t bits_of_limbs(const Limbs &, uint64_t, uint32_t);
+
     // Limb `index` of the two's complement form. A negative value -m is
     // ~(m - 1); the borrow of the "- 1" reaches a limb only when every limb
     // below it is zero, that is when the lowest one bit lies at or above it.
@@ -102,15 +107,7 @@ public:
         return field_with_zeros_below(*this, position, length);
     }
 
-    uint32_t bits(uint64_t bit, uint32_t length) const {
-        const uint64_t index = bit / GMP_NUMB_BITS;
-        const unsigned offset = static_cast<unsigned>(bit % GMP_NUMB_BITS);
-        uint64_t word = static_cast<uint64_t>(limb(index) >> offset);
-        if (offset + length > GMP_NUMB_BITS) {
-            word |= static_cast<uint64_t>(limb(index + 1)) << (GMP_NUMB_BITS - offset);
-        }
-        return static_cast<uint32_t>(word & ((uint64_t{1} << length) - 1));
-    }
+    uint32_t bits(uint64_t bit, uint32_t length) const { return bits_of_limbs(*this, bit, length); }
 
     // floor(value * 2^(-offset)) * 2^zeros with bits below `zeros` cleared,
     // that is bit p >= zeros of the result is bit p - zeros + offset of the
@@ -136,6 +133,8 @@ public:
     }
 
 private:
+    template <class Limbs> friend uint32_t bits_of_limbs(const Limbs &, uint64_t, uint32_t);
+
     limb_fields() = default;
 
     mp_limb_t limb(uint64_t index) const { return index < count ? buffer[index] : fill; }

@@ -20,6 +20,20 @@ void place_above(mpz_ptr high, mpz_srcptr low, uint64_t low_digits) {
     mpz_add(high, high, low);
 }
 
+// Q = +/- the magnitude held in `limbs` 64-bit words, low word first,
+// written straight into Q's limbs (no allocation once Q has grown).
+void write_signed(mpz_ptr Q, const uint64_t *magnitude, unsigned limbs, bool negative) {
+    while (limbs > 0 && magnitude[limbs - 1] == 0) --limbs;
+    if (limbs == 0) {
+        mpz_set_ui(Q, 0);
+        return;
+    }
+    const auto size = static_cast<mp_size_t>(limbs);
+    mp_limb_t *out = mpz_limbs_write(Q, size);
+    for (unsigned i = 0; i < limbs; ++i) out[i] = static_cast<mp_limb_t>(magnitude[i]);
+    mpz_limbs_finish(Q, negative ? -size : size);
+}
+
 } // namespace
 
 high_radix_digit_string::high_radix_digit_string(mpz_ptr T, uint64_t total_digits) {
@@ -149,15 +163,7 @@ void high_radix_digit_register::round_into(mpz_ptr Q, bool negative_divisor, uin
             borrow_free = (borrow_free != 0 && value[i] == 0) ? 1u : 0u;
         }
     }
-    unsigned size = limbs;
-    while (size > 0 && value[size - 1] == 0) --size;
-    if (size == 0) {
-        mpz_set_ui(Q, 0);
-        return;
-    }
-    mp_limb_t *out = mpz_limbs_write(Q, static_cast<mp_size_t>(size));
-    for (unsigned i = 0; i < size; ++i) out[i] = static_cast<mp_limb_t>(value[i]);
-    mpz_limbs_finish(Q, negative ? -static_cast<mp_size_t>(size) : static_cast<mp_size_t>(size));
+    write_signed(Q, value, limbs, negative);
 }
 
 #if defined(__SIZEOF_INT128__)
@@ -169,17 +175,9 @@ void high_radix_digit_word::round_into(mpz_ptr Q, bool negative_divisor, uint32_
     const int128 rounded = (signed_string + (int128{1} << pad)) >> shift;
     const uint128 magnitude = rounded < 0 ? uint128{0} - static_cast<uint128>(rounded)
                                           : static_cast<uint128>(rounded);
-    const uint64_t low = static_cast<uint64_t>(magnitude);
-    const uint64_t high = static_cast<uint64_t>(magnitude >> 64);
-    const mp_size_t size = high != 0 ? 2 : (low != 0 ? 1 : 0);
-    if (size == 0) {
-        mpz_set_ui(Q, 0);
-        return;
-    }
-    mp_limb_t *out = mpz_limbs_write(Q, size);
-    out[0] = static_cast<mp_limb_t>(low);
-    if (size == 2) out[1] = static_cast<mp_limb_t>(high);
-    mpz_limbs_finish(Q, rounded < 0 ? -size : size);
+    const uint64_t words[2] = {static_cast<uint64_t>(magnitude),
+                               static_cast<uint64_t>(magnitude >> 64)};
+    write_signed(Q, words, 2, rounded < 0);
 }
 
 // T = T * 2^(14 * grouped) + group.
@@ -218,16 +216,8 @@ void high_radix_digit_pair::round_into(mpz_ptr Q, bool negative_divisor, uint32_
         bottom = ~bottom + 1;
     }
     const uint128 upper = static_cast<uint128>(top);
-    const uint64_t limbs[4] = {static_cast<uint64_t>(bottom), static_cast<uint64_t>(bottom >> 64),
+    const uint64_t words[4] = {static_cast<uint64_t>(bottom), static_cast<uint64_t>(bottom >> 64),
                                static_cast<uint64_t>(upper), static_cast<uint64_t>(upper >> 64)};
-    mp_size_t size = 4;
-    while (size > 0 && limbs[size - 1] == 0) --size;
-    if (size == 0) {
-        mpz_set_ui(Q, 0);
-        return;
-    }
-    mp_limb_t *out = mpz_limbs_write(Q, size);
-    for (mp_size_t i = 0; i < size; ++i) out[i] = static_cast<mp_limb_t>(limbs[i]);
-    mpz_limbs_finish(Q, negative ? -size : size);
+    write_signed(Q, words, 4, negative);
 }
 #endif

@@ -67,14 +67,6 @@ private:
 #if defined(__SIZEOF_INT128__)
     high_radix_digit_word digit_word;
     high_radix_digit_pair digit_pair;
-// The divider's sample loop (quodra_v5_1::divide_high_radix) along either
-// path; the reference path is kept for tests that tie the two together.
-enum class high_radix_path { fast_where_possible, reference_only };
-int divide_high_radix_along(const quodra_v5_1 &model, high_radix_path path,
-                            qor_array_mpz *divisor, qor_array_mpz *dividend,
-                            qor_array_mpz *quotient, qor_array_uint *div_by_zero,
-                            uint32_t count);
-
 #endif
     high_radix_digit_register digit_register;
     high_radix_digit_string long_string;
