@@ -184,9 +184,4 @@ inline bool fits_twos_complement(mpz_srcptr value, uint64_t width) {
     return sign < 0 && bits == width && mpz_scan1(value, 0) == width - 1;
 }
 
-// floor(value / 2^bits): an arithmetic shift, towards minus infinity.
-inline int64_t floor_shift(int64_t value, unsigned bits) {
-    return value >= 0 ? value >> bits : ~((~value) >> bits);
-}
-
 #endif

@@ -1,7 +1,6 @@
 #include "high_radix_setup.h"
 
 #include "high_radix_bit_fields.h"
-#include "reciprocal_table.h"
 
 namespace {
 
