@@ -12,23 +12,14 @@
 #include "driver_test_support.h"
 #include "high_radix_sample.h"
 #include "high_radix_setup.h"
+#include "high_radix_test_support.h"
 #include "quodra.h"
 #include "quodra_exception.h"
 #include "quodra_v5_1.h"
 
 namespace {
 
-qor_quodra_v5_1_config high_radix_config(int32_t A, int32_t B, int32_t C) {
-    qor_quodra_v5_1_config config{};
-    qor_quodra_v5_1_default_config(&config);
-    config.algorithm_type = 3;
-    config.operand_sign = 1;
-    config.remainder_type = 1;
-    config.divisor_width = A;
-    config.dividend_width = B;
-    config.fractional_width = C;
-    return config;
-}
+using high_radix_test::high_radix_config;
 
 struct direct_model {
     direct_model(int32_t A, int32_t B, int32_t C)

@@ -16,6 +16,7 @@
 
 #include "driver_test_support.h"
 #include "high_radix_sample.h"
+#include "high_radix_test_support.h"
 #include "high_radix_unit.h"
 #include "quodra.h"
 #include "quodra_exception.h"
@@ -23,57 +24,8 @@
 
 namespace {
 
-struct integer {
-    integer() { mpz_init(v); }
-    ~integer() { mpz_clear(v); }
-    integer(const integer &) = delete;
-    integer &operator=(const integer &) = delete;
-    mpz_t v;
-};
-
-class random_source {
-public:
-    explicit random_source(unsigned long seed) {
-        gmp_randinit_mt(state);
-        gmp_randseed_ui(state, seed);
-    }
-    ~random_source() { gmp_randclear(state); }
-    random_source(const random_source &) = delete;
-    random_source &operator=(const random_source &) = delete;
-
-    uint32_t below(uint32_t n) { return static_cast<uint32_t>(gmp_urandomm_ui(state, n)); }
-
-    // A value of a width-bit signed port, often at its edges.
-    void signed_operand(mpz_ptr x, uint32_t width) {
-        const uint32_t top = width - 1;
-        switch (below(8)) {
-        case 0: // most negative
-            mpz_set_si(x, -1);
-            mpz_mul_2exp(x, x, top);
-            return;
-        case 1: // most positive
-            mpz_set_ui(x, 1);
-            mpz_mul_2exp(x, x, top);
-            mpz_sub_ui(x, x, 1);
-            return;
-        case 2:             // +/- a power of two
-            if (top == 0) { // a one-bit port holds only 0 and -1
-                mpz_set_si(x, -1);
-                return;
-            }
-            mpz_set_ui(x, 1);
-            mpz_mul_2exp(x, x, below(top));
-            break;
-        default: // any magnitude that fits
-            mpz_urandomb(x, state, below(top + 1));
-            break;
-        }
-        if (below(2) == 1) mpz_neg(x, x);
-    }
-
-private:
-    gmp_randstate_t state;
-};
+using high_radix_test::integer;
+using high_radix_test::random_source;
 
 struct widths {
     int32_t A, B, C;
@@ -81,18 +33,7 @@ struct widths {
 
 std::unique_ptr<quodra_v5_1> direct_model(const widths &w,
                                           qor_quodra_v5_1_zanlogger::ZanLogger &logger) {
-    qor_quodra_v5_1_config config{};
-    qor_quodra_v5_1_default_config(&config);
-    config.algorithm_type = 3;
-    config.remainder_type = 1;
-    config.divisor_width = w.A;
-    config.dividend_width = w.B;
-    config.fractional_width = w.C;
-    try {
-        return std::make_unique<quodra_v5_1>(config, &logger);
-    } catch (const QUODRAException &) {
-        return nullptr; // beyond the unit: creation refuses it
-    }
+    return high_radix_test::created_model(w.A, w.B, w.C, logger);
 }
 
 // The rounding pad, from the widths alone: 14 ceil((B + C + 2) / 14) - (B + C).

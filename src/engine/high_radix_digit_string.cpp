@@ -20,15 +20,38 @@ void place_above(mpz_ptr high, mpz_srcptr low, uint64_t low_digits) {
     mpz_add(high, high, low);
 }
 
+// Q = +/- the magnitude held in `limbs` 64-bit words, low word first,
+// written straight into Q's limbs (no allocation once Q has grown).
+void write_signed(mpz_ptr Q, const uint64_t *magnitude, unsigned limbs, bool negative) {
+    while (limbs > 0 && magnitude[limbs - 1] == 0) --limbs;
+    if (limbs == 0) {
+        mpz_set_ui(Q, 0);
+        return;
+    }
+    const auto size = static_cast<mp_size_t>(limbs);
+    mp_limb_t *out = mpz_limbs_write(Q, size);
+    for (unsigned i = 0; i < limbs; ++i) out[i] = static_cast<mp_limb_t>(magnitude[i]);
+    mpz_limbs_finish(Q, negative ? -size : size);
+}
+
 } // namespace
 
-high_radix_digit_string::high_radix_digit_string(mpz_ptr T, uint64_t total_digits)
-    : target(T), blocked(total_digits > block_digits) {
-    if (blocked) mpz_init(block);
+high_radix_digit_string::high_radix_digit_string(mpz_ptr T, uint64_t total_digits) {
+    restart(T, total_digits);
+}
+
+void high_radix_digit_string::restart(mpz_ptr T, uint64_t total_digits) {
+    target = T;
+    blocked = total_digits > block_digits;
+    if (blocked && !block_initialised) {
+        mpz_init(block);
+        block_initialised = true;
+    }
+    // finish() leaves the block empty and every level unoccupied.
 }
 
 high_radix_digit_string::~high_radix_digit_string() {
-    if (blocked) mpz_clear(block);
+    if (block_initialised) mpz_clear(block);
     for (unsigned i = 0; i < levels_initialised; ++i) mpz_clear(level[i]);
 }
 
@@ -79,3 +102,122 @@ void high_radix_digit_string::finish() {
     mpz_set_ui(block, 0);
     block_count = 0;
 }
+
+void high_radix_digit_register::start(uint32_t digits) {
+    limbs = static_cast<unsigned>((14 * uint64_t{digits} + 4 + 63) / 64);
+    for (unsigned i = 0; i < limbs; ++i) limb[i] = 0;
+    group = 0;
+    grouped = 0;
+}
+
+// T = T * 2^(14 * grouped) + group, across the limbs.
+void high_radix_digit_register::flush() {
+    const unsigned bits = digit_bits * grouped;
+    for (unsigned i = limbs - 1; i > 0; --i) {
+        limb[i] = (limb[i] << bits) | (limb[i - 1] >> (64 - bits));
+    }
+    limb[0] <<= bits;
+    // Add the group sign-extended: its low word, then its sign word with the
+    // carries upwards.
+    const uint64_t low = static_cast<uint64_t>(group);
+    const uint64_t extension = group < 0 ? ~uint64_t{0} : 0;
+    uint64_t carry = 0;
+    for (unsigned i = 0; i < limbs; ++i) {
+        const uint64_t addend = i == 0 ? low : extension;
+        const uint64_t sum = limb[i] + addend;
+        const uint64_t carried = sum + carry;
+        carry = (sum < addend ? 1u : 0u) + (carried < sum ? 1u : 0u);
+        limb[i] = carried;
+    }
+    group = 0;
+    grouped = 0;
+}
+
+void high_radix_digit_register::round_into(mpz_ptr Q, bool negative_divisor, uint32_t pad,
+                                           uint32_t shift) {
+    if (grouped != 0) flush();
+    // Negate (two's complement: invert, add one) for a negative divisor, and
+    // add the rounding constant 2^pad; |T| leaves room for both.
+    uint64_t value[max_limbs];
+    uint64_t carry = negative_divisor ? 1u : 0u;
+    for (unsigned i = 0; i < limbs; ++i) {
+        const uint64_t word = negative_divisor ? ~limb[i] : limb[i];
+        const uint64_t addend = (pad / 64 == i) ? uint64_t{1} << (pad % 64) : 0;
+        const uint64_t sum = word + addend;
+        const uint64_t carried = sum + carry;
+        carry = (sum < addend ? 1u : 0u) + (carried < sum ? 1u : 0u);
+        value[i] = carried;
+    }
+    // Arithmetic shift right: the sign fills from the top.
+    const bool negative = (value[limbs - 1] >> 63) != 0;
+    const uint64_t fill = negative ? ~uint64_t{0} : 0;
+    for (unsigned i = 0; i < limbs; ++i) {
+        const uint64_t above = i + 1 < limbs ? value[i + 1] : fill;
+        value[i] = (value[i] >> shift) | (above << (64 - shift));
+    }
+    // Sign and magnitude, as GNU MP holds it.
+    if (negative) {
+        uint64_t borrow_free = 1;
+        for (unsigned i = 0; i < limbs; ++i) {
+            value[i] = ~value[i] + borrow_free;
+            borrow_free = (borrow_free != 0 && value[i] == 0) ? 1u : 0u;
+        }
+    }
+    write_signed(Q, value, limbs, negative);
+}
+
+#if defined(__SIZEOF_INT128__)
+void high_radix_digit_word::round_into(mpz_ptr Q, bool negative_divisor, uint32_t pad,
+                                       uint32_t shift) const {
+    __extension__ typedef unsigned __int128 uint128;
+    const int128 signed_string = negative_divisor ? -value : value;
+    // Right shifts of a signed word are arithmetic: a floor division.
+    const int128 rounded = (signed_string + (int128{1} << pad)) >> shift;
+    const uint128 magnitude = rounded < 0 ? uint128{0} - static_cast<uint128>(rounded)
+                                          : static_cast<uint128>(rounded);
+    const uint64_t words[2] = {static_cast<uint64_t>(magnitude),
+                               static_cast<uint64_t>(magnitude >> 64)};
+    write_signed(Q, words, 2, rounded < 0);
+}
+
+// T = T * 2^(14 * grouped) + group.
+void high_radix_digit_pair::flush() {
+    const unsigned bits = digit_bits * grouped;
+    high = static_cast<int128>((static_cast<uint128>(high) << bits) | (low >> (128 - bits)));
+    low <<= bits;
+    const uint128 addend = static_cast<uint128>(static_cast<int128>(group));
+    const uint128 sum = low + addend;
+    // The group's sign extension above bit 127, plus the carry out of low.
+    high += (group < 0 ? -1 : 0) + (sum < low ? 1 : 0);
+    low = sum;
+    group = 0;
+    grouped = 0;
+}
+
+void high_radix_digit_pair::round_into(mpz_ptr Q, bool negative_divisor, uint32_t pad,
+                                       uint32_t shift) {
+    if (grouped != 0) flush();
+    int128 top = high;
+    uint128 bottom = low;
+    if (negative_divisor) {
+        // Two's complement negation across both words.
+        top = static_cast<int128>(~static_cast<uint128>(top) + (bottom == 0 ? 1 : 0));
+        bottom = ~bottom + 1;
+    }
+    const uint128 constant = uint128{1} << pad;
+    const uint128 sum = bottom + constant;
+    top += sum < bottom ? 1 : 0;
+    // Arithmetic shift right across both words.
+    bottom = (sum >> shift) | (static_cast<uint128>(top) << (128 - shift));
+    top >>= shift;
+    const bool negative = top < 0;
+    if (negative) {
+        top = static_cast<int128>(~static_cast<uint128>(top) + (bottom == 0 ? 1 : 0));
+        bottom = ~bottom + 1;
+    }
+    const uint128 upper = static_cast<uint128>(top);
+    const uint64_t words[4] = {static_cast<uint64_t>(bottom), static_cast<uint64_t>(bottom >> 64),
+                               static_cast<uint64_t>(upper), static_cast<uint64_t>(upper >> 64)};
+    write_signed(Q, words, 4, negative);
+}
+#endif

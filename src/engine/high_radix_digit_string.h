@@ -7,6 +7,10 @@
 // strings would make that quadratic in their length, so they are built in
 // blocks that are merged pairwise like a binary counter, which keeps a string
 // of millions of digits near-linear.
+//
+// Strings of up to 36 digits (the usual case) can instead be gathered in a
+// fixed two's complement limb register, which needs no GNU MP call until the
+// rounded quotient is written out.
 #ifndef QUODRA_ENGINE_HIGH_RADIX_DIGIT_STRING_H
 #define QUODRA_ENGINE_HIGH_RADIX_DIGIT_STRING_H
 
@@ -21,9 +25,15 @@ public:
 
     // T receives T * 2^(14 * total_digits) + the digit string once finished.
     high_radix_digit_string(mpz_ptr T, uint64_t total_digits);
+    // An idle string, to be started for each sample: its working integers
+    // then grow once and serve every later sample of the call.
+    high_radix_digit_string() = default;
     ~high_radix_digit_string();
     high_radix_digit_string(const high_radix_digit_string &) = delete;
     high_radix_digit_string &operator=(const high_radix_digit_string &) = delete;
+
+    // Starts a new string into T, as the constructor does.
+    void restart(mpz_ptr T, uint64_t total_digits);
 
     void append(int32_t digit);
 
@@ -35,8 +45,9 @@ private:
 
     void push_block();
 
-    mpz_ptr target;
-    bool blocked;
+    mpz_ptr target = nullptr;
+    bool blocked = false;
+    bool block_initialised = false;
     mpz_t block;
     uint32_t block_count = 0;
     // level[i], when occupied, holds block_digits * 2^i digits; higher
@@ -45,5 +56,93 @@ private:
     bool occupied[max_levels] = {};
     unsigned levels_initialised = 0;
 };
+
+// The digit string in a fixed register of 64-bit limbs, two's complement.
+// A digit's magnitude is below 2^16, so K digits give |T| < 2^(14K + 3);
+// four digits at a time are gathered in one word (|group| < 2^59) before
+// they enter the limbs.
+class high_radix_digit_register {
+public:
+    static constexpr unsigned max_limbs = 8;
+
+    // True when a string of `digits` digits fits the register with its sign.
+    static bool holds(uint64_t digits) { return 14 * digits + 4 <= 64 * max_limbs; }
+
+    // Empties the register for a string of `digits` digits (holds(digits)).
+    void start(uint32_t digits);
+
+    void append(int32_t digit) {
+        group = group * (int64_t{1} << 14) + digit;
+        if (++grouped == group_digits) flush();
+    }
+
+    // Q = floor((2^pad +/- T) / 2^shift), T negated for a negative divisor,
+    // written to Q without allocating once Q has grown to its width.
+    // shift must lie in 1 .. 63.
+    void round_into(mpz_ptr Q, bool negative_divisor, uint32_t pad, uint32_t shift);
+
+private:
+    static constexpr unsigned group_digits = 4;
+
+    void flush();
+
+    uint64_t limb[max_limbs] = {};
+    unsigned limbs = 1;
+    int64_t group = 0;
+    unsigned grouped = 0;
+};
+
+#if defined(__SIZEOF_INT128__)
+// The digit string in one signed 128-bit word, for strings of up to 8
+// digits (|T| < 2^115).
+class high_radix_digit_word {
+public:
+    static bool holds(uint64_t digits) { return 14 * digits + 4 <= 128; }
+
+    void start() { value = 0; }
+
+    void append(int32_t digit) { value = value * (int128{1} << 14) + digit; }
+
+    // As high_radix_digit_register::round_into.
+    void round_into(mpz_ptr Q, bool negative_divisor, uint32_t pad, uint32_t shift) const;
+
+private:
+    __extension__ typedef __int128 int128;
+    int128 value = 0;
+};
+
+// The digit string in two 128-bit words, T = high * 2^128 + low, for strings
+// of up to 18 digits; four digits at a time enter as one word.
+class high_radix_digit_pair {
+public:
+    static bool holds(uint64_t digits) { return 14 * digits + 4 <= 256; }
+
+    void start() {
+        high = 0;
+        low = 0;
+        group = 0;
+        grouped = 0;
+    }
+
+    void append(int32_t digit) {
+        group = group * (int64_t{1} << 14) + digit;
+        if (++grouped == 4) flush();
+    }
+
+    // As high_radix_digit_register::round_into.
+    void round_into(mpz_ptr Q, bool negative_divisor, uint32_t pad, uint32_t shift);
+
+private:
+    __extension__ typedef __int128 int128;
+    __extension__ typedef unsigned __int128 uint128;
+
+    void flush();
+
+    int128 high = 0;
+    uint128 low = 0;
+    int64_t group = 0;
+    unsigned grouped = 0;
+};
+#endif
 
 #endif

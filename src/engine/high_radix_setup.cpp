@@ -1,18 +1,14 @@
 #include "high_radix_setup.h"
 
 #include "high_radix_bit_fields.h"
-#include "reciprocal_table.h"
 
 namespace {
 
 constexpr uint32_t fraction_bits = 26;
-constexpr uint32_t offset_bits = 17;
-constexpr int64_t slope_bias = int64_t{1} << 14;
 
 } // namespace
 
-void reduce_to_port_width(mpz_ptr value, int64_t width, mpz_ptr scratch) {
-    if (width > 0 && fits_twos_complement(value, static_cast<uint64_t>(width))) return;
+void reduce_beyond_port_width(mpz_ptr value, int64_t width, mpz_ptr scratch) {
     if (width <= 0) {
         mpz_set_ui(value, 0);
         return;
@@ -39,22 +35,6 @@ uint32_t divisor_fraction(mpz_srcptr normalised, uint32_t width, mpz_ptr scratch
     }
     mpz_tdiv_q_2exp(scratch, normalised, width - (fraction_bits + 1));
     return static_cast<uint32_t>(mpz_get_ui(scratch) - (1ul << fraction_bits));
-}
-
-reciprocal_lookup locate_in_reciprocal_table(uint32_t fraction) {
-    const uint32_t half_interval = 1u << (offset_bits - 1);
-    const uint32_t within = fraction & ((1u << offset_bits) - 1);
-    return {fraction >> offset_bits,
-            static_cast<int32_t>(within) - static_cast<int32_t>(half_interval)};
-}
-
-uint32_t interpolated_reciprocal(reciprocal_lookup where) {
-    const int64_t base = reciprocal_table::base(where.index);
-    const int64_t slope = static_cast<int64_t>(reciprocal_table::slope(where.index)) - slope_bias;
-    // 2^39 + b * 2^17 is below 2^40 and |offset * slope| below 2^30: the
-    // numerator is positive and fits 64 bits comfortably.
-    const int64_t numerator = (int64_t{1} << 39) + base * (int64_t{1} << 17) + where.offset * slope;
-    return static_cast<uint32_t>(floor_shift(numerator, 22));
 }
 
 void scale_divisor(mpz_ptr M, uint32_t reciprocal, mpz_srcptr normalised, uint32_t pad) {

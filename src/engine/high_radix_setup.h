@@ -10,10 +10,19 @@
 
 #include <cstdint>
 
+#include "high_radix_bit_fields.h"
+#include "reciprocal_table.h"
+
+// reduce_to_port_width() for a value that does not fit its port.
+void reduce_beyond_port_width(mpz_ptr value, int64_t width, mpz_ptr scratch);
+
 // Reduces value to the two's complement number a port of `width` bits would
 // hold (the value modulo 2^width, read as signed). Values in range are left
 // as they are; a port of width 0 or less holds only 0.
-void reduce_to_port_width(mpz_ptr value, int64_t width, mpz_ptr scratch);
+inline void reduce_to_port_width(mpz_ptr value, int64_t width, mpz_ptr scratch) {
+    if (width > 0 && fits_twos_complement(value, static_cast<uint64_t>(width))) return;
+    reduce_beyond_port_width(value, width, scratch);
+}
 
 // j: the number of zero bits above the leading one of magnitude in a
 // width-bit field. magnitude must lie in [1, 2^width).
@@ -30,12 +39,28 @@ struct reciprocal_lookup {
     uint32_t index; // 0 .. 511
     int32_t offset; // -65536 .. 65535
 };
-reciprocal_lookup locate_in_reciprocal_table(uint32_t fraction);
+inline reciprocal_lookup locate_in_reciprocal_table(uint32_t fraction) {
+    constexpr uint32_t offset_bits = 17;
+    const uint32_t half_interval = 1u << (offset_bits - 1);
+    const uint32_t within = fraction & ((1u << offset_bits) - 1);
+    return {fraction >> offset_bits,
+            static_cast<int32_t>(within) - static_cast<int32_t>(half_interval)};
+}
 
 // R: the table's base plus the offset times its (negative) slope, an
 // estimate of 2^18 / x for the normalised divisor x in [1, 2); lies in
 // [2^17, 2^18 - 1].
-uint32_t interpolated_reciprocal(reciprocal_lookup where);
+// Inline: the fast path runs it once per sample.
+inline uint32_t interpolated_reciprocal(reciprocal_lookup where) {
+    constexpr int64_t slope_bias = int64_t{1} << 14;
+    const int64_t base = reciprocal_table::base(where.index);
+    const int64_t slope = static_cast<int64_t>(reciprocal_table::slope(where.index)) - slope_bias;
+    // 2^39 + b * 2^17 is below 2^40 and |offset * slope| below 2^30: the
+    // numerator is positive and fits 64 bits comfortably, so the shift is
+    // a floor.
+    const int64_t numerator = (int64_t{1} << 39) + base * (int64_t{1} << 17) + where.offset * slope;
+    return static_cast<uint32_t>(numerator >> 22);
+}
 
 // M = R * Dn * 2^pad.
 void scale_divisor(mpz_ptr M, uint32_t reciprocal, mpz_srcptr normalised, uint32_t pad);

@@ -1,0 +1,187 @@
+// The iterative unit's datapath as the High Radix fast path runs it: the
+// preparation of the unit's registers, shared with the unit's reference run
+// (high_radix_unit.cpp), and an iteration loop that computes the digits alone,
+// with its registers in local variables. The templates change where operand
+// bits come from and where digits go.
+#ifndef QUODRA_ENGINE_HIGH_RADIX_UNIT_CORE_H
+#define QUODRA_ENGINE_HIGH_RADIX_UNIT_CORE_H
+
+#include <cstdint>
+
+#include "high_radix_unit.h"
+
+namespace high_radix_core {
+
+constexpr unsigned digit_bits = 14;    // radix 2^14: bits per quotient digit
+constexpr unsigned slice_bits = 16;    // width of a remainder / divisor slice
+constexpr unsigned residue_bits = 19;  // residue kept by each slice
+constexpr unsigned carry_weight = 17;  // weight of a delayed carry in a slice sum
+constexpr unsigned low_keep_bits = 18; // bits of b kept from one iteration to the next
+constexpr int64_t residue_mask = (int64_t{1} << residue_bits) - 1;
+
+// A width-bit pattern read as a two's complement number.
+inline int32_t as_signed(uint32_t pattern, unsigned width) {
+    const int64_t value = pattern;
+    return static_cast<int32_t>(pattern >> (width - 1) ? value - (int64_t{1} << width) : value);
+}
+
+// Splits the aligned dividend s = X * 2^(aligned - working) into the unit's
+// registers: its high part XH (16-bit slices) sits above the low part XL
+// (14-bit digits). `s` reads two's complement fields of s
+// (Fields::field(position, length)).
+template <class Fields>
+void prepare_aligned_dividend(const high_radix_unit_shape &shape, const Fields &s,
+                              high_radix_unit_preparation &prep) {
+    for (uint32_t t = 0; t < shape.low_digits; ++t) {
+        prep.low_digit[t] = s.field(int64_t{digit_bits} * t, digit_bits);
+    }
+    for (uint32_t k = 0; k < shape.slices; ++k) {
+        prep.dividend_slice[k] =
+            s.field(int64_t{shape.low_width} + int64_t{slice_bits} * k, slice_bits);
+    }
+    const uint32_t top = shape.slices - 1;
+    // X fits its working width, so XH fits its slices and its top is the
+    // top slice read as signed.
+    prep.dividend_top = as_signed(prep.dividend_slice[top], slice_bits);
+    prep.dividend_top_multiplicand = as_signed(2 * prep.dividend_slice[top], slice_bits + 1);
+}
+
+// Fields of X * 2^lift read through fields of X that give zeros below bit 0.
+template <class Fields> class lifted_fields {
+public:
+    lifted_fields(const Fields &X, int64_t lift) : X(X), lift(lift) {}
+    uint32_t field(int64_t position, uint32_t length) const {
+        return X.field(position - lift, length);
+    }
+
+private:
+    const Fields &X;
+    int64_t lift;
+};
+
+// The same from X itself (Fields::field takes negative positions, reading
+// zeros below bit 0).
+template <class Fields>
+void prepare_dividend(const high_radix_unit_shape &shape, const Fields &X,
+                      high_radix_unit_preparation &prep) {
+    const int64_t lift = static_cast<int64_t>(shape.aligned_width) - shape.working_width;
+    prepare_aligned_dividend(shape, lifted_fields<Fields>(X, lift), prep);
+}
+
+// The multiplicands from the divisor slices u_k already in prep. The top one
+// is 17-bit two's complement: M sits just above or just below
+// 2^(16 (Ns + 1)), and the unit works with M minus that power.
+inline void prepare_multiplicands(uint32_t slices, high_radix_unit_preparation &prep) {
+    for (uint32_t k = 0; k < slices; ++k) {
+        prep.multiplicand[k] = static_cast<int32_t>(2 * prep.divisor_slice[k]);
+    }
+    const uint32_t top = slices - 1;
+    prep.multiplicand[top] = as_signed(2 * prep.divisor_slice[top], slice_bits + 1);
+}
+
+// The digits alone, without a trace, with the registers in local variables;
+// FixedSlices, when not 0, is the slice count known at compile time, which
+// lets the compiler unroll the slice loops. A slice's residue and its
+// delayed carry enter the next sum only as (L + 8 S) * 2^14, so they are
+// kept together as one number W = L + 8 S.
+// Each iteration walks the slices from the top down; a slice's residue waits
+// in a register until the slice below has produced the carry that joins it.
+//
+// A slice's upper part reaches the slice above one iteration later, so slice
+// k (from 0) of iteration n can reach the top slice, and a digit, only at
+// iteration n + (Ns - 1 - k); the slices for which that lies past the last
+// iteration K - 1 are skipped: iteration n works on slices
+// max(0, Ns - K + n) .. Ns - 1, and every register such a slice reads was
+// computed in the iteration before.
+template <uint32_t FixedSlices, class Sink>
+void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_preparation &prep,
+                    uint32_t r, Sink &sink) {
+    const uint32_t slices = FixedSlices != 0 ? FixedSlices : shape.slices;
+    const uint32_t top = slices - 1;
+    const int64_t r_upper = r >> 1;
+    const int64_t r_lowest = r & 1;
+    const uint32_t low_digits = shape.low_digits;
+    const int64_t unreached = int64_t{slices} - shape.iterations;
+    constexpr int64_t carry_scale = int64_t{1} << (carry_weight - digit_bits);
+
+    int64_t held[high_radix_max_slices]; // W = L + 8 S of each slice
+    int64_t multiplicand[high_radix_max_slices];
+    int64_t low_product = 0;
+    // One iteration's low-part product; returns A1.
+    auto low_part_carry = [&](uint32_t n) -> int64_t {
+        if (low_digits == 0) return 0;
+        const int64_t delta = n < low_digits ? prep.low_digit[low_digits - 1 - n] : 0;
+        const int64_t kept = low_product & ((int64_t{1} << low_keep_bits) - 1);
+        low_product = (kept << digit_bits) + r_upper * 4 * delta + r_lowest * 2 * delta;
+        return low_product >> low_keep_bits;
+    };
+
+    // Iteration 0 multiplies the dividend's high part by R.
+    int64_t E = r_upper * prep.dividend_top_multiplicand + r_lowest * prep.dividend_top;
+    int64_t digit = E >> residue_bits; // arithmetic: floor
+    int64_t waiting = E & residue_mask;
+    multiplicand[top] = prep.multiplicand[top];
+    for (uint32_t i = top; i-- > 0;) {
+        const int64_t v = prep.dividend_slice[i];
+        E = r_upper * 2 * v + r_lowest * v;
+        held[i + 1] = waiting + carry_scale * (E >> residue_bits);
+        waiting = E & residue_mask;
+        multiplicand[i] = prep.multiplicand[i];
+    }
+    held[0] = waiting + carry_scale * low_part_carry(0);
+    sink.append(static_cast<int32_t>(digit));
+
+    for (uint32_t n = 1; n < shape.iterations; ++n) {
+        const int64_t low_carry = low_part_carry(n);
+        const int64_t lowest = unreached + n;
+        const uint32_t first = lowest > 0 ? static_cast<uint32_t>(lowest) : 0;
+        E = held[top] * (int64_t{1} << digit_bits) - digit * multiplicand[top];
+        const int64_t next_digit = E >> residue_bits;
+        waiting = E & residue_mask;
+        auto step = [&](uint32_t i) {
+            E = held[i] * (int64_t{1} << digit_bits) - digit * multiplicand[i];
+            held[i + 1] = waiting + carry_scale * (E >> residue_bits);
+            waiting = E & residue_mask;
+        };
+        uint32_t i = top;
+        if (FixedSlices == 0) {
+            // Two slices a round: the loop's own bookkeeping is a large part
+            // of a step this short (fixed counts unroll completely).
+            for (; i >= first + 2; i -= 2) {
+                step(i - 1);
+                step(i - 2);
+            }
+        }
+        for (; i > first; --i) step(i - 1);
+        // Slice `first` takes A1 when it is slice 0; otherwise no slice below
+        // it runs again, and neither does it.
+        held[first] = waiting + (first == 0 ? carry_scale * low_carry : 0);
+        digit = next_digit;
+        sink.append(static_cast<int32_t>(digit));
+    }
+}
+
+// iterate_digits() with the slice count fixed for units of up to 10 slices
+// (a divisor of up to 159 bits), which unrolls their slice loops; wider
+// units run the loop as it is, which measured faster there.
+template <class Sink>
+void iterate_digits_any(const high_radix_unit_shape &shape,
+                        const high_radix_unit_preparation &prep, uint32_t r, Sink &sink) {
+    switch (shape.slices) {
+    case 1: iterate_digits<1>(shape, prep, r, sink); break;
+    case 2: iterate_digits<2>(shape, prep, r, sink); break;
+    case 3: iterate_digits<3>(shape, prep, r, sink); break;
+    case 4: iterate_digits<4>(shape, prep, r, sink); break;
+    case 5: iterate_digits<5>(shape, prep, r, sink); break;
+    case 6: iterate_digits<6>(shape, prep, r, sink); break;
+    case 7: iterate_digits<7>(shape, prep, r, sink); break;
+    case 8: iterate_digits<8>(shape, prep, r, sink); break;
+    case 9: iterate_digits<9>(shape, prep, r, sink); break;
+    case 10: iterate_digits<10>(shape, prep, r, sink); break;
+    default: iterate_digits<0>(shape, prep, r, sink); break;
+    }
+}
+
+} // namespace high_radix_core
+
+#endif

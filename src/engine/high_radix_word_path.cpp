@@ -1,0 +1,173 @@
+#include "high_radix_word_path.h"
+
+#include "high_radix_bit_fields.h"
+#include "high_radix_setup.h"
+#include "high_radix_unit_core.h"
+
+namespace {
+
+constexpr int64_t fraction_bits = 26;
+constexpr uint32_t slice_bits = high_radix_core::slice_bits;
+
+// The limb register and the limb reads assume plain 64-bit limbs.
+constexpr bool plain_64_bit_limbs = GMP_NUMB_BITS == 64 && GMP_NAIL_BITS == 0;
+
+bool configuration_fits(const quodra_v5_1 &model, const high_radix_unit_shape &shape) {
+    const qor_quodra_v5_1_config &config = model.config;
+    return plain_64_bit_limbs && config.divisor_width >= 1 && config.dividend_width >= 0 &&
+           config.fractional_width >= 0 && high_radix_unit_shape_in_bounds(shape) &&
+           model.hr_working_width <= model.hr_product_width &&
+           model.hr_quotient_pad + 1 < 64 &&
+           // Operands within their ports fit the limb buffer, sign included.
+           static_cast<uint64_t>(config.divisor_width) < 64 * (limb_fields::capacity - 1) &&
+           static_cast<uint64_t>(config.dividend_width) < 64 * (limb_fields::capacity - 1) &&
+           // The shifted divisor and aligned dividend, sign included.
+           uint64_t{shape.slices} * 16 < 64 * limb_fields::capacity &&
+           uint64_t{shape.aligned_width} < 64 * limb_fields::capacity;
+}
+
+#if defined(__SIZEOF_INT128__)
+// An operand within a port of at most 64 bits, as a signed word.
+int128_word word_of(mpz_srcptr value) {
+    const int128_word magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
+    return mpz_sgn(value) < 0 ? -magnitude : magnitude;
+}
+
+uint32_t bit_length(uint64_t magnitude) {
+    return 64 - static_cast<uint32_t>(__builtin_clzll(static_cast<unsigned long long>(magnitude)));
+}
+#endif
+} // namespace
+
+high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
+    : model(model), shape(high_radix_unit_shape_of(model)),
+      configuration_usable(configuration_fits(model, shape)),
+      words(false),
+      store(high_radix_digit_register::holds(model.hr_iterations) ? digit_store::limb_register
+                                                                  : digit_store::gnu_mp),
+      divisor_width(static_cast<uint32_t>(model.config.divisor_width)),
+      dividend_width(static_cast<uint32_t>(model.config.dividend_width)),
+      dividend_drop(model.hr_product_width - model.hr_working_width),
+      divisor_limbs((uint64_t{shape.slices} * 16 + 63) / 64),
+      aligned_limbs((uint64_t{shape.aligned_width} + 64) / 64),
+      quotient_shift(model.hr_quotient_pad + 1) {
+#if defined(__SIZEOF_INT128__)
+    words = divisor_width <= 64 && dividend_width <= 64;
+    if (high_radix_digit_pair::holds(model.hr_iterations)) store = digit_store::word_pair;
+    if (high_radix_digit_word::holds(model.hr_iterations)) store = digit_store::word;
+#endif
+}
+
+high_radix_word_divider::outcome high_radix_word_divider::divide(mpz_ptr divisor,
+                                                                 mpz_ptr dividend) {
+    reduce_to_port_width(divisor, divisor_width, scratch);
+    if (mpz_sgn(divisor) == 0) return outcome::divide_by_zero;
+    reduce_to_port_width(dividend, dividend_width, scratch);
+    const bool negative = mpz_sgn(divisor) < 0;
+#if defined(__SIZEOF_INT128__)
+    if (words) {
+        divide_words(divisor, dividend);
+        return outcome::quotient_ready;
+    }
+#endif
+    divide_limbs(limb_fields(divisor, true), magnitude_bits(divisor), negative,
+                 limb_fields(dividend, false));
+    return outcome::quotient_ready;
+}
+
+// The set-up steps of the reference divider, on the operands' limbs. |D|
+// has `magnitude_bits` bits, at most the port width, so the normalisation
+// shift j puts its leading one at bit A - 1 of Dn = |D| * 2^j.
+void high_radix_word_divider::divide_limbs(const limb_fields &magnitude, uint64_t magnitude_bits,
+                                           bool negative, const limb_fields &dividend) {
+    const int64_t width = divisor_width;
+    const int64_t j = width - static_cast<int64_t>(magnitude_bits);
+    // y: the 26 bits of Dn below its leading one, zeros below Dn's bit 0.
+    const uint32_t fraction =
+        magnitude.field(width - 1 - fraction_bits - j, static_cast<uint32_t>(fraction_bits));
+    const uint32_t reciprocal = interpolated_reciprocal(locate_in_reciprocal_table(fraction));
+
+    // The low 16 Ns bits of M = R * |D| * 2^(j + pad), chunk by chunk: each
+    // 16-bit chunk of |D| * 2^(j + pad) times R, plus the carry from below.
+    const int64_t lift = j + model.hr_divisor_pad;
+    const limb_fields lifted = limb_fields::shifted(magnitude, -lift, 0, divisor_limbs);
+    uint64_t carry = 0;
+    for (uint32_t k = 0; k < shape.slices; ++k) {
+        const uint64_t chunk = lifted.field(int64_t{slice_bits} * k, slice_bits);
+        const uint64_t product = reciprocal * chunk + carry;
+        prep.divisor_slice[k] = static_cast<uint32_t>(product & 0xffffu);
+        carry = product >> slice_bits;
+    }
+    high_radix_core::prepare_multiplicands(shape.slices, prep);
+    // s = X * 2^(aligned - working) with X = floor(N * 2^j / 2^drop): bit p of
+    // X is bit p + drop - j of N, and s has zeros below the lift.
+    const limb_fields aligned = limb_fields::shifted(
+        dividend, int64_t{dividend_drop} - j, shape.aligned_width - shape.working_width,
+        aligned_limbs);
+    high_radix_core::prepare_aligned_dividend(shape, aligned, prep);
+    run_unit_and_round(reciprocal, negative);
+}
+
+#if defined(__SIZEOF_INT128__)
+// The same steps with ports of at most 64 bits: Dn fits a word, M (below
+// 2^97) and N * 2^j (below 2^126 in magnitude) fit 128-bit words.
+void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr dividend) {
+    __extension__ typedef unsigned __int128 uint128_word;
+    const bool negative = mpz_sgn(divisor) < 0;
+    const uint64_t magnitude = static_cast<uint64_t>(mpz_getlimbn(divisor, 0));
+    const uint32_t j = divisor_width - bit_length(magnitude);
+    const uint64_t normalised = magnitude << j;
+    // y: the 26 bits below Dn's leading one, padded or truncated.
+    const uint32_t fraction_shift = divisor_width - 1;
+    const uint64_t below_leading_one = normalised - (uint64_t{1} << fraction_shift);
+    const uint64_t fraction = fraction_shift >= fraction_bits
+                                  ? below_leading_one >> (fraction_shift - fraction_bits)
+                                  : below_leading_one << (fraction_bits - fraction_shift);
+    const uint32_t reciprocal =
+        interpolated_reciprocal(locate_in_reciprocal_table(static_cast<uint32_t>(fraction)));
+
+    // At most 5 slices: the low 80 bits of M, from its two halves.
+    const uint128_word scaled = (uint128_word{reciprocal} * normalised) << model.hr_divisor_pad;
+    const uint64_t halves[2] = {static_cast<uint64_t>(scaled), static_cast<uint64_t>(scaled >> 64)};
+    for (uint32_t k = 0; k < shape.slices; ++k) {
+        prep.divisor_slice[k] = static_cast<uint32_t>(halves[k / 4] >> (slice_bits * (k % 4))) & 0xffffu;
+    }
+    high_radix_core::prepare_multiplicands(shape.slices, prep);
+    // X = floor(N * 2^j / 2^drop); right shifts of a signed word are
+    // arithmetic. s = X * 2^(aligned - working) is then shifted into limbs
+    // once, so that every slice is a plain read.
+    const int128_word X = (word_of(dividend) * (int128_word{1} << j)) >> dividend_drop;
+    const int64_t lift = int64_t{shape.aligned_width} - shape.working_width;
+    high_radix_core::prepare_aligned_dividend(
+        shape, limb_fields::shifted(limb_fields(X), -lift, 0, aligned_limbs), prep);
+    run_unit_and_round(reciprocal, negative);
+}
+#endif
+
+void high_radix_word_divider::run_unit_and_round(uint32_t reciprocal, bool negative) {
+#if defined(__SIZEOF_INT128__)
+    if (store == digit_store::word) {
+        digit_word.start();
+        high_radix_core::iterate_digits_any(shape, prep, reciprocal, digit_word);
+        digit_word.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
+        return;
+    }
+    if (store == digit_store::word_pair) {
+        digit_pair.start();
+        high_radix_core::iterate_digits_any(shape, prep, reciprocal, digit_pair);
+        digit_pair.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
+        return;
+    }
+#endif
+    if (store == digit_store::limb_register) {
+        digit_register.start(shape.iterations);
+        high_radix_core::iterate_digits<0>(shape, prep, reciprocal, digit_register);
+        digit_register.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
+        return;
+    }
+    mpz_set_ui(digits, 0);
+    long_string.restart(digits, shape.iterations);
+    high_radix_core::iterate_digits<0>(shape, prep, reciprocal, long_string);
+    long_string.finish();
+    round_digit_string(result, digits, negative, model.hr_quotient_pad, quotient_shift, scratch);
+}

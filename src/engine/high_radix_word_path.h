@@ -1,0 +1,86 @@
+// The High Radix divider's fast path. It runs the set-up steps of the
+// reference sample divider (high_radix_sample.h) without building the
+// intermediate integers: the divisor's magnitude and the dividend are read
+// as bit fields, from 64-bit and 128-bit words when both ports are at most 64
+// bits wide, else from their limbs shifted once into place; the scaled
+// divisor M is formed slice by slice as R times the normalised divisor's
+// 16-bit chunks with a running carry; the aligned dividend X is the
+// dividend's bits at the normalisation offset; and the unit is fed its
+// slices directly. Digit strings of up to 36 digits are gathered and rounded
+// in one or two 128-bit words or a fixed limb register, longer ones in one
+// GNU MP string reused from sample to sample.
+//
+// Operands outside their ports are first reduced in place, as the reference
+// reduces them. Configurations it does not take (see usable()) go to the
+// reference divider; the results are the same bit for bit.
+#ifndef QUODRA_ENGINE_HIGH_RADIX_WORD_PATH_H
+#define QUODRA_ENGINE_HIGH_RADIX_WORD_PATH_H
+
+#include <gmp.h>
+
+#include <cstdint>
+
+#include "high_radix_bit_fields.h"
+#include "high_radix_digit_string.h"
+#include "high_radix_unit.h"
+#include "quodra_v5_1.h"
+#include "working_integer.h"
+
+class high_radix_word_divider {
+public:
+    enum class outcome { quotient_ready, divide_by_zero };
+
+    explicit high_radix_word_divider(const quodra_v5_1 &model);
+
+    // False when the configuration must take the reference path for every
+    // sample: widths the unit's register files or 64-bit limbs cannot hold.
+    bool usable() const { return configuration_usable; }
+
+    // Divides one sample (usable() must hold). Like the reference, it first
+    // reduces both operands in place to their port widths (a no-op for
+    // operands in range), the dividend only when the divisor is not zero.
+    outcome divide(mpz_ptr divisor, mpz_ptr dividend);
+
+    mpz_srcptr quotient() const { return result; }
+
+private:
+    void divide_limbs(const limb_fields &magnitude, uint64_t magnitude_bits, bool negative,
+                      const limb_fields &dividend);
+    void divide_words(mpz_srcptr divisor, mpz_srcptr dividend);
+    void run_unit_and_round(uint32_t reciprocal, bool negative);
+
+    // Where the digit string is gathered, by its length.
+    enum class digit_store { word, word_pair, limb_register, gnu_mp };
+
+    const quodra_v5_1 &model;
+    high_radix_unit_shape shape;
+    bool configuration_usable;
+    bool words; // both ports fit 64-bit words
+    digit_store store;
+    uint32_t divisor_width;
+    uint32_t dividend_width;
+    uint32_t dividend_drop; // hr_product_width - hr_working_width
+    size_t divisor_limbs;   // limbs of the divisor slices' source
+    size_t aligned_limbs;   // limbs of the aligned dividend, sign included
+    uint32_t quotient_shift;
+    high_radix_unit_preparation prep;
+#if defined(__SIZEOF_INT128__)
+    high_radix_digit_word digit_word;
+    high_radix_digit_pair digit_pair;
+#endif
+    high_radix_digit_register digit_register;
+    high_radix_digit_string long_string;
+    working_integer digits;
+    working_integer result;
+    working_integer scratch;
+};
+
+// The divider's sample loop (quodra_v5_1::divide_high_radix) along either
+// path; the reference path is kept for tests that tie the two together.
+enum class high_radix_path { fast_where_possible, reference_only };
+int divide_high_radix_along(const quodra_v5_1 &model, high_radix_path path,
+                            qor_array_mpz *divisor, qor_array_mpz *dividend,
+                            qor_array_mpz *quotient, qor_array_uint *div_by_zero,
+                            uint32_t count);
+
+#endif

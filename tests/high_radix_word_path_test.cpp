@@ -1,0 +1,266 @@
+// The High Radix fast path against the GNU MP reference: every pair of port
+// widths up to 64 bits with edge and random operands, random wider and
+// longer configurations, the sample loop with out-of-range operands, zero
+// divisors and refused reads, and the digit registers against the GNU MP
+// digit string.
+#include <gmp.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "driver_test_support.h"
+#include "high_radix_digit_string.h"
+#include "high_radix_sample.h"
+#include "high_radix_setup.h"
+#include "high_radix_test_support.h"
+#include "high_radix_word_path.h"
+#include "quodra_v5_1.h"
+
+namespace {
+
+using high_radix_test::integer;
+using high_radix_test::random_source;
+
+// Edge operands of a width-bit port: 0, +-1, the extremes, and powers of two
+// +-1 at the middle and near the top, each reduced to the port (a one-bit
+// port holds only 0 and -1).
+constexpr unsigned edge_count = 10;
+void edge_operand(mpz_ptr x, uint32_t width, unsigned which, mpz_ptr scratch) {
+    const uint32_t top = width == 0 ? 0 : width - 1;
+    const uint32_t power[edge_count] = {0, 0, 0, top, top, top / 2, top / 2, top - top / 4,
+                                        top - top / 4, top};
+    const long sign[edge_count] = {0, 1, -1, 1, -1, 1, -1, 1, -1, 1};
+    const long offset[edge_count] = {0, 0, 0, -1, 0, 1, -1, 0, 1, -2};
+    mpz_set_ui(x, 0);
+    if (sign[which] != 0) mpz_setbit(x, power[which]);
+    if (sign[which] < 0) mpz_neg(x, x);
+    if (which == 1 || which == 2) mpz_set_si(x, sign[which]);
+    if (offset[which] >= 0) {
+        mpz_add_ui(x, x, static_cast<unsigned long>(offset[which]));
+    } else {
+        mpz_sub_ui(x, x, static_cast<unsigned long>(-offset[which]));
+    }
+    reduce_to_port_width(x, width, scratch);
+}
+
+// A model made directly; null when creation refuses the widths.
+struct direct_model {
+    direct_model(int32_t A, int32_t B, int32_t C)
+        : logger(nullptr, nullptr, "fast"), model(high_radix_test::created_model(A, B, C, logger)) {}
+    qor_quodra_v5_1_zanlogger::ZanLogger logger;
+    std::unique_ptr<quodra_v5_1> model;
+};
+
+// Both paths on one sample, each on its own copy of the operands; "" when
+// they agree on the outcome, the quotient and the operands as reduced in
+// place (which a refused read reuses), else what differs.
+std::string compare_sample(high_radix_word_divider &fast, high_radix_sample_divider &reference,
+                           mpz_srcptr D, mpz_srcptr N) {
+    integer d_fast, n_fast, d_reference, n_reference;
+    mpz_set(d_fast.v, D);
+    mpz_set(n_fast.v, N);
+    mpz_set(d_reference.v, D);
+    mpz_set(n_reference.v, N);
+    const high_radix_word_divider::outcome got = fast.divide(d_fast.v, n_fast.v);
+    const high_radix_sample_divider::outcome want = reference.divide(d_reference.v, n_reference.v);
+    integer original_d, original_n;
+    mpz_set(original_d.v, D);
+    mpz_set(original_n.v, N);
+    const std::string operands = " for N " + original_n.text() + " D " + original_d.text();
+    if (mpz_cmp(d_fast.v, d_reference.v) != 0 || mpz_cmp(n_fast.v, n_reference.v) != 0) {
+        return "reduced operands" + operands;
+    }
+    if (want == high_radix_sample_divider::outcome::divide_by_zero) {
+        return got == high_radix_word_divider::outcome::divide_by_zero ? "" : "zero" + operands;
+    }
+    if (want != high_radix_sample_divider::outcome::quotient_ready ||
+        got != high_radix_word_divider::outcome::quotient_ready) {
+        return "outcome" + operands;
+    }
+    if (mpz_cmp(fast.quotient(), reference.quotient()) == 0) return "";
+    integer q;
+    mpz_set(q.v, fast.quotient());
+    return "quotient " + q.text() + operands;
+}
+
+// Every edge divisor with every edge dividend, then random pairs (some out
+// of range); returns
+// the first disagreement, or "" (also when creation refuses the widths).
+std::string compare_configuration(int32_t A, int32_t B, int32_t C, random_source &random,
+                                  unsigned random_pairs) {
+    direct_model m(A, B, C);
+    if (!m.model) return "";
+    high_radix_word_divider fast(*m.model);
+    if (!fast.usable()) return "fast path unusable";
+    high_radix_sample_divider reference(*m.model);
+    integer D, N, scratch;
+    const auto a = static_cast<uint32_t>(A);
+    const auto b = static_cast<uint32_t>(B);
+    for (unsigned i = 0; i < edge_count; ++i) {
+        for (unsigned k = 0; k < edge_count; ++k) {
+            edge_operand(D.v, a, i, scratch.v);
+            edge_operand(N.v, b, k, scratch.v);
+            const std::string difference = compare_sample(fast, reference, D.v, N.v);
+            if (!difference.empty()) return difference;
+        }
+    }
+    for (unsigned p = 0; p < random_pairs; ++p) {
+        random.port_value(D.v, a, scratch.v);
+        random.port_value(N.v, b, scratch.v);
+        const std::string difference = compare_sample(fast, reference, D.v, N.v);
+        if (!difference.empty()) return difference;
+    }
+    return "";
+}
+
+// The quotient a started digit store rounds the string to.
+template <class Store>
+std::string rounded(Store &store, const std::vector<int32_t> &string, bool negative,
+                    uint32_t pad) {
+    for (int32_t digit : string) store.append(digit);
+    integer quotient;
+    store.round_into(quotient.v, negative, pad, pad + 1);
+    return quotient.text();
+}
+
+std::string widths_text(int32_t A, int32_t B, int32_t C) {
+    return "A " + std::to_string(A) + " B " + std::to_string(B) + " C " + std::to_string(C);
+}
+
+} // namespace
+
+// Every divisor width 1..64 with every dividend width 0..64; the fractional
+// width cycles through a table so that each (A, B) meets two of them and
+// every C meets every width.
+TEST(HighRadixWordPath, AgreesWithTheReferenceAtEveryWidthUpTo64) {
+    const int32_t fractions[] = {0, 1, 13, 14, 31, 50, 64};
+    const int32_t cycle = sizeof fractions / sizeof fractions[0];
+    random_source random(8);
+    for (int32_t A = 1; A <= 64; ++A) {
+        for (int32_t B = 0; B <= 64; ++B) {
+            for (int32_t step : {0, 3}) {
+                const int32_t C = fractions[(A + 2 * B + step) % cycle];
+                const std::string difference = compare_configuration(A, B, C, random, 6);
+                ASSERT_EQ(difference, "") << widths_text(A, B, C);
+            }
+        }
+    }
+}
+
+// Wider divisors and dividends (operands read from limbs), and long
+// fractions, whose digit strings take the two-word, limb or GNU MP stores.
+TEST(HighRadixWordPath, AgreesWithTheReferenceOnRandomWideAndLongConfigurations) {
+    random_source random(303);
+    unsigned tried = 0;
+    for (unsigned i = 0; i < 400; ++i) {
+        const bool wide = i % 2 == 0;
+        const auto A = static_cast<int32_t>(wide ? 65 + random.below(239) : 1 + random.below(64));
+        const auto B = static_cast<int32_t>(random.below(wide ? 301 : 65));
+        const auto C = static_cast<int32_t>(random.below(wide ? 700 : 1500));
+        direct_model m(A, B, C);
+        if (!m.model) continue;
+        ++tried;
+        const std::string difference = compare_configuration(A, B, C, random, 10);
+        ASSERT_EQ(difference, "") << widths_text(A, B, C);
+    }
+    EXPECT_GT(tried, 200u);
+}
+
+// The sample loop along both paths: out-of-range operands (which the fast
+// path hands to the reference), divisors that reduce to zero, and reads
+// refused past data_size that reuse the previous operands.
+TEST(HighRadixWordPath, SampleLoopMatchesTheReferenceLoop) {
+    struct widths {
+        int32_t A, B, C;
+    };
+    const widths cases[] = {{1, 8, 4},    {8, 8, 4},     {16, 16, 16}, {33, 7, 0},
+                            {64, 64, 64}, {130, 70, 30}, {300, 200, 40}, {20, 12, 900}};
+    // 2^70 lies past every divisor port here but the widest.
+    const char *const divisors[] = {
+        "7",     "-3", "0", "1", "-1", "256", "-257", "65536", "1180591620717411303424",
+        "-0x80000000000000000000000000000001", "12345678901234567890123", "5"};
+    const char *const dividends[] = {"100", "-100", "9", "-1", "0x7fff", "-0x8000", "0x10001",
+                                     "-0x123456789abcdef0123456789", "1", "3", "-77", "8"};
+    const size_t count = sizeof divisors / sizeof divisors[0];
+    for (const widths &w : cases) {
+        SCOPED_TRACE(widths_text(w.A, w.B, w.C));
+        direct_model m(w.A, w.B, w.C);
+        ASSERT_TRUE(m.model);
+        driver_test::mpz_vector divisor(count), dividend(count), fast_q(count), reference_q(count);
+        integer value;
+        for (size_t i = 0; i < count; ++i) {
+            ASSERT_EQ(mpz_set_str(value.v, divisors[i], 0), 0);
+            divisor.set(i, value.v);
+            ASSERT_EQ(mpz_set_str(value.v, dividends[i], 0), 0);
+            dividend.set(i, value.v);
+            fast_q.set(i, -31L);
+            reference_q.set(i, -31L);
+        }
+        driver_test::uint_vector fast_flags(count, 9), reference_flags(count, 9);
+        divisor->data_size = count - 2; // the last two samples reuse operands
+        dividend->data_size = count - 1;
+        EXPECT_EQ(divide_high_radix_along(*m.model, high_radix_path::fast_where_possible,
+                                          divisor.get(), dividend.get(), fast_q.get(),
+                                          fast_flags.get(), static_cast<uint32_t>(count)),
+                  0);
+        EXPECT_EQ(divide_high_radix_along(*m.model, high_radix_path::reference_only,
+                                          divisor.get(), dividend.get(), reference_q.get(),
+                                          reference_flags.get(), static_cast<uint32_t>(count)),
+                  0);
+        for (size_t i = 0; i < count; ++i) {
+            EXPECT_EQ(fast_q.text(i), reference_q.text(i)) << "sample " << i;
+            EXPECT_EQ(fast_flags.at(i), reference_flags.at(i)) << "sample " << i;
+        }
+        EXPECT_EQ(fast_flags.at(2), 1u);
+        EXPECT_EQ(fast_q.text(2), "-31");
+    }
+}
+
+// Digit strings with digits across the unit's whole range, both divisor
+// signs and several rounding pads, in every store that holds them, against
+// the GNU MP string and its rounding.
+TEST(HighRadixWordPath, DigitRegistersRoundAsTheGnuMpString) {
+    random_source random(14);
+    const uint32_t lengths[] = {1, 2, 7, 8, 9, 17, 18, 19, 35, 36};
+    integer T, want, scratch;
+    for (uint32_t digits : lengths) {
+        for (unsigned trial = 0; trial < 40; ++trial) {
+            std::vector<int32_t> string(digits);
+            for (int32_t &digit : string) {
+                // Mostly random, sometimes the extremes of a 17-bit signed digit.
+                const uint32_t pick = random.below(8);
+                digit = pick == 0   ? 65535
+                        : pick == 1 ? -65535
+                                    : static_cast<int32_t>(random.below(131071)) - 65535;
+            }
+            const bool negative = trial % 2 == 1;
+            const uint32_t pad = 2 + random.below(14);
+            SCOPED_TRACE(std::to_string(digits) + " digits, pad " + std::to_string(pad) +
+                         (negative ? ", negative" : ""));
+            mpz_set_ui(T.v, 0);
+            high_radix_digit_string reference(T.v, digits);
+            for (int32_t digit : string) reference.append(digit);
+            reference.finish();
+            round_digit_string(want.v, T.v, negative, pad, pad + 1, scratch.v);
+
+            high_radix_digit_register limbs;
+            limbs.start(digits);
+            EXPECT_EQ(rounded(limbs, string, negative, pad), want.text()) << "limb register";
+#if defined(__SIZEOF_INT128__)
+            high_radix_digit_pair pair;
+            pair.start();
+            if (high_radix_digit_pair::holds(digits)) {
+                EXPECT_EQ(rounded(pair, string, negative, pad), want.text()) << "two words";
+            }
+            high_radix_digit_word word;
+            word.start();
+            if (high_radix_digit_word::holds(digits)) {
+                EXPECT_EQ(rounded(word, string, negative, pad), want.text()) << "one word";
+            }
+#endif
+        }
+    }
+}
