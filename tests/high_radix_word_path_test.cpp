@@ -220,7 +220,7 @@ TEST(HighRadixWordPath, SampleLoopMatchesTheReferenceLoop) {
 }
 
 // Digit strings with digits across the unit's whole range, both divisor
-// signs and several rounding pads, in every store that holds them, against
+// signs and several rounding pads, in the limb register and gathered, against
 // the GNU MP string and its rounding.
 TEST(HighRadixWordPath, DigitRegistersRoundAsTheGnuMpString) {
     random_source random(14);
@@ -250,16 +250,9 @@ TEST(HighRadixWordPath, DigitRegistersRoundAsTheGnuMpString) {
             limbs.start(digits);
             EXPECT_EQ(rounded(limbs, string, negative, pad), want.text()) << "limb register";
 #if defined(__SIZEOF_INT128__)
-            high_radix_digit_pair pair;
-            pair.start();
-            if (high_radix_digit_pair::holds(digits)) {
-                EXPECT_EQ(rounded(pair, string, negative, pad), want.text()) << "two words";
-            }
-            high_radix_digit_word word;
-            word.start();
-            if (high_radix_digit_word::holds(digits)) {
-                EXPECT_EQ(rounded(word, string, negative, pad), want.text()) << "one word";
-            }
+            integer gathered;
+            round_gathered_digits(gathered.v, string.data(), digits, negative, pad, pad + 1);
+            EXPECT_EQ(gathered.text(), want.text()) << "gathered digits";
 #endif
         }
     }

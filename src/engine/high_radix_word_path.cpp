@@ -50,11 +50,12 @@ high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
       dividend_drop(model.hr_product_width - model.hr_working_width),
       divisor_limbs((uint64_t{shape.slices} * 16 + 63) / 64),
       aligned_limbs((uint64_t{shape.aligned_width} + 64) / 64),
-      quotient_shift(model.hr_quotient_pad + 1) {
+      quotient_shift(model.hr_quotient_pad + 1),
+      kernel(high_radix_core::digit_kernel_for(shape.slices)) {
+    if (kernel == nullptr) configuration_usable = false;
 #if defined(__SIZEOF_INT128__)
     words = divisor_width <= 64 && dividend_width <= 64;
-    if (high_radix_digit_pair::holds(model.hr_iterations)) store = digit_store::word_pair;
-    if (high_radix_digit_word::holds(model.hr_iterations)) store = digit_store::word;
+    if (model.hr_iterations <= max_gathered_digits) store = digit_store::gathered;
 #endif
 }
 
@@ -146,16 +147,11 @@ void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr divide
 
 void high_radix_word_divider::run_unit_and_round(uint32_t reciprocal, bool negative) {
 #if defined(__SIZEOF_INT128__)
-    if (store == digit_store::word) {
-        digit_word.start();
-        high_radix_core::iterate_digits_any(shape, prep, reciprocal, digit_word);
-        digit_word.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
-        return;
-    }
-    if (store == digit_store::word_pair) {
-        digit_pair.start();
-        high_radix_core::iterate_digits_any(shape, prep, reciprocal, digit_pair);
-        digit_pair.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
+    if (store == digit_store::gathered) {
+        int32_t string[max_gathered_digits];
+        kernel(shape, prep, reciprocal, string);
+        round_gathered_digits(result, string, shape.iterations, negative, model.hr_quotient_pad,
+                              quotient_shift);
         return;
     }
 #endif
