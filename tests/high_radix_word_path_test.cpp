@@ -1,11 +1,13 @@
 // The High Radix fast path against the GNU MP reference: every pair of port
 // widths up to 64 bits with edge and random operands, random wider and
-// longer configurations, the sample loop with out-of-range operands, zero
+// longer configurations, every slice count of the unit loop, the sample
+// loop with out-of-range operands, zero
 // divisors and refused reads, and the digit registers against the GNU MP
 // digit string.
 #include <gmp.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -167,6 +169,28 @@ TEST(HighRadixWordPath, AgreesWithTheReferenceOnRandomWideAndLongConfigurations)
         ASSERT_EQ(difference, "") << widths_text(A, B, C);
     }
     EXPECT_GT(tried, 200u);
+}
+
+// The unit loop is compiled once per slice count, with a full phase and a
+// tail whose length depends on how the iteration count compares with the
+// slice count: every slice count 1..19, each with fewer, as many and more
+// iterations than slices, at the lowest and highest divisor width of its
+// slice count.
+TEST(HighRadixWordPath, AgreesWithTheReferenceForEverySliceCount) {
+    random_source random(19);
+    for (int32_t slices = 1; slices <= 19; ++slices) {
+        for (int32_t A : {std::max(1, 16 * (slices - 1)), 16 * slices - 1}) {
+            for (int32_t iterations : {slices - 1, slices, slices + 1, slices + 7}) {
+                if (iterations < 1) continue;
+                // B + C + 2 = 14 K gives exactly K iterations.
+                const int32_t B = std::min(A, 14 * iterations - 2);
+                const int32_t C = 14 * iterations - 2 - B;
+                ASSERT_TRUE(direct_model(A, B, C).model) << widths_text(A, B, C);
+                const std::string difference = compare_configuration(A, B, C, random, 40);
+                ASSERT_EQ(difference, "") << widths_text(A, B, C);
+            }
+        }
+    }
 }
 
 // The sample loop along both paths: out-of-range operands (which the fast

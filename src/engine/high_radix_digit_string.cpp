@@ -1,5 +1,7 @@
 #include "high_radix_digit_string.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr unsigned digit_bits = 14;
@@ -190,19 +192,26 @@ void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
     constexpr unsigned max_limbs = (digit_bits * max_gathered_digits + 4 + 63) / 64 + 2;
     uint64_t limb[max_limbs];
     unsigned limbs = 0;
-    // The sum from the last digit up, in two's complement limbs: `pending`
-    // holds what lies at and above bit 64 * limbs. Digits sit 14 bits apart,
-    // so a limb is complete once a digit's position passes it.
+    // The sum from the last digit up, in two's complement limbs. Four digits
+    // at a time form one group (|group| < 2^59) at a multiple of 56 bits;
+    // `pending` holds what lies at and above bit 64 * limbs, and a limb is
+    // complete once a group's position passes it.
     int128 pending = int128{1} << pad;
     const int64_t sign = negative_divisor ? -1 : 1;
-    for (uint32_t i = 0; i < count; ++i) {
-        uint32_t offset = digit_bits * i - 64 * limbs;
+    constexpr uint32_t group_digits = 4;
+    for (uint32_t low = 0; low < count; low += group_digits) {
+        const uint32_t in_group = std::min(group_digits, count - low);
+        int64_t group = 0;
+        for (uint32_t k = in_group; k-- > 0;) {
+            group = group * (int64_t{1} << digit_bits) + digits[count - 1 - low - k];
+        }
+        uint32_t offset = digit_bits * low - 64 * limbs;
         if (offset >= 64) {
             limb[limbs++] = static_cast<uint64_t>(pending);
             pending >>= 64; // arithmetic: the sign stays
             offset -= 64;
         }
-        pending += static_cast<int128>(sign * digits[count - 1 - i]) * (int128{1} << offset);
+        pending += static_cast<int128>(sign * group) * (int128{1} << offset);
     }
     limb[limbs++] = static_cast<uint64_t>(pending);
     limb[limbs++] = static_cast<uint64_t>(pending >> 64);

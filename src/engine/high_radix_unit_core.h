@@ -180,7 +180,7 @@ public:
 
     fixed_slice_unit(const high_radix_unit_shape &shape, const high_radix_unit_preparation &prep,
                      uint32_t r, int32_t *digits)
-        : prep(prep), r_upper(r >> 1), r_lowest(r & 1), low_digits(shape.low_digits),
+        : prep(prep), r(r), r_upper(r >> 1), r_lowest(r & 1), low_digits(shape.low_digits),
           iterations(shape.iterations), out(digits) {
 #pragma GCC unroll 19
         for (uint32_t k = 0; k < Ns; ++k) multiplicand[k] = prep.multiplicand[k];
@@ -214,7 +214,8 @@ private:
         if (low_digits == 0) return 0;
         const int64_t delta = n < low_digits ? prep.low_digit[low_digits - 1 - n] : 0;
         const int64_t kept = low_product & ((int64_t{1} << low_keep_bits) - 1);
-        low_product = (kept << digit_bits) + r_upper * 4 * delta + r_lowest * 2 * delta;
+        // floor(R / 2) * 4 delta + (R mod 2) * 2 delta is 2 R delta.
+        low_product = (kept << digit_bits) + 2 * r * delta;
         return low_product >> low_keep_bits;
     }
 
@@ -230,8 +231,8 @@ private:
         int64_t carry = low_part_carry(0);
 #pragma GCC unroll 19
         for (uint32_t k = 0; k < top; ++k) {
-            const int64_t v = prep.dividend_slice[k];
-            carry = settle(k, r_upper * 2 * v + r_lowest * v, carry);
+            // floor(R / 2) * 2 v + (R mod 2) * v is R v.
+            carry = settle(k, r * int64_t{prep.dividend_slice[k]}, carry);
         }
         const int64_t E = r_upper * prep.dividend_top_multiplicand + r_lowest * prep.dividend_top;
         digit = settle(top, E, carry);
@@ -272,6 +273,7 @@ private:
     }
 
     const high_radix_unit_preparation &prep;
+    const int64_t r;
     const int64_t r_upper;
     const int64_t r_lowest;
     const uint32_t low_digits;

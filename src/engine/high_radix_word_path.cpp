@@ -4,6 +4,8 @@
 #include "high_radix_setup.h"
 #include "high_radix_unit_core.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int64_t fraction_bits = 26;
@@ -33,6 +35,39 @@ int128_word word_of(mpz_srcptr value) {
     return mpz_sgn(value) < 0 ? -magnitude : magnitude;
 }
 
+// s = X * 2^lift for a signed 128-bit X, as two's complement limbs with
+// the sign repeated in every limb above, so that a field is cut from the two
+// limbs around it with no test of where it falls.
+class aligned_word_fields {
+public:
+    static constexpr unsigned limbs = 4; // s of up to 192 bits, plus its sign
+
+    aligned_word_fields(int128_word X, uint32_t lift) {
+        const uint64_t sign = static_cast<uint64_t>(static_cast<int64_t>(X >> 64) >> 63);
+        const uint64_t source[3] = {static_cast<uint64_t>(X), static_cast<uint64_t>(X >> 64), sign};
+        const unsigned words = lift / 64;
+        const unsigned bits = lift % 64;
+        for (unsigned i = 0; i < limbs; ++i) {
+            const uint64_t here = i < words ? 0 : source[std::min(i - words, 2u)];
+            const uint64_t below = i < words + 1 ? 0 : source[std::min(i - words - 1, 2u)];
+            // The bits carried up from the limb below, shifted in two steps:
+            // a shift by the full 64 bits is undefined.
+            limb[i] = (here << bits) | ((below >> 1) >> (63 - bits));
+        }
+    }
+
+    // floor(s / 2^position) mod 2^length, for 0 <= position < 64 * (limbs - 1).
+    uint32_t field(int64_t position, uint32_t length) const {
+        const auto index = static_cast<uint64_t>(position) / 64;
+        const auto offset = static_cast<unsigned>(static_cast<uint64_t>(position) % 64);
+        const uint64_t word = (limb[index] >> offset) | ((limb[index + 1] << 1) << (63 - offset));
+        return static_cast<uint32_t>(word & ((uint64_t{1} << length) - 1));
+    }
+
+private:
+    uint64_t limb[limbs];
+};
+
 uint32_t bit_length(uint64_t magnitude) {
     return 64 - static_cast<uint32_t>(__builtin_clzll(static_cast<unsigned long long>(magnitude)));
 }
@@ -54,7 +89,8 @@ high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
       kernel(high_radix_core::digit_kernel_for(shape.slices)) {
     if (kernel == nullptr) configuration_usable = false;
 #if defined(__SIZEOF_INT128__)
-    words = divisor_width <= 64 && dividend_width <= 64;
+    words = divisor_width <= 64 && dividend_width <= 64 &&
+            shape.aligned_width <= 64 * (aligned_word_fields::limbs - 1);
     if (model.hr_iterations <= max_gathered_digits) store = digit_store::gathered;
 #endif
 }
@@ -140,7 +176,7 @@ void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr divide
     const int128_word X = (word_of(dividend) * (int128_word{1} << j)) >> dividend_drop;
     const int64_t lift = int64_t{shape.aligned_width} - shape.working_width;
     high_radix_core::prepare_aligned_dividend(
-        shape, limb_fields::shifted(limb_fields(X), -lift, 0, aligned_limbs), prep);
+        shape, aligned_word_fields(X, static_cast<uint32_t>(lift)), prep);
     run_unit_and_round(reciprocal, negative);
 }
 #endif
