@@ -129,8 +129,24 @@ public:
             if (low_bit < zeros) word &= ~((mp_limb_t{1} << (zeros - low_bit)) - 1);
             result.buffer[i] = word;
         }
+        for (size_t i = limbs; i <= capacity; ++i) result.buffer[i] = result.fill;
         return result;
     }
+
+    // For a value made by shifted(), whose every limb up to `capacity` is
+    // stored: `length` (<= 32) bits at `bit` (below 64 * capacity), cut
+    // from the two limbs around it without testing where the field falls.
+    uint32_t padded_bits(uint64_t bit, uint32_t length) const {
+        const uint64_t index = bit / GMP_NUMB_BITS;
+        const unsigned offset = static_cast<unsigned>(bit % GMP_NUMB_BITS);
+        const uint64_t low = static_cast<uint64_t>(buffer[index]) >> offset;
+        // Shifted in two steps: a shift by the full 64 bits is undefined.
+        const uint64_t high = (static_cast<uint64_t>(buffer[index + 1]) << 1) << (63 - offset);
+        return static_cast<uint32_t>((low | high) & ((uint64_t{1} << length) - 1));
+    }
+
+    // Limb `index` of a value made by shifted(), index <= capacity.
+    uint64_t padded_limb(size_t index) const { return buffer[index]; }
 
 private:
     template <class Limbs> friend uint32_t bits_of_limbs(const Limbs &, uint64_t, uint32_t);
@@ -154,7 +170,7 @@ private:
 
     size_t count;
     mp_limb_t fill;
-    mp_limb_t buffer[capacity];
+    mp_limb_t buffer[capacity + 1]; // one more limb of sign for padded_bits()
 };
 
 // Number of bits of |value|; 0 for 0. Read from the top limb, as this runs

@@ -68,6 +68,14 @@ private:
     uint64_t limb[limbs];
 };
 
+// Fields of a value made by limb_fields::shifted(), read without range tests.
+struct padded_fields {
+    const limb_fields &value;
+    uint32_t field(int64_t position, uint32_t length) const {
+        return value.padded_bits(static_cast<uint64_t>(position), length);
+    }
+};
+
 uint32_t bit_length(uint64_t magnitude) {
     return 64 - static_cast<uint32_t>(__builtin_clzll(static_cast<unsigned long long>(magnitude)));
 }
@@ -124,16 +132,22 @@ void high_radix_word_divider::divide_limbs(const limb_fields &magnitude, uint64_
         magnitude.field(width - 1 - fraction_bits - j, static_cast<uint32_t>(fraction_bits));
     const uint32_t reciprocal = interpolated_reciprocal(locate_in_reciprocal_table(fraction));
 
-    // The low 16 Ns bits of M = R * |D| * 2^(j + pad), chunk by chunk: each
-    // 16-bit chunk of |D| * 2^(j + pad) times R, plus the carry from below.
+    // The low 16 Ns bits of M = R * |D| * 2^(j + pad), limb by limb with a
+    // running carry, then cut into slices.
     const int64_t lift = j + model.hr_divisor_pad;
     const limb_fields lifted = limb_fields::shifted(magnitude, -lift, 0, divisor_limbs);
+    uint64_t scaled[limb_fields::capacity];
     uint64_t carry = 0;
+    for (size_t i = 0; i < divisor_limbs; ++i) {
+        // R < 2^18: each half-limb product and its carry fit 64 bits.
+        const uint64_t limb = lifted.padded_limb(i);
+        const uint64_t low = uint64_t{reciprocal} * (limb & 0xffffffffu) + carry;
+        const uint64_t high = uint64_t{reciprocal} * (limb >> 32) + (low >> 32);
+        scaled[i] = (high << 32) | (low & 0xffffffffu);
+        carry = high >> 32;
+    }
     for (uint32_t k = 0; k < shape.slices; ++k) {
-        const uint64_t chunk = lifted.field(int64_t{slice_bits} * k, slice_bits);
-        const uint64_t product = reciprocal * chunk + carry;
-        prep.divisor_slice[k] = static_cast<uint32_t>(product & 0xffffu);
-        carry = product >> slice_bits;
+        prep.divisor_slice[k] = static_cast<uint32_t>(scaled[k / 4] >> (slice_bits * (k % 4))) & 0xffffu;
     }
     high_radix_core::prepare_multiplicands(shape.slices, prep);
     // s = X * 2^(aligned - working) with X = floor(N * 2^j / 2^drop): bit p of
@@ -141,7 +155,7 @@ void high_radix_word_divider::divide_limbs(const limb_fields &magnitude, uint64_
     const limb_fields aligned = limb_fields::shifted(
         dividend, int64_t{dividend_drop} - j, shape.aligned_width - shape.working_width,
         aligned_limbs);
-    high_radix_core::prepare_aligned_dividend(shape, aligned, prep);
+    high_radix_core::prepare_aligned_dividend(shape, padded_fields{aligned}, prep);
     run_unit_and_round(reciprocal, negative);
 }
 
