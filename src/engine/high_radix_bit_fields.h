@@ -129,13 +129,13 @@ public:
             if (low_bit < zeros) word &= ~((mp_limb_t{1} << (zeros - low_bit)) - 1);
             result.buffer[i] = word;
         }
-        for (size_t i = limbs; i <= capacity; ++i) result.buffer[i] = result.fill;
+        result.buffer[limbs] = result.fill; // the sign above, for padded_bits()
         return result;
     }
 
-    // For a value made by shifted(), whose every limb up to `capacity` is
-    // stored: `length` (<= 32) bits at `bit` (below 64 * capacity), cut
-    // from the two limbs around it without testing where the field falls.
+    // For a value made by shifted(), whose sign limb above its `limbs` is
+    // stored: `length` (<= 32) bits at `bit` (below 64 * limbs), cut from
+    // the two limbs around it without testing where the field falls.
     uint32_t padded_bits(uint64_t bit, uint32_t length) const {
         const uint64_t index = bit / GMP_NUMB_BITS;
         const unsigned offset = static_cast<unsigned>(bit % GMP_NUMB_BITS);
@@ -145,7 +145,7 @@ public:
         return static_cast<uint32_t>((low | high) & ((uint64_t{1} << length) - 1));
     }
 
-    // Limb `index` of a value made by shifted(), index <= capacity.
+    // Limb `index` of a value made by shifted(), index <= its `limbs`.
     uint64_t padded_limb(size_t index) const { return buffer[index]; }
 
 private:
