@@ -248,7 +248,7 @@ TEST(HighRadixWordPath, SampleLoopMatchesTheReferenceLoop) {
 // the GNU MP string and its rounding.
 TEST(HighRadixWordPath, DigitRegistersRoundAsTheGnuMpString) {
     random_source random(14);
-    const uint32_t lengths[] = {1, 2, 7, 8, 9, 17, 18, 19, 35, 36};
+    const uint32_t lengths[] = {1, 2, 7, 8, 9, 10, 14, 16, 17, 18, 19, 35, 36};
     integer T, want, scratch;
     for (uint32_t digits : lengths) {
         for (unsigned trial = 0; trial < 40; ++trial) {

@@ -175,17 +175,47 @@ void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
                            bool negative_divisor, uint32_t pad, uint32_t shift) {
     __extension__ typedef __int128 int128;
     __extension__ typedef unsigned __int128 uint128;
-    if (digit_bits * count + 4 <= 128) {
-        // |T| < 2^115: one signed word, whose right shift is a floor.
-        int128 string = 0;
-        for (uint32_t i = 0; i < count; ++i) string = string * (int128{1} << digit_bits) + digits[i];
-        if (negative_divisor) string = -string;
-        const int128 rounded = (string + (int128{1} << pad)) >> shift;
+    // Up to 8 digits in one signed word (|part| < 2^115), negated for a
+    // negative divisor.
+    const auto signed_part = [&](uint32_t from, uint32_t to) {
+        int128 part = 0;
+        for (uint32_t i = from; i < to; ++i) part = part * (int128{1} << digit_bits) + digits[i];
+        return negative_divisor ? -part : part;
+    };
+    constexpr uint32_t word_digits = 8;
+    if (count <= word_digits) {
+        // Right shifts of a signed word are floors.
+        const int128 rounded = (signed_part(0, count) + (int128{1} << pad)) >> shift;
         const uint128 magnitude = rounded < 0 ? uint128{0} - static_cast<uint128>(rounded)
                                               : static_cast<uint128>(rounded);
         const uint64_t words[2] = {static_cast<uint64_t>(magnitude),
                                    static_cast<uint64_t>(magnitude >> 64)};
         write_signed(Q, words, 2, rounded < 0);
+        return;
+    }
+    if (count <= 2 * word_digits) {
+        // T = upper * 2^112 + lower with the last 8 digits in lower, so
+        // Q = upper * 2^(112 - shift) + floor((lower + 2^pad) / 2^shift):
+        // the 2^112 term passes the shift exactly. Q is formed in 256 bits,
+        // as a signed top word over an unsigned bottom word.
+        const int128 upper = signed_part(0, count - word_digits);
+        const int128 lower = (signed_part(count - word_digits, count) + (int128{1} << pad)) >> shift;
+        const uint32_t lift = digit_bits * word_digits - shift; // 96 .. 109
+        const uint128 lifted = static_cast<uint128>(upper) << lift;
+        const uint128 bottom = lifted + static_cast<uint128>(lower);
+        int128 top = (upper >> (128 - lift)) + (bottom < lifted ? 1 : 0) + (lower < 0 ? -1 : 0);
+        const bool negative = top < 0;
+        uint128 low_word = bottom;
+        if (negative) {
+            // Two's complement negation across both words.
+            top = static_cast<int128>(~static_cast<uint128>(top) + (low_word == 0 ? 1 : 0));
+            low_word = ~low_word + 1;
+        }
+        const uint128 high_word = static_cast<uint128>(top);
+        const uint64_t words[4] = {
+            static_cast<uint64_t>(low_word), static_cast<uint64_t>(low_word >> 64),
+            static_cast<uint64_t>(high_word), static_cast<uint64_t>(high_word >> 64)};
+        write_signed(Q, words, 4, negative);
         return;
     }
     // |T| < 2^(14 count + 3): the limbs below, plus one for the sign.
