@@ -26,6 +26,16 @@ inline int32_t as_signed(uint32_t pattern, unsigned width) {
     return static_cast<int32_t>(pattern >> (width - 1) ? value - (int64_t{1} << width) : value);
 }
 
+// w and the top multiplicand from the dividend slices already in prep.
+inline void prepare_dividend_top(const high_radix_unit_shape &shape,
+                                 high_radix_unit_preparation &prep) {
+    const uint32_t top = shape.slices - 1;
+    // X fits its working width, so XH fits its slices and its top is the
+    // top slice read as signed.
+    prep.dividend_top = as_signed(prep.dividend_slice[top], slice_bits);
+    prep.dividend_top_multiplicand = as_signed(2 * prep.dividend_slice[top], slice_bits + 1);
+}
+
 // Splits the aligned dividend s = X * 2^(aligned - working) into the unit's
 // registers: its high part XH (16-bit slices) sits above the low part XL
 // (14-bit digits). `s` reads two's complement fields of s
@@ -40,11 +50,7 @@ void prepare_aligned_dividend(const high_radix_unit_shape &shape, const Fields &
         prep.dividend_slice[k] =
             s.field(int64_t{shape.low_width} + int64_t{slice_bits} * k, slice_bits);
     }
-    const uint32_t top = shape.slices - 1;
-    // X fits its working width, so XH fits its slices and its top is the
-    // top slice read as signed.
-    prep.dividend_top = as_signed(prep.dividend_slice[top], slice_bits);
-    prep.dividend_top_multiplicand = as_signed(2 * prep.dividend_slice[top], slice_bits + 1);
+    prepare_dividend_top(shape, prep);
 }
 
 // Fields of X * 2^lift read through fields of X that give zeros below bit 0.

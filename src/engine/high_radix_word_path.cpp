@@ -4,12 +4,11 @@
 #include "high_radix_setup.h"
 #include "high_radix_unit_core.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr int64_t fraction_bits = 26;
 constexpr uint32_t slice_bits = high_radix_core::slice_bits;
+constexpr uint32_t digit_bits = high_radix_core::digit_bits;
 
 // The limb register and the limb reads assume plain 64-bit limbs.
 constexpr bool plain_64_bit_limbs = GMP_NUMB_BITS == 64 && GMP_NAIL_BITS == 0;
@@ -28,46 +27,6 @@ bool configuration_fits(const quodra_v5_1 &model, const high_radix_unit_shape &s
            uint64_t{shape.aligned_width} < 64 * limb_fields::capacity;
 }
 
-#if defined(__SIZEOF_INT128__)
-// An operand within a port of at most 64 bits, as a signed word.
-int128_word word_of(mpz_srcptr value) {
-    const int128_word magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
-    return mpz_sgn(value) < 0 ? -magnitude : magnitude;
-}
-
-// s = X * 2^lift for a signed 128-bit X, as two's complement limbs with
-// the sign repeated in every limb above, so that a field is cut from the two
-// limbs around it with no test of where it falls.
-class aligned_word_fields {
-public:
-    static constexpr unsigned limbs = 4; // s of up to 192 bits, plus its sign
-
-    aligned_word_fields(int128_word X, uint32_t lift) {
-        const uint64_t sign = static_cast<uint64_t>(static_cast<int64_t>(X >> 64) >> 63);
-        const uint64_t source[3] = {static_cast<uint64_t>(X), static_cast<uint64_t>(X >> 64), sign};
-        const unsigned words = lift / 64;
-        const unsigned bits = lift % 64;
-        for (unsigned i = 0; i < limbs; ++i) {
-            const uint64_t here = i < words ? 0 : source[std::min(i - words, 2u)];
-            const uint64_t below = i < words + 1 ? 0 : source[std::min(i - words - 1, 2u)];
-            // The bits carried up from the limb below, shifted in two steps:
-            // a shift by the full 64 bits is undefined.
-            limb[i] = (here << bits) | ((below >> 1) >> (63 - bits));
-        }
-    }
-
-    // floor(s / 2^position) mod 2^length, for 0 <= position < 64 * (limbs - 1).
-    uint32_t field(int64_t position, uint32_t length) const {
-        const auto index = static_cast<uint64_t>(position) / 64;
-        const auto offset = static_cast<unsigned>(static_cast<uint64_t>(position) % 64);
-        const uint64_t word = (limb[index] >> offset) | ((limb[index + 1] << 1) << (63 - offset));
-        return static_cast<uint32_t>(word & ((uint64_t{1} << length) - 1));
-    }
-
-private:
-    uint64_t limb[limbs];
-};
-
 // Fields of a value made by limb_fields::shifted(), read without range tests.
 struct padded_fields {
     const limb_fields &value;
@@ -75,6 +34,35 @@ struct padded_fields {
         return value.padded_bits(static_cast<uint64_t>(position), length);
     }
 };
+
+#if defined(__SIZEOF_INT128__)
+// An operand within a port of at most 64 bits, as a signed word.
+int128_word word_of(mpz_srcptr value) {
+    const int128_word magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
+    return mpz_sgn(value) < 0 ? -magnitude : magnitude;
+}
+
+// The unit's dividend registers from X in a signed 128-bit word, for ports
+// of at most 64 bits: s = X * 2^lift splits into its high part
+// XH = floor(X * 2^(lift - low width)), which fits its at most 5 slices, and
+// its low part XL = s mod 2^(low width), below 2^112; both are words, so
+// every slice and digit is one shift.
+void split_word_dividend(int128_word X, uint32_t lift, const high_radix_unit_shape &shape,
+                         high_radix_unit_preparation &prep) {
+    __extension__ typedef unsigned __int128 uint128_word;
+    const int64_t up = int64_t{lift} - shape.low_width;
+    const int128_word high = up >= 0 ? static_cast<int128_word>(static_cast<uint128_word>(X) << up)
+                                     : X >> -up; // arithmetic: floor
+    const uint128_word low = static_cast<uint128_word>(X) << lift;
+    for (uint32_t t = 0; t < shape.low_digits; ++t) {
+        prep.low_digit[t] = static_cast<uint32_t>(low >> (digit_bits * t)) & 0x3fffu;
+    }
+    for (uint32_t k = 0; k < shape.slices; ++k) {
+        prep.dividend_slice[k] =
+            static_cast<uint32_t>(static_cast<uint128_word>(high) >> (slice_bits * k)) & 0xffffu;
+    }
+    high_radix_core::prepare_dividend_top(shape, prep);
+}
 
 uint32_t bit_length(uint64_t magnitude) {
     return 64 - static_cast<uint32_t>(__builtin_clzll(static_cast<unsigned long long>(magnitude)));
@@ -97,8 +85,10 @@ high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
       kernel(high_radix_core::digit_kernel_for(shape.slices)) {
     if (kernel == nullptr) configuration_usable = false;
 #if defined(__SIZEOF_INT128__)
-    words = divisor_width <= 64 && dividend_width <= 64 &&
-            shape.aligned_width <= 64 * (aligned_word_fields::limbs - 1);
+    // The aligned dividend's parts then fit words: XH at most 5 slices, XL
+    // at most 8 digits, and the lift below 128.
+    words = divisor_width <= 64 && dividend_width <= 64 && shape.slices <= 5 &&
+            shape.low_digits <= 8 && shape.aligned_width - shape.working_width < 128;
     if (model.hr_iterations <= max_gathered_digits) store = digit_store::gathered;
 #endif
 }
@@ -189,8 +179,7 @@ void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr divide
     // once, so that every slice is a plain read.
     const int128_word X = (word_of(dividend) * (int128_word{1} << j)) >> dividend_drop;
     const int64_t lift = int64_t{shape.aligned_width} - shape.working_width;
-    high_radix_core::prepare_aligned_dividend(
-        shape, aligned_word_fields(X, static_cast<uint32_t>(lift)), prep);
+    split_word_dividend(X, static_cast<uint32_t>(lift), shape, prep);
     run_unit_and_round(reciprocal, negative);
 }
 #endif
