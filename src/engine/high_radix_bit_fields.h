@@ -94,14 +94,6 @@ public:
         }
     }
 
-#if defined(__SIZEOF_INT128__)
-    // A value held in a 128-bit word; limbs must be 64 bits wide.
-    explicit limb_fields(int128_word value) : count(2) {
-        fill = value < 0 ? GMP_NUMB_MASK : 0;
-        buffer[0] = static_cast<mp_limb_t>(static_cast<uint64_t>(value));
-        buffer[1] = static_cast<mp_limb_t>(static_cast<uint64_t>(value >> 64));
-    }
-#endif
 
     uint32_t field(int64_t position, uint32_t length) const {
         return field_with_zeros_below(*this, position, length);

@@ -86,9 +86,9 @@ inline void prepare_multiplicands(uint32_t slices, high_radix_unit_preparation &
     prep.multiplicand[top] = as_signed(2 * prep.divisor_slice[top], slice_bits + 1);
 }
 
-// The digits alone, without a trace, with the registers in local variables;
-// FixedSlices, when not 0, is the slice count known at compile time, which
-// lets the compiler unroll the slice loops. A slice's residue and its
+// The digits alone, without a trace, with the registers in local variables,
+// for any slice count (strings too long to gather take this loop; the usual
+// ones take fixed_slice_unit below). A slice's residue and its
 // delayed carry enter the next sum only as (L + 8 S) * 2^14, so they are
 // kept together as one number W = L + 8 S.
 // Each iteration walks the slices from the top down; a slice's residue waits
@@ -100,10 +100,10 @@ inline void prepare_multiplicands(uint32_t slices, high_radix_unit_preparation &
 // iteration K - 1 are skipped: iteration n works on slices
 // max(0, Ns - K + n) .. Ns - 1, and every register such a slice reads was
 // computed in the iteration before.
-template <uint32_t FixedSlices, class Sink>
+template <class Sink>
 void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_preparation &prep,
                     uint32_t r, Sink &sink) {
-    const uint32_t slices = FixedSlices != 0 ? FixedSlices : shape.slices;
+    const uint32_t slices = shape.slices;
     const uint32_t top = slices - 1;
     const int64_t r_upper = r >> 1;
     const int64_t r_lowest = r & 1;
@@ -151,13 +151,11 @@ void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_pr
             waiting = E & residue_mask;
         };
         uint32_t i = top;
-        if (FixedSlices == 0) {
-            // Two slices a round: the loop's own bookkeeping is a large part
-            // of a step this short (fixed counts unroll completely).
-            for (; i >= first + 2; i -= 2) {
-                step(i - 1);
-                step(i - 2);
-            }
+        // Two slices a round: the loop's own bookkeeping is a large part of a
+        // step this short.
+        for (; i >= first + 2; i -= 2) {
+            step(i - 1);
+            step(i - 2);
         }
         for (; i > first; --i) step(i - 1);
         // Slice `first` takes A1 when it is slice 0; otherwise no slice below
@@ -312,27 +310,6 @@ digit_kernel digit_kernel_among(uint32_t slices, std::integer_sequence<uint32_t,
 // Null for a slice count outside 1 .. high_radix_max_slices.
 inline digit_kernel digit_kernel_for(uint32_t slices) {
     return digit_kernel_among(slices, std::make_integer_sequence<uint32_t, high_radix_max_slices>{});
-}
-
-// iterate_digits() with the slice count fixed for units of up to 10 slices
-// (a divisor of up to 159 bits), which unrolls their slice loops; wider
-// units run the loop as it is, which measured faster there.
-template <class Sink>
-void iterate_digits_any(const high_radix_unit_shape &shape,
-                        const high_radix_unit_preparation &prep, uint32_t r, Sink &sink) {
-    switch (shape.slices) {
-    case 1: iterate_digits<1>(shape, prep, r, sink); break;
-    case 2: iterate_digits<2>(shape, prep, r, sink); break;
-    case 3: iterate_digits<3>(shape, prep, r, sink); break;
-    case 4: iterate_digits<4>(shape, prep, r, sink); break;
-    case 5: iterate_digits<5>(shape, prep, r, sink); break;
-    case 6: iterate_digits<6>(shape, prep, r, sink); break;
-    case 7: iterate_digits<7>(shape, prep, r, sink); break;
-    case 8: iterate_digits<8>(shape, prep, r, sink); break;
-    case 9: iterate_digits<9>(shape, prep, r, sink); break;
-    case 10: iterate_digits<10>(shape, prep, r, sink); break;
-    default: iterate_digits<0>(shape, prep, r, sink); break;
-    }
 }
 
 } // namespace high_radix_core

@@ -196,13 +196,13 @@ void high_radix_word_divider::run_unit_and_round(uint32_t reciprocal, bool negat
 #endif
     if (store == digit_store::limb_register) {
         digit_register.start(shape.iterations);
-        high_radix_core::iterate_digits<0>(shape, prep, reciprocal, digit_register);
+        high_radix_core::iterate_digits(shape, prep, reciprocal, digit_register);
         digit_register.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
         return;
     }
     mpz_set_ui(digits, 0);
     long_string.restart(digits, shape.iterations);
-    high_radix_core::iterate_digits<0>(shape, prep, reciprocal, long_string);
+    high_radix_core::iterate_digits(shape, prep, reciprocal, long_string);
     long_string.finish();
     round_digit_string(result, digits, negative, model.hr_quotient_pad, quotient_shift, scratch);
 }
