@@ -27,6 +27,22 @@ bool configuration_fits(const quodra_v5_1 &model, const high_radix_unit_shape &s
            uint64_t{shape.aligned_width} < 64 * limb_fields::capacity;
 }
 
+// The first `count` 16-bit slices of little-endian 64-bit words, four from
+// each word.
+void cut_into_slices(const uint64_t *words, uint32_t count, uint32_t *slices) {
+    uint32_t k = 0;
+    for (; k + 4 <= count; k += 4) {
+        const uint64_t word = words[k / 4];
+        slices[k] = static_cast<uint32_t>(word) & 0xffffu;
+        slices[k + 1] = static_cast<uint32_t>(word >> slice_bits) & 0xffffu;
+        slices[k + 2] = static_cast<uint32_t>(word >> (2 * slice_bits)) & 0xffffu;
+        slices[k + 3] = static_cast<uint32_t>(word >> (3 * slice_bits));
+    }
+    for (; k < count; ++k) {
+        slices[k] = static_cast<uint32_t>(words[k / 4] >> (slice_bits * (k % 4))) & 0xffffu;
+    }
+}
+
 // Fields of a value made by limb_fields::shifted(), read without range tests.
 struct padded_fields {
     const limb_fields &value;
@@ -136,9 +152,7 @@ void high_radix_word_divider::divide_limbs(const limb_fields &magnitude, uint64_
         scaled[i] = (high << 32) | (low & 0xffffffffu);
         carry = high >> 32;
     }
-    for (uint32_t k = 0; k < shape.slices; ++k) {
-        prep.divisor_slice[k] = static_cast<uint32_t>(scaled[k / 4] >> (slice_bits * (k % 4))) & 0xffffu;
-    }
+    cut_into_slices(scaled, shape.slices, prep.divisor_slice);
     high_radix_core::prepare_multiplicands(shape.slices, prep);
     // s = X * 2^(aligned - working) with X = floor(N * 2^j / 2^drop): bit p of
     // X is bit p + drop - j of N, and s has zeros below the lift.
@@ -170,9 +184,7 @@ void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr divide
     // At most 5 slices: the low 80 bits of M, from its two halves.
     const uint128_word scaled = (uint128_word{reciprocal} * normalised) << model.hr_divisor_pad;
     const uint64_t halves[2] = {static_cast<uint64_t>(scaled), static_cast<uint64_t>(scaled >> 64)};
-    for (uint32_t k = 0; k < shape.slices; ++k) {
-        prep.divisor_slice[k] = static_cast<uint32_t>(halves[k / 4] >> (slice_bits * (k % 4))) & 0xffffu;
-    }
+    cut_into_slices(halves, shape.slices, prep.divisor_slice);
     high_radix_core::prepare_multiplicands(shape.slices, prep);
     // X = floor(N * 2^j / 2^drop); right shifts of a signed word are
     // arithmetic. s = X * 2^(aligned - working) is then shifted into limbs
