@@ -275,7 +275,10 @@ TEST(HighRadixWordPath, DigitRegistersRoundAsTheGnuMpString) {
             EXPECT_EQ(rounded(limbs, string, negative, pad), want.text()) << "limb register";
 #if defined(__SIZEOF_INT128__)
             integer gathered;
-            round_gathered_digits(gathered.v, string.data(), digits, negative, pad, pad + 1);
+            std::vector<int32_t> led(gathered_digit_lead, 0);
+            led.insert(led.end(), string.begin(), string.end());
+            round_gathered_digits(gathered.v, led.data() + gathered_digit_lead, digits, negative,
+                                  pad, pad + 1);
             EXPECT_EQ(gathered.text(), want.text()) << "gathered digits";
 #endif
         }

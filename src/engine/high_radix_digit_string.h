@@ -97,8 +97,11 @@ private:
 // digits[0 .. count-1] (most significant first), T negated for a negative
 // divisor, with no GNU MP call until Q is written (and no allocation once Q
 // has grown to its width). count at most max_gathered_digits; shift in
-// 1 .. 63 and pad below 64.
+// 1 .. 63 and pad below 64. The gathered_digit_lead entries before
+// digits[0] must be zero: short strings are summed eight digits at a time,
+// as a tree rather than one digit after another.
 constexpr uint32_t max_gathered_digits = 36;
+constexpr uint32_t gathered_digit_lead = 8;
 void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
                            bool negative_divisor, uint32_t pad, uint32_t shift);
 #endif

@@ -199,7 +199,7 @@ void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr divide
 void high_radix_word_divider::run_unit_and_round(uint32_t reciprocal, bool negative) {
 #if defined(__SIZEOF_INT128__)
     if (store == digit_store::gathered) {
-        int32_t string[max_gathered_digits];
+        int32_t *string = gathered + gathered_digit_lead;
         kernel(shape, prep, reciprocal, string);
         round_gathered_digits(result, string, shape.iterations, negative, model.hr_quotient_pad,
                               quotient_shift);

@@ -66,6 +66,10 @@ private:
     uint32_t quotient_shift;
     high_radix_core::digit_kernel kernel; // the unit's loop for this slice count
     high_radix_unit_preparation prep;
+#if defined(__SIZEOF_INT128__)
+    // The digits of one sample after a lead of zeros.
+    int32_t gathered[gathered_digit_lead + max_gathered_digits] = {};
+#endif
     high_radix_digit_register digit_register;
     high_radix_digit_string long_string;
     working_integer digits;
