@@ -1,7 +1,5 @@
 #include "high_radix_digit_string.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr unsigned digit_bits = 14;
@@ -171,6 +169,18 @@ void high_radix_digit_register::round_into(mpz_ptr Q, bool negative_divisor, uin
 }
 
 #if defined(__SIZEOF_INT128__)
+namespace {
+
+// d[0 .. 3] as one number, most significant first: two pairs, then the
+// pair of pairs, so the sum waits on two steps rather than four.
+// |result| < 2^59.
+int64_t four_digits(const int32_t *d) {
+    constexpr int64_t radix = int64_t{1} << digit_bits;
+    return (d[0] * radix + d[1]) * (radix * radix) + (d[2] * radix + d[3]);
+}
+
+} // namespace
+
 void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
                            bool negative_divisor, uint32_t pad, uint32_t shift) {
     __extension__ typedef __int128 int128;
@@ -181,10 +191,7 @@ void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
     // three steps instead of eight.
     const auto signed_part = [&](uint32_t to) {
         const int32_t *d = digits + to - gathered_digit_lead; // within the lead
-        constexpr int64_t radix = int64_t{1} << digit_bits;
-        const int64_t high_four = (d[0] * radix + d[1]) * (radix * radix) + (d[2] * radix + d[3]);
-        const int64_t low_four = (d[4] * radix + d[5]) * (radix * radix) + (d[6] * radix + d[7]);
-        const int128 part = int128{high_four} * (int128{1} << (4 * digit_bits)) + low_four;
+        const int128 part = int128{four_digits(d)} * (int128{1} << (4 * digit_bits)) + four_digits(d + 4);
         return negative_divisor ? -part : part;
     };
     constexpr uint32_t word_digits = 8;
@@ -230,16 +237,12 @@ void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
     // The sum from the last digit up, in two's complement limbs. Four digits
     // at a time form one group (|group| < 2^59) at a multiple of 56 bits;
     // `pending` holds what lies at and above bit 64 * limbs, and a limb is
-    // complete once a group's position passes it.
+    // complete once a group's position passes it. The top group may reach
+    // into the lead of zeros.
     int128 pending = int128{1} << pad;
     const int64_t sign = negative_divisor ? -1 : 1;
-    constexpr uint32_t group_digits = 4;
-    for (uint32_t low = 0; low < count; low += group_digits) {
-        const uint32_t in_group = std::min(group_digits, count - low);
-        int64_t group = 0;
-        for (uint32_t k = in_group; k-- > 0;) {
-            group = group * (int64_t{1} << digit_bits) + digits[count - 1 - low - k];
-        }
+    for (uint32_t low = 0; low < count; low += 4) {
+        const int64_t group = four_digits(digits + count - low - 4);
         uint32_t offset = digit_bits * low - 64 * limbs;
         if (offset >= 64) {
             limb[limbs++] = static_cast<uint64_t>(pending);
