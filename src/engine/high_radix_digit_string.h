@@ -8,9 +8,10 @@
 // blocks that are merged pairwise like a binary counter, which keeps a string
 // of millions of digits near-linear.
 //
-// Strings of up to 36 digits (the usual case) can instead be gathered in a
-// fixed two's complement limb register, which needs no GNU MP call until the
-// rounded quotient is written out.
+// Strings of up to 36 digits (the usual case) need no GNU MP call until the
+// rounded quotient is written out: gathered in an array and summed in 128-bit
+// words and fixed limbs (round_gathered_digits), or, where the compiler has
+// no 128-bit integers, in a fixed two's complement limb register.
 #ifndef QUODRA_ENGINE_HIGH_RADIX_DIGIT_STRING_H
 #define QUODRA_ENGINE_HIGH_RADIX_DIGIT_STRING_H
 
