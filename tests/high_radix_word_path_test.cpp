@@ -18,6 +18,8 @@
 #include "high_radix_sample.h"
 #include "high_radix_setup.h"
 #include "high_radix_test_support.h"
+#include "high_radix_unit.h"
+#include "high_radix_unit_core.h"
 #include "high_radix_word_path.h"
 #include "quodra_v5_1.h"
 
@@ -189,6 +191,51 @@ TEST(HighRadixWordPath, AgreesWithTheReferenceForEverySliceCount) {
                 const std::string difference = compare_configuration(A, B, C, random, 40);
                 ASSERT_EQ(difference, "") << widths_text(A, B, C);
             }
+        }
+    }
+}
+
+// Rounding drops the digit string's lowest bits, so the quotients alone could
+// hide a wrong last digit: the compiled loop of each slice count against the
+// digits the reference unit traces, from the registers it prepared, with
+// fewer, as many and more iterations than slices.
+TEST(HighRadixWordPath, CompiledUnitLoopsGiveTheReferenceDigits) {
+    struct recorder : high_radix_unit_trace {
+        void prepared(const high_radix_unit_preparation &p) override { preparation = p; }
+        void iterated(const high_radix_iteration &i) override { digits.push_back(i.digit); }
+        high_radix_unit_preparation preparation{};
+        std::vector<int32_t> digits;
+    };
+    random_source random(36);
+    integer D, N, scratch;
+    for (int32_t slices = 1; slices <= 19; ++slices) {
+        const int32_t A = 16 * slices - 1 - static_cast<int32_t>(random.below(16)) % (16 * slices - 1);
+        for (int32_t iterations : {slices - 1, slices, slices + 2, 36}) {
+            if (iterations < 1) continue;
+            const int32_t B = std::min(A, 14 * iterations - 2);
+            const int32_t C = 14 * iterations - 2 - B;
+            direct_model m(A, B, C);
+            ASSERT_TRUE(m.model) << widths_text(A, B, C);
+            const high_radix_unit_shape shape = high_radix_unit_shape_of(*m.model);
+            const high_radix_core::digit_kernel kernel =
+                high_radix_core::digit_kernel_for(shape.slices);
+            ASSERT_NE(kernel, nullptr);
+            high_radix_sample_divider reference(*m.model);
+            unsigned compared = 0;
+            for (unsigned trial = 0; trial < 20; ++trial) {
+                random.port_value(D.v, static_cast<uint32_t>(A), scratch.v);
+                random.port_value(N.v, static_cast<uint32_t>(B), scratch.v);
+                recorder trace;
+                if (reference.divide(D.v, N.v, &trace) !=
+                    high_radix_sample_divider::outcome::quotient_ready) {
+                    continue;
+                }
+                std::vector<int32_t> digits(shape.iterations);
+                kernel(shape, trace.preparation, reference.reciprocal_estimate(), digits.data());
+                ASSERT_EQ(digits, trace.digits) << widths_text(A, B, C);
+                ++compared;
+            }
+            EXPECT_GT(compared, 10u) << widths_text(A, B, C);
         }
     }
 }
