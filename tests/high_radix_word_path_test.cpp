@@ -1,11 +1,13 @@
 // The High Radix fast path against the GNU MP reference: every pair of port
 // widths up to 64 bits with edge and random operands, random wider and
-// longer configurations, the sample loop with out-of-range operands, zero
+// longer configurations, every slice count of the unit loop, the sample
+// loop with out-of-range operands, zero
 // divisors and refused reads, and the digit registers against the GNU MP
 // digit string.
 #include <gmp.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,6 +18,8 @@
 #include "high_radix_sample.h"
 #include "high_radix_setup.h"
 #include "high_radix_test_support.h"
+#include "high_radix_unit.h"
+#include "high_radix_unit_core.h"
 #include "high_radix_word_path.h"
 #include "quodra_v5_1.h"
 
@@ -169,6 +173,73 @@ TEST(HighRadixWordPath, AgreesWithTheReferenceOnRandomWideAndLongConfigurations)
     EXPECT_GT(tried, 200u);
 }
 
+// The unit loop is compiled once per slice count, with a full phase and a
+// tail whose length depends on how the iteration count compares with the
+// slice count: every slice count 1..19, each with fewer, as many and more
+// iterations than slices, at the lowest and highest divisor width of its
+// slice count.
+TEST(HighRadixWordPath, AgreesWithTheReferenceForEverySliceCount) {
+    random_source random(19);
+    for (int32_t slices = 1; slices <= 19; ++slices) {
+        for (int32_t A : {std::max(1, 16 * (slices - 1)), 16 * slices - 1}) {
+            for (int32_t iterations : {slices - 1, slices, slices + 1, slices + 7}) {
+                if (iterations < 1) continue;
+                // B + C + 2 = 14 K gives exactly K iterations.
+                const int32_t B = std::min(A, 14 * iterations - 2);
+                const int32_t C = 14 * iterations - 2 - B;
+                ASSERT_TRUE(direct_model(A, B, C).model) << widths_text(A, B, C);
+                const std::string difference = compare_configuration(A, B, C, random, 40);
+                ASSERT_EQ(difference, "") << widths_text(A, B, C);
+            }
+        }
+    }
+}
+
+// Rounding drops the digit string's lowest bits, so the quotients alone could
+// hide a wrong last digit: the compiled loop of each slice count against the
+// digits the reference unit traces, from the registers it prepared, with
+// fewer, as many and more iterations than slices.
+TEST(HighRadixWordPath, CompiledUnitLoopsGiveTheReferenceDigits) {
+    struct recorder : high_radix_unit_trace {
+        void prepared(const high_radix_unit_preparation &p) override { preparation = p; }
+        void iterated(const high_radix_iteration &i) override { digits.push_back(i.digit); }
+        high_radix_unit_preparation preparation{};
+        std::vector<int32_t> digits;
+    };
+    random_source random(36);
+    integer D, N, scratch;
+    for (int32_t slices = 1; slices <= 19; ++slices) {
+        const int32_t A = 16 * slices - 1 - static_cast<int32_t>(random.below(16)) % (16 * slices - 1);
+        for (int32_t iterations : {slices - 1, slices, slices + 2, 36}) {
+            if (iterations < 1) continue;
+            const int32_t B = std::min(A, 14 * iterations - 2);
+            const int32_t C = 14 * iterations - 2 - B;
+            direct_model m(A, B, C);
+            ASSERT_TRUE(m.model) << widths_text(A, B, C);
+            const high_radix_unit_shape shape = high_radix_unit_shape_of(*m.model);
+            const high_radix_core::digit_kernel kernel =
+                high_radix_core::digit_kernel_for(shape.slices);
+            ASSERT_NE(kernel, nullptr);
+            high_radix_sample_divider reference(*m.model);
+            unsigned compared = 0;
+            for (unsigned trial = 0; trial < 20; ++trial) {
+                random.port_value(D.v, static_cast<uint32_t>(A), scratch.v);
+                random.port_value(N.v, static_cast<uint32_t>(B), scratch.v);
+                recorder trace;
+                if (reference.divide(D.v, N.v, &trace) !=
+                    high_radix_sample_divider::outcome::quotient_ready) {
+                    continue;
+                }
+                std::vector<int32_t> digits(shape.iterations);
+                kernel(shape, trace.preparation, reference.reciprocal_estimate(), digits.data());
+                ASSERT_EQ(digits, trace.digits) << widths_text(A, B, C);
+                ++compared;
+            }
+            EXPECT_GT(compared, 10u) << widths_text(A, B, C);
+        }
+    }
+}
+
 // The sample loop along both paths: out-of-range operands (which the fast
 // path hands to the reference), divisors that reduce to zero, and reads
 // refused past data_size that reuse the previous operands.
@@ -220,11 +291,11 @@ TEST(HighRadixWordPath, SampleLoopMatchesTheReferenceLoop) {
 }
 
 // Digit strings with digits across the unit's whole range, both divisor
-// signs and several rounding pads, in every store that holds them, against
+// signs and several rounding pads, in the limb register and gathered, against
 // the GNU MP string and its rounding.
 TEST(HighRadixWordPath, DigitRegistersRoundAsTheGnuMpString) {
     random_source random(14);
-    const uint32_t lengths[] = {1, 2, 7, 8, 9, 17, 18, 19, 35, 36};
+    const uint32_t lengths[] = {1, 2, 7, 8, 9, 10, 14, 16, 17, 18, 19, 35, 36};
     integer T, want, scratch;
     for (uint32_t digits : lengths) {
         for (unsigned trial = 0; trial < 40; ++trial) {
@@ -250,16 +321,12 @@ TEST(HighRadixWordPath, DigitRegistersRoundAsTheGnuMpString) {
             limbs.start(digits);
             EXPECT_EQ(rounded(limbs, string, negative, pad), want.text()) << "limb register";
 #if defined(__SIZEOF_INT128__)
-            high_radix_digit_pair pair;
-            pair.start();
-            if (high_radix_digit_pair::holds(digits)) {
-                EXPECT_EQ(rounded(pair, string, negative, pad), want.text()) << "two words";
-            }
-            high_radix_digit_word word;
-            word.start();
-            if (high_radix_digit_word::holds(digits)) {
-                EXPECT_EQ(rounded(word, string, negative, pad), want.text()) << "one word";
-            }
+            integer gathered;
+            std::vector<int32_t> led(gathered_digit_lead, 0);
+            led.insert(led.end(), string.begin(), string.end());
+            round_gathered_digits(gathered.v, led.data() + gathered_digit_lead, digits, negative,
+                                  pad, pad + 1);
+            EXPECT_EQ(gathered.text(), want.text()) << "gathered digits";
 #endif
         }
     }

@@ -94,14 +94,6 @@ public:
         }
     }
 
-#if defined(__SIZEOF_INT128__)
-    // A value held in a 128-bit word; limbs must be 64 bits wide.
-    explicit limb_fields(int128_word value) : count(2) {
-        fill = value < 0 ? GMP_NUMB_MASK : 0;
-        buffer[0] = static_cast<mp_limb_t>(static_cast<uint64_t>(value));
-        buffer[1] = static_cast<mp_limb_t>(static_cast<uint64_t>(value >> 64));
-    }
-#endif
 
     uint32_t field(int64_t position, uint32_t length) const {
         return field_with_zeros_below(*this, position, length);
@@ -129,8 +121,24 @@ public:
             if (low_bit < zeros) word &= ~((mp_limb_t{1} << (zeros - low_bit)) - 1);
             result.buffer[i] = word;
         }
+        result.buffer[limbs] = result.fill; // the sign above, for padded_bits()
         return result;
     }
+
+    // For a value made by shifted(), whose sign limb above its `limbs` is
+    // stored: `length` (<= 32) bits at `bit` (below 64 * limbs), cut from
+    // the two limbs around it without testing where the field falls.
+    uint32_t padded_bits(uint64_t bit, uint32_t length) const {
+        const uint64_t index = bit / GMP_NUMB_BITS;
+        const unsigned offset = static_cast<unsigned>(bit % GMP_NUMB_BITS);
+        const uint64_t low = static_cast<uint64_t>(buffer[index]) >> offset;
+        // Shifted in two steps: a shift by the full 64 bits is undefined.
+        const uint64_t high = (static_cast<uint64_t>(buffer[index + 1]) << 1) << (63 - offset);
+        return static_cast<uint32_t>((low | high) & ((uint64_t{1} << length) - 1));
+    }
+
+    // Limb `index` of a value made by shifted(), index <= its `limbs`.
+    uint64_t padded_limb(size_t index) const { return buffer[index]; }
 
 private:
     template <class Limbs> friend uint32_t bits_of_limbs(const Limbs &, uint64_t, uint32_t);
@@ -154,7 +162,7 @@ private:
 
     size_t count;
     mp_limb_t fill;
-    mp_limb_t buffer[capacity];
+    mp_limb_t buffer[capacity + 1]; // one more limb of sign for padded_bits()
 };
 
 // Number of bits of |value|; 0 for 0. Read from the top limb, as this runs

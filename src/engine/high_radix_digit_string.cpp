@@ -29,7 +29,9 @@ void write_signed(mpz_ptr Q, const uint64_t *magnitude, unsigned limbs, bool neg
         return;
     }
     const auto size = static_cast<mp_size_t>(limbs);
-    mp_limb_t *out = mpz_limbs_write(Q, size);
+    // Q's own limbs when they are already large enough, as they are after
+    // the first samples of a call.
+    mp_limb_t *out = Q->_mp_alloc >= size ? Q->_mp_d : mpz_limbs_write(Q, size);
     for (unsigned i = 0; i < limbs; ++i) out[i] = static_cast<mp_limb_t>(magnitude[i]);
     mpz_limbs_finish(Q, negative ? -size : size);
 }
@@ -167,57 +169,104 @@ void high_radix_digit_register::round_into(mpz_ptr Q, bool negative_divisor, uin
 }
 
 #if defined(__SIZEOF_INT128__)
-void high_radix_digit_word::round_into(mpz_ptr Q, bool negative_divisor, uint32_t pad,
-                                       uint32_t shift) const {
+namespace {
+
+// d[0 .. 3] as one number, most significant first: two pairs, then the
+// pair of pairs, so the sum waits on two steps rather than four.
+// |result| < 2^59.
+int64_t four_digits(const int32_t *d) {
+    constexpr int64_t radix = int64_t{1} << digit_bits;
+    return (d[0] * radix + d[1]) * (radix * radix) + (d[2] * radix + d[3]);
+}
+
+} // namespace
+
+void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
+                           bool negative_divisor, uint32_t pad, uint32_t shift) {
+    __extension__ typedef __int128 int128;
     __extension__ typedef unsigned __int128 uint128;
-    const int128 signed_string = negative_divisor ? -value : value;
-    // Right shifts of a signed word are arithmetic: a floor division.
-    const int128 rounded = (signed_string + (int128{1} << pad)) >> shift;
-    const uint128 magnitude = rounded < 0 ? uint128{0} - static_cast<uint128>(rounded)
-                                          : static_cast<uint128>(rounded);
-    const uint64_t words[2] = {static_cast<uint64_t>(magnitude),
-                               static_cast<uint64_t>(magnitude >> 64)};
-    write_signed(Q, words, 2, rounded < 0);
-}
-
-// T = T * 2^(14 * grouped) + group.
-void high_radix_digit_pair::flush() {
-    const unsigned bits = digit_bits * grouped;
-    high = static_cast<int128>((static_cast<uint128>(high) << bits) | (low >> (128 - bits)));
-    low <<= bits;
-    const uint128 addend = static_cast<uint128>(static_cast<int128>(group));
-    const uint128 sum = low + addend;
-    // The group's sign extension above bit 127, plus the carry out of low.
-    high += (group < 0 ? -1 : 0) + (sum < low ? 1 : 0);
-    low = sum;
-    group = 0;
-    grouped = 0;
-}
-
-void high_radix_digit_pair::round_into(mpz_ptr Q, bool negative_divisor, uint32_t pad,
-                                       uint32_t shift) {
-    if (grouped != 0) flush();
-    int128 top = high;
-    uint128 bottom = low;
-    if (negative_divisor) {
-        // Two's complement negation across both words.
-        top = static_cast<int128>(~static_cast<uint128>(top) + (bottom == 0 ? 1 : 0));
-        bottom = ~bottom + 1;
+    // digits[to - 8 .. to - 1] (zeros before the string) in one signed word,
+    // |part| < 2^115, negated for a negative divisor: pairs, then fours in
+    // 64-bit words (|four| < 2^59), then the word, so that the sum waits on
+    // three steps instead of eight.
+    const auto signed_part = [&](uint32_t to) {
+        const int32_t *d = digits + to - gathered_digit_lead; // within the lead
+        const int128 part = int128{four_digits(d)} * (int128{1} << (4 * digit_bits)) + four_digits(d + 4);
+        return negative_divisor ? -part : part;
+    };
+    constexpr uint32_t word_digits = 8;
+    if (count <= word_digits) {
+        // Right shifts of a signed word are floors.
+        const int128 rounded = (signed_part(count) + (int128{1} << pad)) >> shift;
+        const uint128 magnitude = rounded < 0 ? uint128{0} - static_cast<uint128>(rounded)
+                                              : static_cast<uint128>(rounded);
+        const uint64_t words[2] = {static_cast<uint64_t>(magnitude),
+                                   static_cast<uint64_t>(magnitude >> 64)};
+        write_signed(Q, words, 2, rounded < 0);
+        return;
     }
-    const uint128 constant = uint128{1} << pad;
-    const uint128 sum = bottom + constant;
-    top += sum < bottom ? 1 : 0;
-    // Arithmetic shift right across both words.
-    bottom = (sum >> shift) | (static_cast<uint128>(top) << (128 - shift));
-    top >>= shift;
-    const bool negative = top < 0;
+    if (count <= 2 * word_digits) {
+        // T = upper * 2^112 + lower with the last 8 digits in lower, so
+        // Q = upper * 2^(112 - shift) + floor((lower + 2^pad) / 2^shift):
+        // the 2^112 term passes the shift exactly. Q is formed in 256 bits,
+        // as a signed top word over an unsigned bottom word.
+        const int128 upper = signed_part(count - word_digits);
+        const int128 lower = (signed_part(count) + (int128{1} << pad)) >> shift;
+        const uint32_t lift = digit_bits * word_digits - shift; // 96 .. 109
+        const uint128 lifted = static_cast<uint128>(upper) << lift;
+        const uint128 bottom = lifted + static_cast<uint128>(lower);
+        int128 top = (upper >> (128 - lift)) + (bottom < lifted ? 1 : 0) + (lower < 0 ? -1 : 0);
+        const bool negative = top < 0;
+        uint128 low_word = bottom;
+        if (negative) {
+            // Two's complement negation across both words.
+            top = static_cast<int128>(~static_cast<uint128>(top) + (low_word == 0 ? 1 : 0));
+            low_word = ~low_word + 1;
+        }
+        const uint128 high_word = static_cast<uint128>(top);
+        const uint64_t words[4] = {
+            static_cast<uint64_t>(low_word), static_cast<uint64_t>(low_word >> 64),
+            static_cast<uint64_t>(high_word), static_cast<uint64_t>(high_word >> 64)};
+        write_signed(Q, words, 4, negative);
+        return;
+    }
+    // |T| < 2^(14 count + 3): the limbs below, plus one for the sign.
+    constexpr unsigned max_limbs = (digit_bits * max_gathered_digits + 4 + 63) / 64 + 2;
+    uint64_t limb[max_limbs];
+    unsigned limbs = 0;
+    // The sum from the last digit up, in two's complement limbs. Four digits
+    // at a time form one group (|group| < 2^59) at a multiple of 56 bits;
+    // `pending` holds what lies at and above bit 64 * limbs, and a limb is
+    // complete once a group's position passes it. The top group may reach
+    // into the lead of zeros.
+    int128 pending = int128{1} << pad;
+    const int64_t sign = negative_divisor ? -1 : 1;
+    for (uint32_t low = 0; low < count; low += 4) {
+        const int64_t group = four_digits(digits + count - low - 4);
+        uint32_t offset = digit_bits * low - 64 * limbs;
+        if (offset >= 64) {
+            limb[limbs++] = static_cast<uint64_t>(pending);
+            pending >>= 64; // arithmetic: the sign stays
+            offset -= 64;
+        }
+        pending += static_cast<int128>(sign * group) * (int128{1} << offset);
+    }
+    limb[limbs++] = static_cast<uint64_t>(pending);
+    limb[limbs++] = static_cast<uint64_t>(pending >> 64);
+    // Arithmetic shift right: the sign fills from the top.
+    const bool negative = (limb[limbs - 1] >> 63) != 0;
+    for (unsigned i = 0; i + 1 < limbs; ++i) {
+        limb[i] = (limb[i] >> shift) | (limb[i + 1] << (64 - shift));
+    }
+    limb[limbs - 1] = static_cast<uint64_t>(static_cast<int64_t>(limb[limbs - 1]) >> shift);
+    // Sign and magnitude, as GNU MP holds it.
     if (negative) {
-        top = static_cast<int128>(~static_cast<uint128>(top) + (bottom == 0 ? 1 : 0));
-        bottom = ~bottom + 1;
+        uint64_t carry = 1;
+        for (unsigned i = 0; i < limbs; ++i) {
+            limb[i] = ~limb[i] + carry;
+            carry = (carry != 0 && limb[i] == 0) ? 1u : 0u;
+        }
     }
-    const uint128 upper = static_cast<uint128>(top);
-    const uint64_t words[4] = {static_cast<uint64_t>(bottom), static_cast<uint64_t>(bottom >> 64),
-                               static_cast<uint64_t>(upper), static_cast<uint64_t>(upper >> 64)};
-    write_signed(Q, words, 4, negative);
+    write_signed(Q, limb, limbs, negative);
 }
 #endif

@@ -8,9 +8,10 @@
 // blocks that are merged pairwise like a binary counter, which keeps a string
 // of millions of digits near-linear.
 //
-// Strings of up to 36 digits (the usual case) can instead be gathered in a
-// fixed two's complement limb register, which needs no GNU MP call until the
-// rounded quotient is written out.
+// Strings of up to 36 digits (the usual case) need no GNU MP call until the
+// rounded quotient is written out: gathered in an array and summed in 128-bit
+// words and fixed limbs (round_gathered_digits), or, where the compiler has
+// no 128-bit integers, in a fixed two's complement limb register.
 #ifndef QUODRA_ENGINE_HIGH_RADIX_DIGIT_STRING_H
 #define QUODRA_ENGINE_HIGH_RADIX_DIGIT_STRING_H
 
@@ -93,56 +94,17 @@ private:
 };
 
 #if defined(__SIZEOF_INT128__)
-// The digit string in one signed 128-bit word, for strings of up to 8
-// digits (|T| < 2^115).
-class high_radix_digit_word {
-public:
-    static bool holds(uint64_t digits) { return 14 * digits + 4 <= 128; }
-
-    void start() { value = 0; }
-
-    void append(int32_t digit) { value = value * (int128{1} << 14) + digit; }
-
-    // As high_radix_digit_register::round_into.
-    void round_into(mpz_ptr Q, bool negative_divisor, uint32_t pad, uint32_t shift) const;
-
-private:
-    __extension__ typedef __int128 int128;
-    int128 value = 0;
-};
-
-// The digit string in two 128-bit words, T = high * 2^128 + low, for strings
-// of up to 18 digits; four digits at a time enter as one word.
-class high_radix_digit_pair {
-public:
-    static bool holds(uint64_t digits) { return 14 * digits + 4 <= 256; }
-
-    void start() {
-        high = 0;
-        low = 0;
-        group = 0;
-        grouped = 0;
-    }
-
-    void append(int32_t digit) {
-        group = group * (int64_t{1} << 14) + digit;
-        if (++grouped == 4) flush();
-    }
-
-    // As high_radix_digit_register::round_into.
-    void round_into(mpz_ptr Q, bool negative_divisor, uint32_t pad, uint32_t shift);
-
-private:
-    __extension__ typedef __int128 int128;
-    __extension__ typedef unsigned __int128 uint128;
-
-    void flush();
-
-    int128 high = 0;
-    uint128 low = 0;
-    int64_t group = 0;
-    unsigned grouped = 0;
-};
+// Q = floor((2^pad +/- T) / 2^shift) for the digit string T of
+// digits[0 .. count-1] (most significant first), T negated for a negative
+// divisor, with no GNU MP call until Q is written (and no allocation once Q
+// has grown to its width). count at most max_gathered_digits; shift in
+// 1 .. 63 and pad below 64. The gathered_digit_lead entries before
+// digits[0] must be zero: short strings are summed eight digits at a time,
+// as a tree rather than one digit after another.
+constexpr uint32_t max_gathered_digits = 36;
+constexpr uint32_t gathered_digit_lead = 8;
+void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
+                           bool negative_divisor, uint32_t pad, uint32_t shift);
 #endif
 
 #endif

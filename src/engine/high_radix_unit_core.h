@@ -7,6 +7,7 @@
 #define QUODRA_ENGINE_HIGH_RADIX_UNIT_CORE_H
 
 #include <cstdint>
+#include <utility>
 
 #include "high_radix_unit.h"
 
@@ -25,6 +26,16 @@ inline int32_t as_signed(uint32_t pattern, unsigned width) {
     return static_cast<int32_t>(pattern >> (width - 1) ? value - (int64_t{1} << width) : value);
 }
 
+// w and the top multiplicand from the dividend slices already in prep.
+inline void prepare_dividend_top(const high_radix_unit_shape &shape,
+                                 high_radix_unit_preparation &prep) {
+    const uint32_t top = shape.slices - 1;
+    // X fits its working width, so XH fits its slices and its top is the
+    // top slice read as signed.
+    prep.dividend_top = as_signed(prep.dividend_slice[top], slice_bits);
+    prep.dividend_top_multiplicand = as_signed(2 * prep.dividend_slice[top], slice_bits + 1);
+}
+
 // Splits the aligned dividend s = X * 2^(aligned - working) into the unit's
 // registers: its high part XH (16-bit slices) sits above the low part XL
 // (14-bit digits). `s` reads two's complement fields of s
@@ -39,11 +50,7 @@ void prepare_aligned_dividend(const high_radix_unit_shape &shape, const Fields &
         prep.dividend_slice[k] =
             s.field(int64_t{shape.low_width} + int64_t{slice_bits} * k, slice_bits);
     }
-    const uint32_t top = shape.slices - 1;
-    // X fits its working width, so XH fits its slices and its top is the
-    // top slice read as signed.
-    prep.dividend_top = as_signed(prep.dividend_slice[top], slice_bits);
-    prep.dividend_top_multiplicand = as_signed(2 * prep.dividend_slice[top], slice_bits + 1);
+    prepare_dividend_top(shape, prep);
 }
 
 // Fields of X * 2^lift read through fields of X that give zeros below bit 0.
@@ -79,9 +86,9 @@ inline void prepare_multiplicands(uint32_t slices, high_radix_unit_preparation &
     prep.multiplicand[top] = as_signed(2 * prep.divisor_slice[top], slice_bits + 1);
 }
 
-// The digits alone, without a trace, with the registers in local variables;
-// FixedSlices, when not 0, is the slice count known at compile time, which
-// lets the compiler unroll the slice loops. A slice's residue and its
+// The digits alone, without a trace, with the registers in local variables,
+// for any slice count (strings too long to gather take this loop; the usual
+// ones take fixed_slice_unit below). A slice's residue and its
 // delayed carry enter the next sum only as (L + 8 S) * 2^14, so they are
 // kept together as one number W = L + 8 S.
 // Each iteration walks the slices from the top down; a slice's residue waits
@@ -93,10 +100,10 @@ inline void prepare_multiplicands(uint32_t slices, high_radix_unit_preparation &
 // iteration K - 1 are skipped: iteration n works on slices
 // max(0, Ns - K + n) .. Ns - 1, and every register such a slice reads was
 // computed in the iteration before.
-template <uint32_t FixedSlices, class Sink>
+template <class Sink>
 void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_preparation &prep,
                     uint32_t r, Sink &sink) {
-    const uint32_t slices = FixedSlices != 0 ? FixedSlices : shape.slices;
+    const uint32_t slices = shape.slices;
     const uint32_t top = slices - 1;
     const int64_t r_upper = r >> 1;
     const int64_t r_lowest = r & 1;
@@ -144,13 +151,11 @@ void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_pr
             waiting = E & residue_mask;
         };
         uint32_t i = top;
-        if (FixedSlices == 0) {
-            // Two slices a round: the loop's own bookkeeping is a large part
-            // of a step this short (fixed counts unroll completely).
-            for (; i >= first + 2; i -= 2) {
-                step(i - 1);
-                step(i - 2);
-            }
+        // Two slices a round: the loop's own bookkeeping is a large part of a
+        // step this short.
+        for (; i >= first + 2; i -= 2) {
+            step(i - 1);
+            step(i - 2);
         }
         for (; i > first; --i) step(i - 1);
         // Slice `first` takes A1 when it is slice 0; otherwise no slice below
@@ -161,25 +166,150 @@ void iterate_digits(const high_radix_unit_shape &shape, const high_radix_unit_pr
     }
 }
 
-// iterate_digits() with the slice count fixed for units of up to 10 slices
-// (a divisor of up to 159 bits), which unrolls their slice loops; wider
-// units run the loop as it is, which measured faster there.
-template <class Sink>
-void iterate_digits_any(const high_radix_unit_shape &shape,
-                        const high_radix_unit_preparation &prep, uint32_t r, Sink &sink) {
-    switch (shape.slices) {
-    case 1: iterate_digits<1>(shape, prep, r, sink); break;
-    case 2: iterate_digits<2>(shape, prep, r, sink); break;
-    case 3: iterate_digits<3>(shape, prep, r, sink); break;
-    case 4: iterate_digits<4>(shape, prep, r, sink); break;
-    case 5: iterate_digits<5>(shape, prep, r, sink); break;
-    case 6: iterate_digits<6>(shape, prep, r, sink); break;
-    case 7: iterate_digits<7>(shape, prep, r, sink); break;
-    case 8: iterate_digits<8>(shape, prep, r, sink); break;
-    case 9: iterate_digits<9>(shape, prep, r, sink); break;
-    case 10: iterate_digits<10>(shape, prep, r, sink); break;
-    default: iterate_digits<0>(shape, prep, r, sink); break;
+// The digits of a unit whose slice count Ns is known at compile time, written
+// to digits[0 .. K-1]. The same datapath as iterate_digits(), walked from
+// the bottom slice up: slice k's sum is formed from its own register, then
+// its upper part is kept as the carry that the slice above folds into its
+// register, so one pass updates every register in place.
+//
+// Iterations 1 .. K - Ns run every slice; in the later ones only the top
+// K - n slices can still reach a digit, and only those run. Units of up to
+// `unrolled_slices` slices unroll every pass completely (each tail iteration
+// for its own count), so that their registers live in machine registers;
+// wider ones keep them in arrays and loop.
+template <uint32_t Ns> class fixed_slice_unit {
+public:
+    static constexpr uint32_t unrolled_slices = 19;
+    static constexpr bool unrolled = Ns <= unrolled_slices;
+
+    fixed_slice_unit(const high_radix_unit_shape &shape, const high_radix_unit_preparation &prep,
+                     uint32_t r, int32_t *digits)
+        : prep(prep), r(r), r_upper(r >> 1), r_lowest(r & 1), low_digits(shape.low_digits),
+          iterations(shape.iterations), out(digits) {
+#pragma GCC unroll 19
+        for (uint32_t k = 0; k < Ns; ++k) multiplicand[k] = prep.multiplicand[k];
     }
+
+    void run() {
+        first_iteration();
+        const uint32_t full_until = iterations > Ns ? iterations - Ns : 0;
+        uint32_t n = 1;
+        for (; n <= full_until; ++n) {
+            const int64_t low_carry = low_part_carry(n);
+            later_iteration<0>(low_carry);
+            out[n] = static_cast<int32_t>(digit);
+        }
+        if constexpr (unrolled) {
+            tail<Ns - 1>(iterations - n);
+        } else {
+            for (; n < iterations; ++n) {
+                later_iteration_from(Ns - (iterations - n), 0);
+                out[n] = static_cast<int32_t>(digit);
+            }
+        }
+    }
+
+private:
+    static constexpr uint32_t top = Ns - 1;
+    static constexpr int64_t carry_scale = int64_t{1} << (carry_weight - digit_bits);
+
+    // The low-part product of iteration n; returns A1.
+    int64_t low_part_carry(uint32_t n) {
+        if (low_digits == 0) return 0;
+        const int64_t delta = n < low_digits ? prep.low_digit[low_digits - 1 - n] : 0;
+        const int64_t kept = low_product & ((int64_t{1} << low_keep_bits) - 1);
+        // floor(R / 2) * 4 delta + (R mod 2) * 2 delta is 2 R delta.
+        low_product = (kept << digit_bits) + 2 * r * delta;
+        return low_product >> low_keep_bits;
+    }
+
+    // One slice's sum E settled: its register becomes W = L + 8 * (the
+    // carry from below); returns its upper part H, the carry for above.
+    int64_t settle(uint32_t k, int64_t E, int64_t carry_below) {
+        held[k] = (E & residue_mask) + carry_scale * carry_below;
+        return E >> residue_bits; // arithmetic: floor
+    }
+
+    // Iteration 0 multiplies the dividend's high part by R.
+    void first_iteration() {
+        int64_t carry = low_part_carry(0);
+#pragma GCC unroll 19
+        for (uint32_t k = 0; k < top; ++k) {
+            // floor(R / 2) * 2 v + (R mod 2) * v is R v.
+            carry = settle(k, r * int64_t{prep.dividend_slice[k]}, carry);
+        }
+        const int64_t E = r_upper * prep.dividend_top_multiplicand + r_lowest * prep.dividend_top;
+        digit = settle(top, E, carry);
+        out[0] = static_cast<int32_t>(digit);
+    }
+
+    int64_t slice_sum(uint32_t k) const {
+        return held[k] * (int64_t{1} << digit_bits) - digit * multiplicand[k];
+    }
+
+    // Slices `from` .. Ns-1 of a later iteration, slice `from` taking
+    // `carry` from below.
+    template <uint32_t From> void later_iteration(int64_t carry) {
+        if constexpr (unrolled) {
+#pragma GCC unroll 19
+            for (uint32_t k = From; k < Ns; ++k) carry = settle(k, slice_sum(k), carry);
+            digit = carry;
+        } else {
+            later_iteration_from(From, carry);
+        }
+    }
+
+    void later_iteration_from(uint32_t from, int64_t carry) {
+        for (uint32_t k = from; k < Ns; ++k) carry = settle(k, slice_sum(k), carry);
+        digit = carry;
+    }
+
+    // Iterations whose top M slices still reach a digit, for M = `remaining`
+    // down to 1; the bottom one's register is not read again.
+    template <uint32_t M> void tail(uint32_t remaining) {
+        if constexpr (M > 0) {
+            if (M <= remaining) {
+                later_iteration<Ns - M>(0);
+                out[iterations - M] = static_cast<int32_t>(digit);
+            }
+            tail<M - 1>(remaining);
+        }
+    }
+
+    const high_radix_unit_preparation &prep;
+    const int64_t r;
+    const int64_t r_upper;
+    const int64_t r_lowest;
+    const uint32_t low_digits;
+    const uint32_t iterations;
+    int32_t *out;
+    int64_t low_product = 0;
+    int64_t digit = 0;
+    int64_t held[Ns];         // W = L + 8 S of each slice
+    int64_t multiplicand[Ns]; // a_k
+};
+
+// The K digits of a shape within the register files into digits[0 .. K-1],
+// through the kernel of its slice count: the kernel is chosen once per call
+// (digit_kernel_for), then called per sample.
+using digit_kernel = void (*)(const high_radix_unit_shape &, const high_radix_unit_preparation &,
+                              uint32_t, int32_t *);
+
+template <uint32_t Ns>
+void gather_digits(const high_radix_unit_shape &shape, const high_radix_unit_preparation &prep,
+                   uint32_t r, int32_t *digits) {
+    fixed_slice_unit<Ns>(shape, prep, r, digits).run();
+}
+
+template <uint32_t... Ns>
+digit_kernel digit_kernel_among(uint32_t slices, std::integer_sequence<uint32_t, Ns...>) {
+    constexpr digit_kernel kernels[] = {&gather_digits<Ns + 1>...};
+    return slices >= 1 && slices <= sizeof...(Ns) ? kernels[slices - 1] : nullptr;
+}
+
+// Null for a slice count outside 1 .. high_radix_max_slices.
+inline digit_kernel digit_kernel_for(uint32_t slices) {
+    return digit_kernel_among(slices, std::make_integer_sequence<uint32_t, high_radix_max_slices>{});
 }
 
 } // namespace high_radix_core

@@ -8,6 +8,7 @@ namespace {
 
 constexpr int64_t fraction_bits = 26;
 constexpr uint32_t slice_bits = high_radix_core::slice_bits;
+constexpr uint32_t digit_bits = high_radix_core::digit_bits;
 
 // The limb register and the limb reads assume plain 64-bit limbs.
 constexpr bool plain_64_bit_limbs = GMP_NUMB_BITS == 64 && GMP_NAIL_BITS == 0;
@@ -26,11 +27,57 @@ bool configuration_fits(const quodra_v5_1 &model, const high_radix_unit_shape &s
            uint64_t{shape.aligned_width} < 64 * limb_fields::capacity;
 }
 
+// The first `count` 16-bit slices of little-endian 64-bit words, four from
+// each word.
+void cut_into_slices(const uint64_t *words, uint32_t count, uint32_t *slices) {
+    uint32_t k = 0;
+    for (; k + 4 <= count; k += 4) {
+        const uint64_t word = words[k / 4];
+        slices[k] = static_cast<uint32_t>(word) & 0xffffu;
+        slices[k + 1] = static_cast<uint32_t>(word >> slice_bits) & 0xffffu;
+        slices[k + 2] = static_cast<uint32_t>(word >> (2 * slice_bits)) & 0xffffu;
+        slices[k + 3] = static_cast<uint32_t>(word >> (3 * slice_bits));
+    }
+    for (; k < count; ++k) {
+        slices[k] = static_cast<uint32_t>(words[k / 4] >> (slice_bits * (k % 4))) & 0xffffu;
+    }
+}
+
+// Fields of a value made by limb_fields::shifted(), read without range tests.
+struct padded_fields {
+    const limb_fields &value;
+    uint32_t field(int64_t position, uint32_t length) const {
+        return value.padded_bits(static_cast<uint64_t>(position), length);
+    }
+};
+
 #if defined(__SIZEOF_INT128__)
 // An operand within a port of at most 64 bits, as a signed word.
 int128_word word_of(mpz_srcptr value) {
     const int128_word magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
     return mpz_sgn(value) < 0 ? -magnitude : magnitude;
+}
+
+// The unit's dividend registers from X in a signed 128-bit word, for ports
+// of at most 64 bits: s = X * 2^lift splits into its high part
+// XH = floor(X * 2^(lift - low width)), which fits its at most 5 slices, and
+// its low part XL = s mod 2^(low width), below 2^112; both are words, so
+// every slice and digit is one shift.
+void split_word_dividend(int128_word X, uint32_t lift, const high_radix_unit_shape &shape,
+                         high_radix_unit_preparation &prep) {
+    __extension__ typedef unsigned __int128 uint128_word;
+    const int64_t up = int64_t{lift} - shape.low_width;
+    const int128_word high = up >= 0 ? static_cast<int128_word>(static_cast<uint128_word>(X) << up)
+                                     : X >> -up; // arithmetic: floor
+    const uint128_word low = static_cast<uint128_word>(X) << lift;
+    for (uint32_t t = 0; t < shape.low_digits; ++t) {
+        prep.low_digit[t] = static_cast<uint32_t>(low >> (digit_bits * t)) & 0x3fffu;
+    }
+    for (uint32_t k = 0; k < shape.slices; ++k) {
+        prep.dividend_slice[k] =
+            static_cast<uint32_t>(static_cast<uint128_word>(high) >> (slice_bits * k)) & 0xffffu;
+    }
+    high_radix_core::prepare_dividend_top(shape, prep);
 }
 
 uint32_t bit_length(uint64_t magnitude) {
@@ -50,11 +97,15 @@ high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
       dividend_drop(model.hr_product_width - model.hr_working_width),
       divisor_limbs((uint64_t{shape.slices} * 16 + 63) / 64),
       aligned_limbs((uint64_t{shape.aligned_width} + 64) / 64),
-      quotient_shift(model.hr_quotient_pad + 1) {
+      quotient_shift(model.hr_quotient_pad + 1),
+      kernel(high_radix_core::digit_kernel_for(shape.slices)) {
+    if (kernel == nullptr) configuration_usable = false;
 #if defined(__SIZEOF_INT128__)
-    words = divisor_width <= 64 && dividend_width <= 64;
-    if (high_radix_digit_pair::holds(model.hr_iterations)) store = digit_store::word_pair;
-    if (high_radix_digit_word::holds(model.hr_iterations)) store = digit_store::word;
+    // The aligned dividend's parts then fit words: XH at most 5 slices, XL
+    // at most 8 digits, and the lift below 128.
+    words = divisor_width <= 64 && dividend_width <= 64 && shape.slices <= 5 &&
+            shape.low_digits <= 8 && shape.aligned_width - shape.working_width < 128;
+    if (model.hr_iterations <= max_gathered_digits) store = digit_store::gathered;
 #endif
 }
 
@@ -87,24 +138,28 @@ void high_radix_word_divider::divide_limbs(const limb_fields &magnitude, uint64_
         magnitude.field(width - 1 - fraction_bits - j, static_cast<uint32_t>(fraction_bits));
     const uint32_t reciprocal = interpolated_reciprocal(locate_in_reciprocal_table(fraction));
 
-    // The low 16 Ns bits of M = R * |D| * 2^(j + pad), chunk by chunk: each
-    // 16-bit chunk of |D| * 2^(j + pad) times R, plus the carry from below.
+    // The low 16 Ns bits of M = R * |D| * 2^(j + pad), limb by limb with a
+    // running carry, then cut into slices.
     const int64_t lift = j + model.hr_divisor_pad;
     const limb_fields lifted = limb_fields::shifted(magnitude, -lift, 0, divisor_limbs);
+    uint64_t scaled[limb_fields::capacity];
     uint64_t carry = 0;
-    for (uint32_t k = 0; k < shape.slices; ++k) {
-        const uint64_t chunk = lifted.field(int64_t{slice_bits} * k, slice_bits);
-        const uint64_t product = reciprocal * chunk + carry;
-        prep.divisor_slice[k] = static_cast<uint32_t>(product & 0xffffu);
-        carry = product >> slice_bits;
+    for (size_t i = 0; i < divisor_limbs; ++i) {
+        // R < 2^18: each half-limb product and its carry fit 64 bits.
+        const uint64_t limb = lifted.padded_limb(i);
+        const uint64_t low = uint64_t{reciprocal} * (limb & 0xffffffffu) + carry;
+        const uint64_t high = uint64_t{reciprocal} * (limb >> 32) + (low >> 32);
+        scaled[i] = (high << 32) | (low & 0xffffffffu);
+        carry = high >> 32;
     }
+    cut_into_slices(scaled, shape.slices, prep.divisor_slice);
     high_radix_core::prepare_multiplicands(shape.slices, prep);
     // s = X * 2^(aligned - working) with X = floor(N * 2^j / 2^drop): bit p of
     // X is bit p + drop - j of N, and s has zeros below the lift.
     const limb_fields aligned = limb_fields::shifted(
         dividend, int64_t{dividend_drop} - j, shape.aligned_width - shape.working_width,
         aligned_limbs);
-    high_radix_core::prepare_aligned_dividend(shape, aligned, prep);
+    high_radix_core::prepare_aligned_dividend(shape, padded_fields{aligned}, prep);
     run_unit_and_round(reciprocal, negative);
 }
 
@@ -129,45 +184,37 @@ void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr divide
     // At most 5 slices: the low 80 bits of M, from its two halves.
     const uint128_word scaled = (uint128_word{reciprocal} * normalised) << model.hr_divisor_pad;
     const uint64_t halves[2] = {static_cast<uint64_t>(scaled), static_cast<uint64_t>(scaled >> 64)};
-    for (uint32_t k = 0; k < shape.slices; ++k) {
-        prep.divisor_slice[k] = static_cast<uint32_t>(halves[k / 4] >> (slice_bits * (k % 4))) & 0xffffu;
-    }
+    cut_into_slices(halves, shape.slices, prep.divisor_slice);
     high_radix_core::prepare_multiplicands(shape.slices, prep);
     // X = floor(N * 2^j / 2^drop); right shifts of a signed word are
     // arithmetic. s = X * 2^(aligned - working) is then shifted into limbs
     // once, so that every slice is a plain read.
     const int128_word X = (word_of(dividend) * (int128_word{1} << j)) >> dividend_drop;
     const int64_t lift = int64_t{shape.aligned_width} - shape.working_width;
-    high_radix_core::prepare_aligned_dividend(
-        shape, limb_fields::shifted(limb_fields(X), -lift, 0, aligned_limbs), prep);
+    split_word_dividend(X, static_cast<uint32_t>(lift), shape, prep);
     run_unit_and_round(reciprocal, negative);
 }
 #endif
 
 void high_radix_word_divider::run_unit_and_round(uint32_t reciprocal, bool negative) {
 #if defined(__SIZEOF_INT128__)
-    if (store == digit_store::word) {
-        digit_word.start();
-        high_radix_core::iterate_digits_any(shape, prep, reciprocal, digit_word);
-        digit_word.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
-        return;
-    }
-    if (store == digit_store::word_pair) {
-        digit_pair.start();
-        high_radix_core::iterate_digits_any(shape, prep, reciprocal, digit_pair);
-        digit_pair.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
+    if (store == digit_store::gathered) {
+        int32_t *string = gathered + gathered_digit_lead;
+        kernel(shape, prep, reciprocal, string);
+        round_gathered_digits(result, string, shape.iterations, negative, model.hr_quotient_pad,
+                              quotient_shift);
         return;
     }
 #endif
     if (store == digit_store::limb_register) {
         digit_register.start(shape.iterations);
-        high_radix_core::iterate_digits<0>(shape, prep, reciprocal, digit_register);
+        high_radix_core::iterate_digits(shape, prep, reciprocal, digit_register);
         digit_register.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
         return;
     }
     mpz_set_ui(digits, 0);
     long_string.restart(digits, shape.iterations);
-    high_radix_core::iterate_digits<0>(shape, prep, reciprocal, long_string);
+    high_radix_core::iterate_digits(shape, prep, reciprocal, long_string);
     long_string.finish();
     round_digit_string(result, digits, negative, model.hr_quotient_pad, quotient_shift, scratch);
 }

@@ -6,9 +6,9 @@
 // divisor M is formed slice by slice as R times the normalised divisor's
 // 16-bit chunks with a running carry; the aligned dividend X is the
 // dividend's bits at the normalisation offset; and the unit is fed its
-// slices directly. Digit strings of up to 36 digits are gathered and rounded
-// in one or two 128-bit words or a fixed limb register, longer ones in one
-// GNU MP string reused from sample to sample.
+// slices directly, through a unit loop compiled for its slice count. Digit
+// strings of up to 36 digits are gathered in an array and rounded in fixed
+// limbs, longer ones in one GNU MP string reused from sample to sample.
 //
 // Operands outside their ports are first reduced in place, as the reference
 // reduces them. Configurations it does not take (see usable()) go to the
@@ -23,6 +23,7 @@
 #include "high_radix_bit_fields.h"
 #include "high_radix_digit_string.h"
 #include "high_radix_unit.h"
+#include "high_radix_unit_core.h"
 #include "quodra_v5_1.h"
 #include "working_integer.h"
 
@@ -50,7 +51,7 @@ private:
     void run_unit_and_round(uint32_t reciprocal, bool negative);
 
     // Where the digit string is gathered, by its length.
-    enum class digit_store { word, word_pair, limb_register, gnu_mp };
+    enum class digit_store { gathered, limb_register, gnu_mp };
 
     const quodra_v5_1 &model;
     high_radix_unit_shape shape;
@@ -63,10 +64,11 @@ private:
     size_t divisor_limbs;   // limbs of the divisor slices' source
     size_t aligned_limbs;   // limbs of the aligned dividend, sign included
     uint32_t quotient_shift;
+    high_radix_core::digit_kernel kernel; // the unit's loop for this slice count
     high_radix_unit_preparation prep;
 #if defined(__SIZEOF_INT128__)
-    high_radix_digit_word digit_word;
-    high_radix_digit_pair digit_pair;
+    // The digits of one sample after a lead of zeros.
+    int32_t gathered[gathered_digit_lead + max_gathered_digits] = {};
 #endif
     high_radix_digit_register digit_register;
     high_radix_digit_string long_string;
