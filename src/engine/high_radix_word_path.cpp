@@ -9,6 +9,9 @@ namespace {
 constexpr int64_t fraction_bits = 26;
 constexpr uint32_t slice_bits = high_radix_core::slice_bits;
 constexpr uint32_t digit_bits = high_radix_core::digit_bits;
+// The word path's limits: XH in at most 5 slices, XL in at most 8 digits.
+constexpr uint32_t max_word_slices = 5;
+constexpr uint32_t max_word_low_digits = 8;
 
 // The limb register and the limb reads assume plain 64-bit limbs.
 constexpr bool plain_64_bit_limbs = GMP_NUMB_BITS == 64 && GMP_NAIL_BITS == 0;
@@ -52,17 +55,23 @@ struct padded_fields {
 };
 
 #if defined(__SIZEOF_INT128__)
-// An operand within a port of at most 64 bits, as a signed word.
+// An operand within a port of at most 64 bits, as a signed word; the sign
+// is applied as (m ^ -1) + 1, without a branch, as random operands' signs
+// follow no pattern.
 int128_word word_of(mpz_srcptr value) {
     const int128_word magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
-    return mpz_sgn(value) < 0 ? -magnitude : magnitude;
+    const int128_word flip = -int128_word{mpz_sgn(value) < 0};
+    return (magnitude ^ flip) - flip;
 }
 
 // The unit's dividend registers from X in a signed 128-bit word, for ports
 // of at most 64 bits: s = X * 2^lift splits into its high part
-// XH = floor(X * 2^(lift - low width)), which fits its at most 5 slices, and
+// XH = floor(X * 2^(lift - low width)), which fits its Ns <= 5 slices, and
 // its low part XL = s mod 2^(low width), below 2^112; both are words, so
-// every slice and digit is one shift.
+// every slice and digit is one shift by a constant. All eight possible low
+// digits are cut (the unit reads only its h): eight fixed shifts cost less
+// than a loop over h.
+template <uint32_t Ns>
 void split_word_dividend(int128_word X, uint32_t lift, const high_radix_unit_shape &shape,
                          high_radix_unit_preparation &prep) {
     __extension__ typedef unsigned __int128 uint128_word;
@@ -70,14 +79,29 @@ void split_word_dividend(int128_word X, uint32_t lift, const high_radix_unit_sha
     const int128_word high = up >= 0 ? static_cast<int128_word>(static_cast<uint128_word>(X) << up)
                                      : X >> -up; // arithmetic: floor
     const uint128_word low = static_cast<uint128_word>(X) << lift;
-    for (uint32_t t = 0; t < shape.low_digits; ++t) {
+#pragma GCC unroll 8
+    for (uint32_t t = 0; t < max_word_low_digits; ++t) {
         prep.low_digit[t] = static_cast<uint32_t>(low >> (digit_bits * t)) & 0x3fffu;
     }
-    for (uint32_t k = 0; k < shape.slices; ++k) {
+#pragma GCC unroll 5
+    for (uint32_t k = 0; k < Ns; ++k) {
         prep.dividend_slice[k] =
             static_cast<uint32_t>(static_cast<uint128_word>(high) >> (slice_bits * k)) & 0xffffu;
     }
     high_radix_core::prepare_dividend_top(shape, prep);
+}
+
+// reduce_to_port_width() for a port of at most 64 bits: an operand in range
+// has at most one limb, and its magnitude m fits when m - (1 if negative)
+// lies below 2^(width - 1).
+void reduce_to_word_port(mpz_ptr value, uint32_t width, mpz_ptr scratch) {
+    const int sign = mpz_sgn(value);
+    if (sign == 0) return;
+    if (width >= 1 && mpz_size(value) == 1) {
+        const uint64_t magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
+        if (magnitude - (sign < 0 ? 1 : 0) < (uint64_t{1} << (width - 1))) return;
+    }
+    reduce_beyond_port_width(value, width, scratch);
 }
 
 uint32_t bit_length(uint64_t magnitude) {
@@ -98,29 +122,34 @@ high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
       divisor_limbs((uint64_t{shape.slices} * 16 + 63) / 64),
       aligned_limbs((uint64_t{shape.aligned_width} + 64) / 64),
       quotient_shift(model.hr_quotient_pad + 1),
+      dividend_lift(int64_t{shape.aligned_width} - shape.working_width),
       kernel(high_radix_core::digit_kernel_for(shape.slices)) {
     if (kernel == nullptr) configuration_usable = false;
 #if defined(__SIZEOF_INT128__)
     // The aligned dividend's parts then fit words: XH at most 5 slices, XL
     // at most 8 digits, and the lift below 128.
-    words = divisor_width <= 64 && dividend_width <= 64 && shape.slices <= 5 &&
-            shape.low_digits <= 8 && shape.aligned_width - shape.working_width < 128;
+    words = divisor_width <= 64 && dividend_width <= 64 && shape.slices <= max_word_slices &&
+            shape.low_digits <= max_word_low_digits && dividend_lift < 128;
+    if (words) divide_in_words = word_sample_for(shape.slices);
     if (model.hr_iterations <= max_gathered_digits) store = digit_store::gathered;
 #endif
 }
 
 high_radix_word_divider::outcome high_radix_word_divider::divide(mpz_ptr divisor,
                                                                  mpz_ptr dividend) {
+#if defined(__SIZEOF_INT128__)
+    if (words) {
+        reduce_to_word_port(divisor, divisor_width, scratch);
+        if (mpz_sgn(divisor) == 0) return outcome::divide_by_zero;
+        reduce_to_word_port(dividend, dividend_width, scratch);
+        (this->*divide_in_words)(divisor, dividend);
+        return outcome::quotient_ready;
+    }
+#endif
     reduce_to_port_width(divisor, divisor_width, scratch);
     if (mpz_sgn(divisor) == 0) return outcome::divide_by_zero;
     reduce_to_port_width(dividend, dividend_width, scratch);
     const bool negative = mpz_sgn(divisor) < 0;
-#if defined(__SIZEOF_INT128__)
-    if (words) {
-        divide_words(divisor, dividend);
-        return outcome::quotient_ready;
-    }
-#endif
     divide_limbs(limb_fields(divisor, true), magnitude_bits(divisor), negative,
                  limb_fields(dividend, false));
     return outcome::quotient_ready;
@@ -164,8 +193,10 @@ void high_radix_word_divider::divide_limbs(const limb_fields &magnitude, uint64_
 }
 
 #if defined(__SIZEOF_INT128__)
-// The same steps with ports of at most 64 bits: Dn fits a word, M (below
-// 2^97) and N * 2^j (below 2^126 in magnitude) fit 128-bit words.
+// The same steps with ports of at most 64 bits and a unit of Ns slices: Dn
+// fits a word, M (below 2^97) and N * 2^j (below 2^126 in magnitude) fit
+// 128-bit words, and every slice is a shift by a constant.
+template <uint32_t Ns>
 void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr dividend) {
     __extension__ typedef unsigned __int128 uint128_word;
     const bool negative = mpz_sgn(divisor) < 0;
@@ -181,18 +212,34 @@ void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr divide
     const uint32_t reciprocal =
         interpolated_reciprocal(locate_in_reciprocal_table(static_cast<uint32_t>(fraction)));
 
-    // At most 5 slices: the low 80 bits of M, from its two halves.
+    // The low 16 Ns bits of M.
     const uint128_word scaled = (uint128_word{reciprocal} * normalised) << model.hr_divisor_pad;
-    const uint64_t halves[2] = {static_cast<uint64_t>(scaled), static_cast<uint64_t>(scaled >> 64)};
-    cut_into_slices(halves, shape.slices, prep.divisor_slice);
-    high_radix_core::prepare_multiplicands(shape.slices, prep);
+#pragma GCC unroll 5
+    for (uint32_t k = 0; k < Ns; ++k) {
+        prep.divisor_slice[k] = static_cast<uint32_t>(scaled >> (slice_bits * k)) & 0xffffu;
+    }
+    high_radix_core::prepare_multiplicands(Ns, prep);
     // X = floor(N * 2^j / 2^drop); right shifts of a signed word are
-    // arithmetic. s = X * 2^(aligned - working) is then shifted into limbs
-    // once, so that every slice is a plain read.
+    // arithmetic.
     const int128_word X = (word_of(dividend) * (int128_word{1} << j)) >> dividend_drop;
-    const int64_t lift = int64_t{shape.aligned_width} - shape.working_width;
-    split_word_dividend(X, static_cast<uint32_t>(lift), shape, prep);
-    run_unit_and_round(reciprocal, negative);
+    split_word_dividend<Ns>(X, static_cast<uint32_t>(dividend_lift), shape, prep);
+    if (store != digit_store::gathered) {
+        run_unit_and_round(reciprocal, negative);
+        return;
+    }
+    int32_t *string = gathered + gathered_digit_lead;
+    high_radix_core::gather_digits<Ns>(shape, prep, reciprocal, string);
+    round_gathered_digits(result, string, shape.iterations, negative, model.hr_quotient_pad,
+                          quotient_shift);
+}
+
+high_radix_word_divider::word_sample high_radix_word_divider::word_sample_for(uint32_t slices) {
+    static_assert(max_word_slices == 5, "one word path per slice count");
+    constexpr word_sample samples[] = {
+        &high_radix_word_divider::divide_words<1>, &high_radix_word_divider::divide_words<2>,
+        &high_radix_word_divider::divide_words<3>, &high_radix_word_divider::divide_words<4>,
+        &high_radix_word_divider::divide_words<5>};
+    return slices >= 1 && slices <= max_word_slices ? samples[slices - 1] : nullptr;
 }
 #endif
 

@@ -47,7 +47,11 @@ public:
 private:
     void divide_limbs(const limb_fields &magnitude, uint64_t magnitude_bits, bool negative,
                       const limb_fields &dividend);
-    void divide_words(mpz_srcptr divisor, mpz_srcptr dividend);
+    // The word path compiled for each slice count of ports of at most 64
+    // bits, chosen once per call.
+    using word_sample = void (high_radix_word_divider::*)(mpz_srcptr, mpz_srcptr);
+    template <uint32_t Ns> void divide_words(mpz_srcptr divisor, mpz_srcptr dividend);
+    static word_sample word_sample_for(uint32_t slices);
     void run_unit_and_round(uint32_t reciprocal, bool negative);
 
     // Where the digit string is gathered, by its length.
@@ -57,6 +61,7 @@ private:
     high_radix_unit_shape shape;
     bool configuration_usable;
     bool words; // both ports fit 64-bit words
+    word_sample divide_in_words = nullptr;
     digit_store store;
     uint32_t divisor_width;
     uint32_t dividend_width;
@@ -64,6 +69,7 @@ private:
     size_t divisor_limbs;   // limbs of the divisor slices' source
     size_t aligned_limbs;   // limbs of the aligned dividend, sign included
     uint32_t quotient_shift;
+    int64_t dividend_lift; // aligned_width - working_width
     high_radix_core::digit_kernel kernel; // the unit's loop for this slice count
     high_radix_unit_preparation prep;
 #if defined(__SIZEOF_INT128__)
