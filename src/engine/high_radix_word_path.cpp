@@ -23,11 +23,11 @@ bool configuration_fits(const quodra_v5_1 &model, const high_radix_unit_shape &s
            model.hr_working_width <= model.hr_product_width &&
            model.hr_quotient_pad + 1 < 64 &&
            // Operands within their ports fit the limb buffer, sign included.
-           static_cast<uint64_t>(config.divisor_width) < 64 * (limb_fields::capacity - 1) &&
-           static_cast<uint64_t>(config.dividend_width) < 64 * (limb_fields::capacity - 1) &&
+           static_cast<uint64_t>(config.divisor_width) < 64 * (padded_limbs::capacity - 1) &&
+           static_cast<uint64_t>(config.dividend_width) < 64 * (padded_limbs::capacity - 1) &&
            // The shifted divisor and aligned dividend, sign included.
-           uint64_t{shape.slices} * 16 < 64 * limb_fields::capacity &&
-           uint64_t{shape.aligned_width} < 64 * limb_fields::capacity;
+           uint64_t{shape.slices} * 16 < 64 * padded_limbs::capacity &&
+           uint64_t{shape.aligned_width} < 64 * padded_limbs::capacity;
 }
 
 // The first `count` 16-bit slices of little-endian 64-bit words, four from
@@ -46,13 +46,19 @@ void cut_into_slices(const uint64_t *words, uint32_t count, uint32_t *slices) {
     }
 }
 
-// Fields of a value made by limb_fields::shifted(), read without range tests.
-struct padded_fields {
-    const limb_fields &value;
-    uint32_t field(int64_t position, uint32_t length) const {
-        return value.padded_bits(static_cast<uint64_t>(position), length);
+// The 14-bit digits of a limb-wide window, four to a window: the low part
+// XL of the aligned dividend, digit t at bit 14 t of s.
+void cut_low_digits(const uint64_t *s, uint32_t count, uint32_t *digits) {
+    for (uint32_t t = 0; t < count; ++t) {
+        const uint32_t bit = digit_bits * t;
+        const uint32_t index = bit / 64;
+        const uint32_t offset = bit % 64;
+        // Two limbs around the digit; s has a limb of sign above its top.
+        const uint64_t low = s[index] >> offset;
+        const uint64_t high = (s[index + 1] << 1) << (63 - offset);
+        digits[t] = static_cast<uint32_t>(low | high) & 0x3fffu;
     }
-};
+}
 
 #if defined(__SIZEOF_INT128__)
 // An operand within a port of at most 64 bits, as a signed word; the sign
@@ -125,6 +131,12 @@ high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
       dividend_lift(int64_t{shape.aligned_width} - shape.working_width),
       kernel(high_radix_core::digit_kernel_for(shape.slices)) {
     if (kernel == nullptr) configuration_usable = false;
+    // s has zeros below the lift: the limbs wholly below it are cleared, the
+    // one it falls in keeps its bits from the lift up.
+    for (size_t i = 0; i < padded_limbs::capacity; ++i) {
+        const int64_t below = dividend_lift - static_cast<int64_t>(64 * i);
+        aligned_keep[i] = below >= 64 ? 0 : below <= 0 ? ~uint64_t{0} : ~uint64_t{0} << below;
+    }
 #if defined(__SIZEOF_INT128__)
     // The aligned dividend's parts then fit words: XH at most 5 slices, XL
     // at most 8 digits, and the lift below 128.
@@ -150,32 +162,32 @@ high_radix_word_divider::outcome high_radix_word_divider::divide(mpz_ptr divisor
     if (mpz_sgn(divisor) == 0) return outcome::divide_by_zero;
     reduce_to_port_width(dividend, dividend_width, scratch);
     const bool negative = mpz_sgn(divisor) < 0;
-    divide_limbs(limb_fields(divisor, true), magnitude_bits(divisor), negative,
-                 limb_fields(dividend, false));
+    divide_limbs(padded_limbs(divisor, true), magnitude_bits(divisor), negative,
+                 padded_limbs(dividend, false));
     return outcome::quotient_ready;
 }
 
 // The set-up steps of the reference divider, on the operands' limbs. |D|
 // has `magnitude_bits` bits, at most the port width, so the normalisation
 // shift j puts its leading one at bit A - 1 of Dn = |D| * 2^j.
-void high_radix_word_divider::divide_limbs(const limb_fields &magnitude, uint64_t magnitude_bits,
-                                           bool negative, const limb_fields &dividend) {
+void high_radix_word_divider::divide_limbs(const padded_limbs &magnitude, uint64_t magnitude_bits,
+                                           bool negative, const padded_limbs &dividend) {
     const int64_t width = divisor_width;
     const int64_t j = width - static_cast<int64_t>(magnitude_bits);
     // y: the 26 bits of Dn below its leading one, zeros below Dn's bit 0.
     const uint32_t fraction =
-        magnitude.field(width - 1 - fraction_bits - j, static_cast<uint32_t>(fraction_bits));
+        static_cast<uint32_t>(magnitude.window(width - 1 - fraction_bits - j)) &
+        ((1u << fraction_bits) - 1);
     const uint32_t reciprocal = interpolated_reciprocal(locate_in_reciprocal_table(fraction));
 
     // The low 16 Ns bits of M = R * |D| * 2^(j + pad), limb by limb with a
     // running carry, then cut into slices.
     const int64_t lift = j + model.hr_divisor_pad;
-    const limb_fields lifted = limb_fields::shifted(magnitude, -lift, 0, divisor_limbs);
-    uint64_t scaled[limb_fields::capacity];
+    uint64_t scaled[padded_limbs::capacity];
     uint64_t carry = 0;
     for (size_t i = 0; i < divisor_limbs; ++i) {
         // R < 2^18: each half-limb product and its carry fit 64 bits.
-        const uint64_t limb = lifted.padded_limb(i);
+        const uint64_t limb = magnitude.window(static_cast<int64_t>(64 * i) - lift);
         const uint64_t low = uint64_t{reciprocal} * (limb & 0xffffffffu) + carry;
         const uint64_t high = uint64_t{reciprocal} * (limb >> 32) + (low >> 32);
         scaled[i] = (high << 32) | (low & 0xffffffffu);
@@ -184,11 +196,26 @@ void high_radix_word_divider::divide_limbs(const limb_fields &magnitude, uint64_
     cut_into_slices(scaled, shape.slices, prep.divisor_slice);
     high_radix_core::prepare_multiplicands(shape.slices, prep);
     // s = X * 2^(aligned - working) with X = floor(N * 2^j / 2^drop): bit p of
-    // X is bit p + drop - j of N, and s has zeros below the lift.
-    const limb_fields aligned = limb_fields::shifted(
-        dividend, int64_t{dividend_drop} - j, shape.aligned_width - shape.working_width,
-        aligned_limbs);
-    high_radix_core::prepare_aligned_dividend(shape, padded_fields{aligned}, prep);
+    // s is bit p - lift + drop - j of N, and s has zeros below the lift.
+    // One limb of sign above it lets the digits be cut without range tests.
+    uint64_t s[padded_limbs::capacity + 1];
+    const int64_t offset = int64_t{dividend_drop} - j - dividend_lift;
+    for (size_t i = 0; i < aligned_limbs; ++i) {
+        s[i] = dividend.window(static_cast<int64_t>(64 * i) + offset) & aligned_keep[i];
+    }
+    // s fits its aligned width, so its top limb's top bit is its sign.
+    s[aligned_limbs] = static_cast<uint64_t>(static_cast<int64_t>(s[aligned_limbs - 1]) >> 63);
+    cut_low_digits(s, shape.low_digits, prep.low_digit);
+    // XH, the slices above the low width, from limb-wide windows of s.
+    uint64_t high[padded_limbs::capacity];
+    const uint32_t high_limbs = (shape.slices + 3) / 4;
+    const uint32_t first = shape.low_width / 64;
+    const uint32_t within = shape.low_width % 64;
+    for (uint32_t m = 0; m < high_limbs; ++m) {
+        high[m] = (s[first + m] >> within) | ((s[first + m + 1] << 1) << (63 - within));
+    }
+    cut_into_slices(high, shape.slices, prep.dividend_slice);
+    high_radix_core::prepare_dividend_top(shape, prep);
     run_unit_and_round(reciprocal, negative);
 }
 

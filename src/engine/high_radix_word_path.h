@@ -45,8 +45,8 @@ public:
     mpz_srcptr quotient() const { return result; }
 
 private:
-    void divide_limbs(const limb_fields &magnitude, uint64_t magnitude_bits, bool negative,
-                      const limb_fields &dividend);
+    void divide_limbs(const padded_limbs &magnitude, uint64_t magnitude_bits, bool negative,
+                      const padded_limbs &dividend);
     // The word path compiled for each slice count of ports of at most 64
     // bits, chosen once per call.
     using word_sample = void (high_radix_word_divider::*)(mpz_srcptr, mpz_srcptr);
@@ -70,6 +70,7 @@ private:
     size_t aligned_limbs;   // limbs of the aligned dividend, sign included
     uint32_t quotient_shift;
     int64_t dividend_lift; // aligned_width - working_width
+    uint64_t aligned_keep[padded_limbs::capacity]; // per limb of s: its bits at or above the lift
     high_radix_core::digit_kernel kernel; // the unit's loop for this slice count
     high_radix_unit_preparation prep;
 #if defined(__SIZEOF_INT128__)
