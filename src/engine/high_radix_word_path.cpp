@@ -97,16 +97,18 @@ void split_word_dividend(int128_word X, uint32_t lift, const high_radix_unit_sha
     high_radix_core::prepare_dividend_top(shape, prep);
 }
 
-// reduce_to_port_width() for a port of at most 64 bits: an operand in range
-// has at most one limb, and its magnitude m fits when m - (1 if negative)
-// lies below 2^(width - 1).
-void reduce_to_word_port(mpz_ptr value, uint32_t width, mpz_ptr scratch) {
-    const int sign = mpz_sgn(value);
-    if (sign == 0) return;
-    if (width >= 1 && mpz_size(value) == 1) {
-        const uint64_t magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
-        if (magnitude - (sign < 0 ? 1 : 0) < (uint64_t{1} << (width - 1))) return;
-    }
+// reduce_to_port_width() for a port of at most 64 bits, whose values lie in
+// [-half, half) (half = 2^(width - 1), or 0 for width 0, which holds only
+// 0): an operand in range has at most one limb, and its magnitude m fits
+// when m - (1 if negative) lies below half. The test takes no branch on the
+// operand's sign, which random operands make unpredictable.
+void reduce_to_word_port(mpz_ptr value, uint32_t width, uint64_t half, mpz_ptr scratch) {
+    const int size = value->_mp_size;
+    const uint64_t negative = static_cast<uint32_t>(size) >> 31;
+    const bool at_most_one_limb = static_cast<unsigned>(size + 1) <= 2u;
+    const uint64_t magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
+    if (at_most_one_limb & (magnitude - negative < half)) return;
+    if (size == 0) return;
     reduce_beyond_port_width(value, width, scratch);
 }
 
@@ -142,7 +144,11 @@ high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
     // at most 8 digits, and the lift below 128.
     words = divisor_width <= 64 && dividend_width <= 64 && shape.slices <= max_word_slices &&
             shape.low_digits <= max_word_low_digits && dividend_lift < 128;
-    if (words) divide_in_words = word_sample_for(shape.slices);
+    if (words) {
+        divide_in_words = word_sample_for(shape.slices);
+        divisor_half = divisor_width >= 1 ? uint64_t{1} << (divisor_width - 1) : 0;
+        dividend_half = dividend_width >= 1 ? uint64_t{1} << (dividend_width - 1) : 0;
+    }
     if (model.hr_iterations <= max_gathered_digits) store = digit_store::gathered;
 #endif
 }
@@ -151,9 +157,9 @@ high_radix_word_divider::outcome high_radix_word_divider::divide(mpz_ptr divisor
                                                                  mpz_ptr dividend) {
 #if defined(__SIZEOF_INT128__)
     if (words) {
-        reduce_to_word_port(divisor, divisor_width, scratch);
+        reduce_to_word_port(divisor, divisor_width, divisor_half, scratch);
         if (mpz_sgn(divisor) == 0) return outcome::divide_by_zero;
-        reduce_to_word_port(dividend, dividend_width, scratch);
+        reduce_to_word_port(dividend, dividend_width, dividend_half, scratch);
         (this->*divide_in_words)(divisor, dividend);
         return outcome::quotient_ready;
     }

@@ -62,6 +62,8 @@ private:
     bool configuration_usable;
     bool words; // both ports fit 64-bit words
     word_sample divide_in_words = nullptr;
+    uint64_t divisor_half = 0; // 2^(width - 1) of each port, for the range test
+    uint64_t dividend_half = 0;
     digit_store store;
     uint32_t divisor_width;
     uint32_t dividend_width;
