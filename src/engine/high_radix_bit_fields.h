@@ -73,8 +73,8 @@ __extension__ typedef __int128 int128_word;
 // A value of up to `capacity` limbs, copied once in two's complement (or as
 // its magnitude) between one limb of zeros below and one limb of its sign
 // above. A limb-wide window at any bit position, negative ones included,
-// is then two plain reads at clamped indices and two shifts: no branch on
-// where the window falls.
+// is then two plain reads and two shifts once the position is clamped to the
+// limbs: no branch on where the window falls.
 class padded_limbs {
 public:
     static constexpr size_t capacity = 10;
@@ -95,28 +95,25 @@ public:
             buffer[i + 1] = limb;
         }
         buffer[count + 1] = fill;
+        buffer[count + 2] = fill;
     }
 
     // The 64 bits of the value from bit `position` up; bits below bit 0 are
-    // zeros.
+    // zeros. A window wholly below bit 0 reads as the one just below it, a
+    // window wholly above the top limb as the one at the sign limb.
     uint64_t window(int64_t position) const {
-        const int64_t index = position >> 6; // arithmetic: floor
-        const unsigned offset = static_cast<unsigned>(position & 63);
-        const uint64_t low = limb(index) >> offset;
+        const int64_t within = position < -64 ? -64 : (position > 64 * count ? 64 * count : position);
+        const int64_t index = (within >> 6) + 1; // arithmetic: floor; buffer[0] is limb -1
+        const unsigned offset = static_cast<unsigned>(within & 63);
+        const uint64_t low = buffer[index] >> offset;
         // Shifted in two steps: a shift by the full 64 bits is undefined.
-        const uint64_t high = (limb(index + 1) << 1) << (63 - offset);
+        const uint64_t high = (buffer[index + 1] << 1) << (63 - offset);
         return low | high;
     }
 
 private:
-    // Limb `index`, zeros below limb 0 and the sign above the top limb.
-    uint64_t limb(int64_t index) const {
-        const int64_t clamped = index < -1 ? -1 : (index > count ? count : index);
-        return buffer[clamped + 1];
-    }
-
     int64_t count;
-    uint64_t buffer[capacity + 2]; // zeros, the limbs, the sign
+    uint64_t buffer[capacity + 3]; // zeros, the limbs, the sign twice
 };
 
 // Number of bits of |value|; 0 for 0. Read from the top limb, as this runs
