@@ -30,18 +30,11 @@ bool configuration_fits(const quodra_v5_1 &model, const high_radix_unit_shape &s
            uint64_t{shape.aligned_width} < 64 * padded_limbs::capacity;
 }
 
-// The first `count` 16-bit slices of little-endian 64-bit words, four from
+// The first Count 16-bit slices of little-endian 64-bit words, four from
 // each word.
-void cut_into_slices(const uint64_t *words, uint32_t count, uint32_t *slices) {
-    uint32_t k = 0;
-    for (; k + 4 <= count; k += 4) {
-        const uint64_t word = words[k / 4];
-        slices[k] = static_cast<uint32_t>(word) & 0xffffu;
-        slices[k + 1] = static_cast<uint32_t>(word >> slice_bits) & 0xffffu;
-        slices[k + 2] = static_cast<uint32_t>(word >> (2 * slice_bits)) & 0xffffu;
-        slices[k + 3] = static_cast<uint32_t>(word >> (3 * slice_bits));
-    }
-    for (; k < count; ++k) {
+template <uint32_t Count> void cut_into_slices(const uint64_t *words, uint32_t *slices) {
+#pragma GCC unroll 19
+    for (uint32_t k = 0; k < Count; ++k) {
         slices[k] = static_cast<uint32_t>(words[k / 4] >> (slice_bits * (k % 4))) & 0xffffu;
     }
 }
@@ -131,8 +124,9 @@ high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
       aligned_limbs((uint64_t{shape.aligned_width} + 64) / 64),
       quotient_shift(model.hr_quotient_pad + 1),
       dividend_lift(int64_t{shape.aligned_width} - shape.working_width),
-      kernel(high_radix_core::digit_kernel_for(shape.slices)) {
-    if (kernel == nullptr) configuration_usable = false;
+      divide_in_limbs(limb_sample_among(
+          shape.slices, std::make_integer_sequence<uint32_t, high_radix_max_slices>{})) {
+    if (divide_in_limbs == nullptr) configuration_usable = false;
     // s has zeros below the lift: the limbs wholly below it are cleared, the
     // one it falls in keeps its bits from the lift up.
     for (size_t i = 0; i < padded_limbs::capacity; ++i) {
@@ -168,14 +162,15 @@ high_radix_word_divider::outcome high_radix_word_divider::divide(mpz_ptr divisor
     if (mpz_sgn(divisor) == 0) return outcome::divide_by_zero;
     reduce_to_port_width(dividend, dividend_width, scratch);
     const bool negative = mpz_sgn(divisor) < 0;
-    divide_limbs(padded_limbs(divisor, true), magnitude_bits(divisor), negative,
-                 padded_limbs(dividend, false));
+    (this->*divide_in_limbs)(padded_limbs(divisor, true), magnitude_bits(divisor), negative,
+                             padded_limbs(dividend, false));
     return outcome::quotient_ready;
 }
 
 // The set-up steps of the reference divider, on the operands' limbs. |D|
 // has `magnitude_bits` bits, at most the port width, so the normalisation
 // shift j puts its leading one at bit A - 1 of Dn = |D| * 2^j.
+template <uint32_t Ns>
 void high_radix_word_divider::divide_limbs(const padded_limbs &magnitude, uint64_t magnitude_bits,
                                            bool negative, const padded_limbs &dividend) {
     const int64_t width = divisor_width;
@@ -199,8 +194,8 @@ void high_radix_word_divider::divide_limbs(const padded_limbs &magnitude, uint64
         scaled[i] = (high << 32) | (low & 0xffffffffu);
         carry = high >> 32;
     }
-    cut_into_slices(scaled, shape.slices, prep.divisor_slice);
-    high_radix_core::prepare_multiplicands(shape.slices, prep);
+    cut_into_slices<Ns>(scaled, prep.divisor_slice);
+    high_radix_core::prepare_multiplicands(Ns, prep);
     // s = X * 2^(aligned - working) with X = floor(N * 2^j / 2^drop): bit p of
     // s is bit p - lift + drop - j of N, and s has zeros below the lift.
     // One limb of sign above it lets the digits be cut without range tests.
@@ -214,14 +209,37 @@ void high_radix_word_divider::divide_limbs(const padded_limbs &magnitude, uint64
     cut_low_digits(s, shape.low_digits, prep.low_digit);
     // XH, the slices above the low width, from limb-wide windows of s.
     uint64_t high[padded_limbs::capacity];
-    const uint32_t high_limbs = (shape.slices + 3) / 4;
+    constexpr uint32_t high_limbs = (Ns + 3) / 4;
     const uint32_t first = shape.low_width / 64;
     const uint32_t within = shape.low_width % 64;
+#pragma GCC unroll 5
     for (uint32_t m = 0; m < high_limbs; ++m) {
         high[m] = (s[first + m] >> within) | ((s[first + m + 1] << 1) << (63 - within));
     }
-    cut_into_slices(high, shape.slices, prep.dividend_slice);
+    cut_into_slices<Ns>(high, prep.dividend_slice);
     high_radix_core::prepare_dividend_top(shape, prep);
+    gather_and_round<Ns>(reciprocal, negative);
+}
+
+template <uint32_t... Ns>
+high_radix_word_divider::limb_sample
+high_radix_word_divider::limb_sample_among(uint32_t slices, std::integer_sequence<uint32_t, Ns...>) {
+    constexpr limb_sample samples[] = {&high_radix_word_divider::divide_limbs<Ns + 1>...};
+    return slices >= 1 && slices <= sizeof...(Ns) ? samples[slices - 1] : nullptr;
+}
+
+// The unit of Ns slices and the rounding of its digits.
+template <uint32_t Ns>
+void high_radix_word_divider::gather_and_round(uint32_t reciprocal, bool negative) {
+#if defined(__SIZEOF_INT128__)
+    if (store == digit_store::gathered) {
+        int32_t *string = gathered + gathered_digit_lead;
+        high_radix_core::gather_digits<Ns>(shape, prep, reciprocal, string);
+        round_gathered_digits(result, string, shape.iterations, negative, model.hr_quotient_pad,
+                              quotient_shift);
+        return;
+    }
+#endif
     run_unit_and_round(reciprocal, negative);
 }
 
@@ -256,14 +274,7 @@ void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr divide
     // arithmetic.
     const int128_word X = (word_of(dividend) * (int128_word{1} << j)) >> dividend_drop;
     split_word_dividend<Ns>(X, static_cast<uint32_t>(dividend_lift), shape, prep);
-    if (store != digit_store::gathered) {
-        run_unit_and_round(reciprocal, negative);
-        return;
-    }
-    int32_t *string = gathered + gathered_digit_lead;
-    high_radix_core::gather_digits<Ns>(shape, prep, reciprocal, string);
-    round_gathered_digits(result, string, shape.iterations, negative, model.hr_quotient_pad,
-                          quotient_shift);
+    gather_and_round<Ns>(reciprocal, negative);
 }
 
 high_radix_word_divider::word_sample high_radix_word_divider::word_sample_for(uint32_t slices) {
@@ -277,15 +288,6 @@ high_radix_word_divider::word_sample high_radix_word_divider::word_sample_for(ui
 #endif
 
 void high_radix_word_divider::run_unit_and_round(uint32_t reciprocal, bool negative) {
-#if defined(__SIZEOF_INT128__)
-    if (store == digit_store::gathered) {
-        int32_t *string = gathered + gathered_digit_lead;
-        kernel(shape, prep, reciprocal, string);
-        round_gathered_digits(result, string, shape.iterations, negative, model.hr_quotient_pad,
-                              quotient_shift);
-        return;
-    }
-#endif
     if (store == digit_store::limb_register) {
         digit_register.start(shape.iterations);
         high_radix_core::iterate_digits(shape, prep, reciprocal, digit_register);

@@ -19,6 +19,7 @@
 #include <gmp.h>
 
 #include <cstdint>
+#include <utility>
 
 #include "high_radix_bit_fields.h"
 #include "high_radix_digit_string.h"
@@ -45,8 +46,15 @@ public:
     mpz_srcptr quotient() const { return result; }
 
 private:
+    // The limb path compiled for each slice count, chosen once per call.
+    using limb_sample = void (high_radix_word_divider::*)(const padded_limbs &, uint64_t, bool,
+                                                          const padded_limbs &);
+    template <uint32_t Ns>
     void divide_limbs(const padded_limbs &magnitude, uint64_t magnitude_bits, bool negative,
                       const padded_limbs &dividend);
+    template <uint32_t... Ns>
+    static limb_sample limb_sample_among(uint32_t slices, std::integer_sequence<uint32_t, Ns...>);
+    template <uint32_t Ns> void gather_and_round(uint32_t reciprocal, bool negative);
     // The word path compiled for each slice count of ports of at most 64
     // bits, chosen once per call.
     using word_sample = void (high_radix_word_divider::*)(mpz_srcptr, mpz_srcptr);
@@ -73,7 +81,7 @@ private:
     uint32_t quotient_shift;
     int64_t dividend_lift; // aligned_width - working_width
     uint64_t aligned_keep[padded_limbs::capacity]; // per limb of s: its bits at or above the lift
-    high_radix_core::digit_kernel kernel; // the unit's loop for this slice count
+    limb_sample divide_in_limbs; // null for a slice count beyond the unit's
     high_radix_unit_preparation prep;
 #if defined(__SIZEOF_INT128__)
     // The digits of one sample after a lead of zeros.
