@@ -39,14 +39,14 @@ template <uint32_t Count> void cut_into_slices(const uint64_t *words, uint32_t *
     }
 }
 
-// The 14-bit digits of a limb-wide window, four to a window: the low part
-// XL of the aligned dividend, digit t at bit 14 t of s.
+// The first `count` 14-bit digits of the aligned dividend s (its low part
+// XL): digit t at bit 14 t, cut from the two limbs around it.
 void cut_low_digits(const uint64_t *s, uint32_t count, uint32_t *digits) {
     for (uint32_t t = 0; t < count; ++t) {
         const uint32_t bit = digit_bits * t;
         const uint32_t index = bit / 64;
         const uint32_t offset = bit % 64;
-        // Two limbs around the digit; s has a limb of sign above its top.
+        // s has a limb of sign above its top, so index + 1 is always a limb.
         const uint64_t low = s[index] >> offset;
         const uint64_t high = (s[index + 1] << 1) << (63 - offset);
         digits[t] = static_cast<uint32_t>(low | high) & 0x3fffu;

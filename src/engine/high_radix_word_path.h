@@ -2,11 +2,12 @@
 // reference sample divider (high_radix_sample.h) without building the
 // intermediate integers: the divisor's magnitude and the dividend are read
 // as bit fields, from 64-bit and 128-bit words when both ports are at most 64
-// bits wide, else from their limbs shifted once into place; the scaled
-// divisor M is formed slice by slice as R times the normalised divisor's
-// 16-bit chunks with a running carry; the aligned dividend X is the
-// dividend's bits at the normalisation offset; and the unit is fed its
-// slices directly, through a unit loop compiled for its slice count. Digit
+// bits wide, else as limb-wide windows of their limbs; the scaled divisor M
+// is formed limb by limb as R times the normalised divisor with a running
+// carry; the aligned dividend X is the dividend's bits at the normalisation
+// offset; and the unit is fed its slices directly. Each slice count has its
+// own compiled sample steps (set-up, unit loop, rounding), chosen once per
+// call, so that every slice loop is unrolled. Digit
 // strings of up to 36 digits are gathered in an array and rounded in fixed
 // limbs, longer ones in one GNU MP string reused from sample to sample.
 //
