@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "driver_test_support.h"
+#include "high_radix_bit_fields.h"
 #include "high_radix_digit_string.h"
 #include "high_radix_sample.h"
 #include "high_radix_setup.h"
@@ -328,6 +329,63 @@ TEST(HighRadixWordPath, DigitRegistersRoundAsTheGnuMpString) {
                                   pad, pad + 1);
             EXPECT_EQ(gathered.text(), want.text()) << "gathered digits";
 #endif
+        }
+    }
+}
+
+// The word path tests a port's range on the operand's one limb: operands
+// just inside and just outside each port, and two-limb ones, unreduced.
+TEST(HighRadixWordPath, PortRangeTestAgreesWithTheReferenceAtItsBoundaries) {
+    for (int32_t width : {1, 2, 17, 63, 64}) {
+        direct_model m(width, width, 20);
+        ASSERT_TRUE(m.model) << width;
+        high_radix_word_divider fast(*m.model);
+        ASSERT_TRUE(fast.usable());
+        high_radix_sample_divider reference(*m.model);
+        const auto half = static_cast<unsigned long>(width - 1);
+        integer D, N, edge;
+        // +-2^(w-1) + {-1, 0, 1}, +-2^64 + {-1, 0, 1}, 0 and +-1.
+        for (unsigned long power : {half, 64ul}) {
+            for (long sign : {1l, -1l}) {
+                for (long offset : {-1l, 0l, 1l}) {
+                    mpz_set_ui(edge.v, 0);
+                    mpz_setbit(edge.v, power);
+                    mpz_mul_si(edge.v, edge.v, sign);
+                    mpz_add_ui(edge.v, edge.v, 1);
+                    mpz_sub_ui(edge.v, edge.v, static_cast<unsigned long>(1 - offset));
+                    for (long other : {-1l, 0l, 1l, 3l}) {
+                        mpz_set_si(N.v, other);
+                        ASSERT_EQ(compare_sample(fast, reference, edge.v, N.v), "") << width;
+                        mpz_set_si(D.v, other == 0 ? 5 : other);
+                        ASSERT_EQ(compare_sample(fast, reference, D.v, edge.v), "") << width;
+                    }
+                }
+            }
+        }
+    }
+}
+
+// A limb window against the same bits cut by GNU MP: floor(x / 2^p) mod
+// 2^64, with x * 2^-p for negative positions, over random values of either
+// sign and positions below, inside and above the value.
+TEST(HighRadixWordPath, LimbWindowsReadTheTwosComplementBits) {
+    random_source random(64);
+    integer x, expected, scratch;
+    for (unsigned i = 0; i < 400; ++i) {
+        random.port_value(x.v, 1 + random.below(500), scratch.v);
+        if (mpz_size(x.v) >= padded_limbs::capacity) continue;
+        const bool magnitude_only = i % 3 == 0;
+        const padded_limbs limbs(x.v, magnitude_only);
+        if (magnitude_only) mpz_abs(x.v, x.v);
+        for (int64_t position : {-200l, -64l, -63l, -1l, 0l, 1l, 63l, 64l, 100l, 500l, 700l}) {
+            if (position >= 0) {
+                mpz_fdiv_q_2exp(expected.v, x.v, static_cast<mp_bitcnt_t>(position));
+            } else {
+                mpz_mul_2exp(expected.v, x.v, static_cast<mp_bitcnt_t>(-position));
+            }
+            mpz_fdiv_r_2exp(expected.v, expected.v, 64);
+            ASSERT_EQ(limbs.window(position), mpz_get_ui(expected.v))
+                << "x " << x.text() << " at " << position;
         }
     }
 }

@@ -70,99 +70,50 @@ private:
 __extension__ typedef __int128 int128_word;
 #endif
 
-// The same fields of a value of up to `capacity` limbs, copied once into a
-// fixed buffer in two's complement (or as its magnitude), so that each field
-// is a plain read of one or two limbs.
-class limb_fields {
+// A value of up to `capacity` limbs, copied once in two's complement (or as
+// its magnitude) between one limb of zeros below and one limb of its sign
+// above. A limb-wide window at any bit position, negative ones included,
+// is then two plain reads and two shifts once the position is clamped to the
+// limbs: no branch on where the window falls.
+class padded_limbs {
 public:
     static constexpr size_t capacity = 10;
 
     // value must have fewer than `capacity` limbs.
-    limb_fields(mpz_srcptr value, bool magnitude_only) : count(mpz_size(value)) {
+    padded_limbs(mpz_srcptr value, bool magnitude_only)
+        : count(static_cast<int64_t>(mpz_size(value))) {
         const bool negative = !magnitude_only && mpz_sgn(value) < 0;
-        fill = negative ? GMP_NUMB_MASK : 0;
-        // -m is ~(m - 1): the borrow of the "- 1" runs through the low zero limbs.
-        mp_limb_t borrow = negative ? 1 : 0;
-        for (size_t i = 0; i < count; ++i) {
-            const mp_limb_t magnitude = mpz_getlimbn(value, static_cast<mp_size_t>(i));
-            if (!negative) {
-                buffer[i] = magnitude;
-                continue;
-            }
-            buffer[i] = static_cast<mp_limb_t>(~(magnitude - borrow)) & GMP_NUMB_MASK;
-            borrow = borrow != 0 && magnitude == 0 ? 1 : 0;
+        const uint64_t fill = negative ? ~uint64_t{0} : 0;
+        // -m is ~m + 1: the carry of the "+ 1" runs through the low zero limbs.
+        uint64_t carry = negative ? 1 : 0;
+        buffer[0] = 0;
+        for (int64_t i = 0; i < count; ++i) {
+            const uint64_t limb =
+                (static_cast<uint64_t>(mpz_getlimbn(value, static_cast<mp_size_t>(i))) ^ fill) +
+                carry;
+            carry &= limb == 0 ? 1 : 0;
+            buffer[i + 1] = limb;
         }
+        buffer[count + 1] = fill;
+        buffer[count + 2] = fill;
     }
 
-
-    uint32_t field(int64_t position, uint32_t length) const {
-        return field_with_zeros_below(*this, position, length);
-    }
-
-    uint32_t bits(uint64_t bit, uint32_t length) const { return bits_of_limbs(*this, bit, length); }
-
-    // floor(value * 2^(-offset)) * 2^zeros with bits below `zeros` cleared,
-    // that is bit p >= zeros of the result is bit p - zeros + offset of the
-    // value, in `limbs` limbs (at most capacity) and the same sign: the
-    // fields of a shifted operand become plain reads at fixed positions.
-    static limb_fields shifted(const limb_fields &source, int64_t offset, uint64_t zeros,
-                               size_t limbs) {
-        limb_fields result;
-        result.count = limbs;
-        result.fill = source.fill;
-        for (size_t i = 0; i < limbs; ++i) {
-            const uint64_t low_bit = uint64_t{GMP_NUMB_BITS} * i;
-            if (low_bit + GMP_NUMB_BITS <= zeros) {
-                result.buffer[i] = 0;
-                continue;
-            }
-            mp_limb_t word = source.limb_at(static_cast<int64_t>(low_bit) -
-                                            static_cast<int64_t>(zeros) + offset);
-            if (low_bit < zeros) word &= ~((mp_limb_t{1} << (zeros - low_bit)) - 1);
-            result.buffer[i] = word;
-        }
-        result.buffer[limbs] = result.fill; // the sign above, for padded_bits()
-        return result;
-    }
-
-    // For a value made by shifted(), whose sign limb above its `limbs` is
-    // stored: `length` (<= 32) bits at `bit` (below 64 * limbs), cut from
-    // the two limbs around it without testing where the field falls.
-    uint32_t padded_bits(uint64_t bit, uint32_t length) const {
-        const uint64_t index = bit / GMP_NUMB_BITS;
-        const unsigned offset = static_cast<unsigned>(bit % GMP_NUMB_BITS);
-        const uint64_t low = static_cast<uint64_t>(buffer[index]) >> offset;
+    // The 64 bits of the value from bit `position` up; bits below bit 0 are
+    // zeros. A window wholly below bit 0 reads as the one just below it, a
+    // window wholly above the top limb as the one at the sign limb.
+    uint64_t window(int64_t position) const {
+        const int64_t within = position < -64 ? -64 : (position > 64 * count ? 64 * count : position);
+        const int64_t index = (within >> 6) + 1; // arithmetic: floor; buffer[0] is limb -1
+        const unsigned offset = static_cast<unsigned>(within & 63);
+        const uint64_t low = buffer[index] >> offset;
         // Shifted in two steps: a shift by the full 64 bits is undefined.
-        const uint64_t high = (static_cast<uint64_t>(buffer[index + 1]) << 1) << (63 - offset);
-        return static_cast<uint32_t>((low | high) & ((uint64_t{1} << length) - 1));
+        const uint64_t high = (buffer[index + 1] << 1) << (63 - offset);
+        return low | high;
     }
-
-    // Limb `index` of a value made by shifted(), index <= its `limbs`.
-    uint64_t padded_limb(size_t index) const { return buffer[index]; }
 
 private:
-    template <class Limbs> friend uint32_t bits_of_limbs(const Limbs &, uint64_t, uint32_t);
-
-    limb_fields() = default;
-
-    mp_limb_t limb(uint64_t index) const { return index < count ? buffer[index] : fill; }
-
-    // The limb-wide field at `position`, zeros below bit 0.
-    mp_limb_t limb_at(int64_t position) const {
-        if (position < 0) {
-            const uint64_t zeros = static_cast<uint64_t>(-position);
-            return zeros >= GMP_NUMB_BITS ? 0 : static_cast<mp_limb_t>(limb(0) << zeros);
-        }
-        const uint64_t index = static_cast<uint64_t>(position) / GMP_NUMB_BITS;
-        const unsigned offset = static_cast<unsigned>(position % GMP_NUMB_BITS);
-        if (offset == 0) return limb(index);
-        return static_cast<mp_limb_t>((limb(index) >> offset) |
-                                      (limb(index + 1) << (GMP_NUMB_BITS - offset)));
-    }
-
-    size_t count;
-    mp_limb_t fill;
-    mp_limb_t buffer[capacity + 1]; // one more limb of sign for padded_bits()
+    int64_t count;
+    uint64_t buffer[capacity + 3]; // zeros, the limbs, the sign twice
 };
 
 // Number of bits of |value|; 0 for 0. Read from the top limb, as this runs

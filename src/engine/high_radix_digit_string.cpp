@@ -21,19 +21,21 @@ void place_above(mpz_ptr high, mpz_srcptr low, uint64_t low_digits) {
 }
 
 // Q = +/- the magnitude held in `limbs` 64-bit words, low word first,
-// written straight into Q's limbs (no allocation once Q has grown).
+// written straight into Q's limbs (no allocation once Q has grown). Once Q
+// holds all `limbs` words, every word is copied and the size and sign are
+// chosen without branches: with random operands they follow no pattern a
+// branch predictor could learn.
 void write_signed(mpz_ptr Q, const uint64_t *magnitude, unsigned limbs, bool negative) {
-    while (limbs > 0 && magnitude[limbs - 1] == 0) --limbs;
-    if (limbs == 0) {
-        mpz_set_ui(Q, 0);
-        return;
+    const auto words = static_cast<mp_size_t>(limbs);
+    // Grows Q once, on the first sample of a call.
+    mp_limb_t *out = Q->_mp_alloc >= words ? Q->_mp_d : mpz_limbs_write(Q, words);
+    int size = 0;
+    for (unsigned i = 0; i < limbs; ++i) {
+        out[i] = static_cast<mp_limb_t>(magnitude[i]);
+        size = magnitude[i] != 0 ? static_cast<int>(i) + 1 : size;
     }
-    const auto size = static_cast<mp_size_t>(limbs);
-    // Q's own limbs when they are already large enough, as they are after
-    // the first samples of a call.
-    mp_limb_t *out = Q->_mp_alloc >= size ? Q->_mp_d : mpz_limbs_write(Q, size);
-    for (unsigned i = 0; i < limbs; ++i) out[i] = static_cast<mp_limb_t>(magnitude[i]);
-    mpz_limbs_finish(Q, negative ? -size : size);
+    const int sign = -static_cast<int>(negative); // 0 or -1
+    Q->_mp_size = (size ^ sign) - sign;
 }
 
 } // namespace
@@ -179,27 +181,45 @@ int64_t four_digits(const int32_t *d) {
     return (d[0] * radix + d[1]) * (radix * radix) + (d[2] * radix + d[3]);
 }
 
+__extension__ typedef __int128 int128;
+__extension__ typedef unsigned __int128 uint128;
+
+// floor(value / 2^s) for s in 1 .. 63, as two 64-bit shifts: a 128-bit
+// shift by an unknown count also tests whether it reaches past 64 bits.
+int128 shift_down(int128 value, unsigned s) {
+    const auto low = static_cast<uint64_t>(value);
+    const auto high = static_cast<int64_t>(value >> 64);
+    const uint64_t new_low = (low >> s) | (static_cast<uint64_t>(high) << (64 - s));
+    const uint128 high_word = static_cast<uint128>(static_cast<uint64_t>(high >> s)) << 64;
+    return static_cast<int128>(high_word | new_low);
+}
+
+// value * 2^s mod 2^128 for s in 64 .. 127: only the low word survives.
+uint128 shift_up_past_word(int128 value, unsigned s) {
+    return static_cast<uint128>(static_cast<uint64_t>(value) << (s - 64)) << 64;
+}
+
 } // namespace
 
 void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
                            bool negative_divisor, uint32_t pad, uint32_t shift) {
-    __extension__ typedef __int128 int128;
-    __extension__ typedef unsigned __int128 uint128;
     // digits[to - 8 .. to - 1] (zeros before the string) in one signed word,
     // |part| < 2^115, negated for a negative divisor: pairs, then fours in
     // 64-bit words (|four| < 2^59), then the word, so that the sum waits on
     // three steps instead of eight.
+    // Negation as (x ^ -1) + 1, without a branch on the sign.
+    const int128 flip = -int128{negative_divisor};
     const auto signed_part = [&](uint32_t to) {
         const int32_t *d = digits + to - gathered_digit_lead; // within the lead
         const int128 part = int128{four_digits(d)} * (int128{1} << (4 * digit_bits)) + four_digits(d + 4);
-        return negative_divisor ? -part : part;
+        return (part ^ flip) - flip;
     };
     constexpr uint32_t word_digits = 8;
+    const auto rounding = static_cast<int128>(uint64_t{1} << pad);
     if (count <= word_digits) {
-        // Right shifts of a signed word are floors.
-        const int128 rounded = (signed_part(count) + (int128{1} << pad)) >> shift;
-        const uint128 magnitude = rounded < 0 ? uint128{0} - static_cast<uint128>(rounded)
-                                              : static_cast<uint128>(rounded);
+        const int128 rounded = shift_down(signed_part(count) + rounding, shift);
+        const int128 sign = rounded >> 127; // 0 or -1
+        const uint128 magnitude = static_cast<uint128>((rounded ^ sign) - sign);
         const uint64_t words[2] = {static_cast<uint64_t>(magnitude),
                                    static_cast<uint64_t>(magnitude >> 64)};
         write_signed(Q, words, 2, rounded < 0);
@@ -211,19 +231,19 @@ void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
         // the 2^112 term passes the shift exactly. Q is formed in 256 bits,
         // as a signed top word over an unsigned bottom word.
         const int128 upper = signed_part(count - word_digits);
-        const int128 lower = (signed_part(count) + (int128{1} << pad)) >> shift;
+        const int128 lower = shift_down(signed_part(count) + rounding, shift);
         const uint32_t lift = digit_bits * word_digits - shift; // 96 .. 109
-        const uint128 lifted = static_cast<uint128>(upper) << lift;
+        const uint128 lifted = shift_up_past_word(upper, lift);
         const uint128 bottom = lifted + static_cast<uint128>(lower);
-        int128 top = (upper >> (128 - lift)) + (bottom < lifted ? 1 : 0) + (lower < 0 ? -1 : 0);
+        const int128 top =
+            shift_down(upper, 128 - lift) + (bottom < lifted ? 1 : 0) + (lower < 0 ? -1 : 0);
         const bool negative = top < 0;
-        uint128 low_word = bottom;
-        if (negative) {
-            // Two's complement negation across both words.
-            top = static_cast<int128>(~static_cast<uint128>(top) + (low_word == 0 ? 1 : 0));
-            low_word = ~low_word + 1;
-        }
-        const uint128 high_word = static_cast<uint128>(top);
+        // Two's complement negation across both words when negative: the
+        // low word's +1 carries into the top word when the low word is 0.
+        const uint128 sign = static_cast<uint128>(top >> 127); // 0 or all ones
+        const uint128 low_word = (bottom ^ sign) - sign;
+        const uint128 high_word =
+            (static_cast<uint128>(top) ^ sign) + (sign & uint128{bottom == 0 ? 1u : 0u});
         const uint64_t words[4] = {
             static_cast<uint64_t>(low_word), static_cast<uint64_t>(low_word >> 64),
             static_cast<uint64_t>(high_word), static_cast<uint64_t>(high_word >> 64)};

@@ -289,9 +289,10 @@ private:
     int64_t multiplicand[Ns]; // a_k
 };
 
-// The K digits of a shape within the register files into digits[0 .. K-1],
-// through the kernel of its slice count: the kernel is chosen once per call
-// (digit_kernel_for), then called per sample.
+// The K digits of a shape within the register files into digits[0 .. K-1].
+// The fast path's sample steps are compiled per slice count and call
+// gather_digits<Ns> directly; digit_kernel_for picks the kernel of a slice
+// count known only at run time.
 using digit_kernel = void (*)(const high_radix_unit_shape &, const high_radix_unit_preparation &,
                               uint32_t, int32_t *);
 

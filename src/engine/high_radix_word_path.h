@@ -2,11 +2,12 @@
 // reference sample divider (high_radix_sample.h) without building the
 // intermediate integers: the divisor's magnitude and the dividend are read
 // as bit fields, from 64-bit and 128-bit words when both ports are at most 64
-// bits wide, else from their limbs shifted once into place; the scaled
-// divisor M is formed slice by slice as R times the normalised divisor's
-// 16-bit chunks with a running carry; the aligned dividend X is the
-// dividend's bits at the normalisation offset; and the unit is fed its
-// slices directly, through a unit loop compiled for its slice count. Digit
+// bits wide, else as limb-wide windows of their limbs; the scaled divisor M
+// is formed limb by limb as R times the normalised divisor with a running
+// carry; the aligned dividend X is the dividend's bits at the normalisation
+// offset; and the unit is fed its slices directly. Each slice count has its
+// own compiled sample steps (set-up, unit loop, rounding), chosen once per
+// call, so that every slice loop is unrolled. Digit
 // strings of up to 36 digits are gathered in an array and rounded in fixed
 // limbs, longer ones in one GNU MP string reused from sample to sample.
 //
@@ -19,6 +20,7 @@
 #include <gmp.h>
 
 #include <cstdint>
+#include <utility>
 
 #include "high_radix_bit_fields.h"
 #include "high_radix_digit_string.h"
@@ -45,9 +47,20 @@ public:
     mpz_srcptr quotient() const { return result; }
 
 private:
-    void divide_limbs(const limb_fields &magnitude, uint64_t magnitude_bits, bool negative,
-                      const limb_fields &dividend);
-    void divide_words(mpz_srcptr divisor, mpz_srcptr dividend);
+    // The limb path compiled for each slice count, chosen once per call.
+    using limb_sample = void (high_radix_word_divider::*)(const padded_limbs &, uint64_t, bool,
+                                                          const padded_limbs &);
+    template <uint32_t Ns>
+    void divide_limbs(const padded_limbs &magnitude, uint64_t magnitude_bits, bool negative,
+                      const padded_limbs &dividend);
+    template <uint32_t... Ns>
+    static limb_sample limb_sample_among(uint32_t slices, std::integer_sequence<uint32_t, Ns...>);
+    template <uint32_t Ns> void gather_and_round(uint32_t reciprocal, bool negative);
+    // The word path compiled for each slice count of ports of at most 64
+    // bits, chosen once per call.
+    using word_sample = void (high_radix_word_divider::*)(mpz_srcptr, mpz_srcptr);
+    template <uint32_t Ns> void divide_words(mpz_srcptr divisor, mpz_srcptr dividend);
+    static word_sample word_sample_for(uint32_t slices);
     void run_unit_and_round(uint32_t reciprocal, bool negative);
 
     // Where the digit string is gathered, by its length.
@@ -57,6 +70,9 @@ private:
     high_radix_unit_shape shape;
     bool configuration_usable;
     bool words; // both ports fit 64-bit words
+    word_sample divide_in_words = nullptr;
+    uint64_t divisor_half = 0; // 2^(width - 1) of each port, for the range test
+    uint64_t dividend_half = 0;
     digit_store store;
     uint32_t divisor_width;
     uint32_t dividend_width;
@@ -64,7 +80,9 @@ private:
     size_t divisor_limbs;   // limbs of the divisor slices' source
     size_t aligned_limbs;   // limbs of the aligned dividend, sign included
     uint32_t quotient_shift;
-    high_radix_core::digit_kernel kernel; // the unit's loop for this slice count
+    int64_t dividend_lift; // aligned_width - working_width
+    uint64_t aligned_keep[padded_limbs::capacity]; // per limb of s: its bits at or above the lift
+    limb_sample divide_in_limbs; // null for a slice count beyond the unit's
     high_radix_unit_preparation prep;
 #if defined(__SIZEOF_INT128__)
     // The digits of one sample after a lead of zeros.
