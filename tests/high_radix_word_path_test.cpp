@@ -296,7 +296,7 @@ TEST(HighRadixWordPath, SampleLoopMatchesTheReferenceLoop) {
 // the GNU MP string and its rounding.
 TEST(HighRadixWordPath, DigitRegistersRoundAsTheGnuMpString) {
     random_source random(14);
-    const uint32_t lengths[] = {1, 2, 7, 8, 9, 10, 14, 16, 17, 18, 19, 35, 36};
+    const uint32_t lengths[] = {1, 2, 7, 8, 9, 10, 11, 12, 13, 14, 16, 17, 18, 19, 35, 36};
     integer T, want, scratch;
     for (uint32_t digits : lengths) {
         for (unsigned trial = 0; trial < 40; ++trial) {
@@ -387,5 +387,33 @@ TEST(HighRadixWordPath, LimbWindowsReadTheTwosComplementBits) {
             ASSERT_EQ(limbs.window(position), mpz_get_ui(expected.v))
                 << "x " << x.text() << " at " << position;
         }
+    }
+}
+
+// The sign reads taken without branches: slice patterns as two's complement
+// at the widths the unit uses, and limb counts and magnitude bits of
+// integers of either sign against GNU MP's own.
+TEST(HighRadixWordPath, BranchFreeSignReadsAgreeWithTheirDefinitions) {
+    struct pattern_case {
+        uint32_t pattern;
+        unsigned width;
+        int32_t value;
+    };
+    const pattern_case patterns[] = {
+        {0, 16, 0},           {1, 16, 1},           {0x7fff, 16, 32767}, {0x8000, 16, -32768},
+        {0xffff, 16, -1},     {0xfffe, 17, 65534},  {0x10000, 17, -65536}, {0x1fffe, 17, -2},
+        {0x1ffff, 17, -1},    {0, 17, 0}};
+    for (const pattern_case &c : patterns) {
+        EXPECT_EQ(high_radix_core::as_signed(c.pattern, c.width), c.value)
+            << c.pattern << " in " << c.width << " bits";
+    }
+    random_source random(65);
+    integer x, scratch;
+    for (unsigned i = 0; i < 300; ++i) {
+        random.port_value(x.v, 1 + random.below(600), scratch.v);
+        if (i % 7 == 0) mpz_set_si(x.v, i % 2 == 0 ? -1 : 0);
+        ASSERT_EQ(limb_count(x.v), mpz_size(x.v)) << x.text();
+        const uint64_t bits = mpz_sgn(x.v) == 0 ? 0 : mpz_sizeinbase(x.v, 2);
+        ASSERT_EQ(magnitude_bits(x.v), bits) << x.text();
     }
 }

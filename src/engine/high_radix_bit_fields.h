@@ -9,6 +9,15 @@
 
 #include <cstdint>
 
+// Number of limbs of |value|. |size| as (size ^ s) - s with s the sign
+// mask: the compiler makes a branch of the library's absolute value, and
+// random operands' signs make that branch a coin toss.
+inline size_t limb_count(mpz_srcptr value) {
+    const int size = value->_mp_size;
+    const int sign_mask = -static_cast<int>(static_cast<unsigned>(size) >> 31);
+    return static_cast<size_t>(static_cast<unsigned>((size ^ sign_mask) - sign_mask));
+}
+
 // Reads `length` (<= 32) bits at `position` through reader.bits(position,
 // length), for position >= 0; a negative position reads the value as
 // shifted left, with zeros below bit 0.
@@ -81,11 +90,14 @@ public:
 
     // value must have fewer than `capacity` limbs.
     padded_limbs(mpz_srcptr value, bool magnitude_only)
-        : count(static_cast<int64_t>(mpz_size(value))) {
-        const bool negative = !magnitude_only && mpz_sgn(value) < 0;
-        const uint64_t fill = negative ? ~uint64_t{0} : 0;
+        : count(static_cast<int64_t>(limb_count(value))) {
+        // The sign as a 0/1 word, so that neither the fill nor the carry
+        // waits on a branch on it.
+        const uint64_t negative =
+            magnitude_only ? 0 : static_cast<uint64_t>(static_cast<unsigned>(value->_mp_size) >> 31);
+        const uint64_t fill = uint64_t{0} - negative;
         // -m is ~m + 1: the carry of the "+ 1" runs through the low zero limbs.
-        uint64_t carry = negative ? 1 : 0;
+        uint64_t carry = negative;
         buffer[0] = 0;
         for (int64_t i = 0; i < count; ++i) {
             const uint64_t limb =
@@ -119,7 +131,7 @@ private:
 // Number of bits of |value|; 0 for 0. Read from the top limb, as this runs
 // several times per sample.
 inline uint64_t magnitude_bits(mpz_srcptr value) {
-    const size_t limbs = mpz_size(value);
+    const size_t limbs = limb_count(value);
     if (limbs == 0) return 0;
     mp_limb_t top = mpz_getlimbn(value, static_cast<mp_size_t>(limbs - 1));
     uint64_t bits = static_cast<uint64_t>(limbs - 1) * GMP_NUMB_BITS;
@@ -134,13 +146,16 @@ inline uint64_t magnitude_bits(mpz_srcptr value) {
 // True when value lies in [-2^(width-1), 2^(width-1)), the range of a
 // width-bit two's complement port; only 0 fits a port of width 0.
 inline bool fits_twos_complement(mpz_srcptr value, uint64_t width) {
-    const int sign = mpz_sgn(value);
-    if (sign == 0) return true;
+    const int size = value->_mp_size;
+    if (size == 0) return true;
     if (width == 0) return false;
     const uint64_t bits = magnitude_bits(value);
     if (bits < width) return true;
     // -2^(width-1) is the one value of `width` magnitude bits that fits.
-    return sign < 0 && bits == width && mpz_scan1(value, 0) == width - 1;
+    // The sign is read only here, after the common case, so that no branch
+    // on it comes before.
+    const bool negative = (static_cast<unsigned>(size) >> 31) != 0;
+    return negative && bits == width && mpz_scan1(value, 0) == width - 1;
 }
 
 #endif

@@ -20,10 +20,13 @@ constexpr unsigned carry_weight = 17;  // weight of a delayed carry in a slice s
 constexpr unsigned low_keep_bits = 18; // bits of b kept from one iteration to the next
 constexpr int64_t residue_mask = (int64_t{1} << residue_bits) - 1;
 
-// A width-bit pattern read as a two's complement number.
+// A width-bit pattern read as a two's complement number. The sign bit is
+// subtracted as a 0/1 flag rather than tested: the top slices of random
+// operands take either sign, and a mispredicted branch costs more than the
+// arithmetic.
 inline int32_t as_signed(uint32_t pattern, unsigned width) {
-    const int64_t value = pattern;
-    return static_cast<int32_t>(pattern >> (width - 1) ? value - (int64_t{1} << width) : value);
+    const int64_t sign_set = (pattern >> (width - 1)) != 0;
+    return static_cast<int32_t>(int64_t{pattern} - (sign_set << width));
 }
 
 // w and the top multiplicand from the dividend slices already in prep.
@@ -195,8 +198,8 @@ public:
         const uint32_t full_until = iterations > Ns ? iterations - Ns : 0;
         uint32_t n = 1;
         for (; n <= full_until; ++n) {
-            const int64_t low_carry = low_part_carry(n);
-            later_iteration<0>(low_carry);
+            const int64_t delta = n < low_digits ? prep.low_digit[low_digits - 1 - n] : 0;
+            later_iteration<0>(low_part_carry(delta));
             out[n] = static_cast<int32_t>(digit);
         }
         if constexpr (unrolled) {
@@ -213,10 +216,10 @@ private:
     static constexpr uint32_t top = Ns - 1;
     static constexpr int64_t carry_scale = int64_t{1} << (carry_weight - digit_bits);
 
-    // The low-part product of iteration n; returns A1.
-    int64_t low_part_carry(uint32_t n) {
-        if (low_digits == 0) return 0;
-        const int64_t delta = n < low_digits ? prep.low_digit[low_digits - 1 - n] : 0;
+    // The low-part product of an iteration whose low digit is delta (0
+    // once they are used up, and for a unit without low digits, whose
+    // product then stays 0); returns A1.
+    int64_t low_part_carry(int64_t delta) {
         const int64_t kept = low_product & ((int64_t{1} << low_keep_bits) - 1);
         // floor(R / 2) * 4 delta + (R mod 2) * 2 delta is 2 R delta.
         low_product = (kept << digit_bits) + 2 * r * delta;
@@ -232,7 +235,7 @@ private:
 
     // Iteration 0 multiplies the dividend's high part by R.
     void first_iteration() {
-        int64_t carry = low_part_carry(0);
+        int64_t carry = low_part_carry(low_digits >= 1 ? prep.low_digit[low_digits - 1] : 0);
 #pragma GCC unroll 19
         for (uint32_t k = 0; k < top; ++k) {
             // floor(R / 2) * 2 v + (R mod 2) * v is R v.

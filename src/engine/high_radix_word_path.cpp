@@ -54,13 +54,14 @@ void cut_low_digits(const uint64_t *s, uint32_t count, uint32_t *digits) {
 }
 
 #if defined(__SIZEOF_INT128__)
-// An operand within a port of at most 64 bits, as a signed word; the sign
-// is applied as (m ^ -1) + 1, without a branch, as random operands' signs
-// follow no pattern.
+// An operand within a port of at most 64 bits, as a signed word: its
+// magnitude times +1 or -1 in one 64-bit word (2^63 wraps to -2^63, its
+// value). Random operands' signs follow no pattern, and a conditional
+// negation compiles to a branch on the sign; the multiplication does not.
 int128_word word_of(mpz_srcptr value) {
-    const int128_word magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
-    const int128_word flip = -int128_word{mpz_sgn(value) < 0};
-    return (magnitude ^ flip) - flip;
+    const uint64_t magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
+    const uint64_t negative = static_cast<uint32_t>(value->_mp_size) >> 31;
+    return static_cast<int64_t>(magnitude * (1 - 2 * negative));
 }
 
 // The unit's dividend registers from X in a signed 128-bit word, for ports
