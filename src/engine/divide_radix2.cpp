@@ -78,10 +78,10 @@ template <> struct word_register<uint64_t> {
 
 #if defined(QUODRA_HAVE_UINT128)
 using machine_words::uint128;
-__extension__ typedef __int128 int128_register;
+using machine_words::int128;
 
 template <> struct word_register<uint128> {
-    using signed_type = int128_register;
+    using signed_type = int128;
     static constexpr unsigned bits = 128;
 };
 #endif

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+#include "machine_words.h"
+
 // Number of limbs of |value|. |size| as (size ^ s) - s with s the sign
 // mask: the compiler makes a branch of the library's absolute value, and
 // random operands' signs make that branch a coin toss.
@@ -76,7 +78,7 @@ private:
 };
 
 #if defined(__SIZEOF_INT128__)
-__extension__ typedef __int128 int128_word;
+using int128_word = machine_words::int128;
 #endif
 
 // A value of up to `capacity` limbs, copied once in two's complement (or as

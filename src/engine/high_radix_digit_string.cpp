@@ -1,5 +1,7 @@
 #include "high_radix_digit_string.h"
 
+#include "machine_words.h"
+
 namespace {
 
 constexpr unsigned digit_bits = 14;
@@ -181,8 +183,8 @@ int64_t four_digits(const int32_t *d) {
     return (d[0] * radix + d[1]) * (radix * radix) + (d[2] * radix + d[3]);
 }
 
-__extension__ typedef __int128 int128;
-__extension__ typedef unsigned __int128 uint128;
+using machine_words::int128;
+using machine_words::uint128;
 
 // floor(value / 2^s) for s in 1 .. 63, as two 64-bit shifts: a 128-bit
 // shift by an unknown count also tests whether it reaches past 64 bits.

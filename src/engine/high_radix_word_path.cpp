@@ -74,11 +74,10 @@ int128_word word_of(mpz_srcptr value) {
 template <uint32_t Ns>
 void split_word_dividend(int128_word X, uint32_t lift, const high_radix_unit_shape &shape,
                          high_radix_unit_preparation &prep) {
-    __extension__ typedef unsigned __int128 uint128_word;
     const int64_t up = int64_t{lift} - shape.low_width;
-    const int128_word high = up >= 0 ? static_cast<int128_word>(static_cast<uint128_word>(X) << up)
+    const int128_word high = up >= 0 ? static_cast<int128_word>(static_cast<machine_words::uint128>(X) << up)
                                      : X >> -up; // arithmetic: floor
-    const uint128_word low = static_cast<uint128_word>(X) << lift;
+    const machine_words::uint128 low = static_cast<machine_words::uint128>(X) << lift;
 #pragma GCC unroll 8
     for (uint32_t t = 0; t < max_word_low_digits; ++t) {
         prep.low_digit[t] = static_cast<uint32_t>(low >> (digit_bits * t)) & 0x3fffu;
@@ -86,7 +85,7 @@ void split_word_dividend(int128_word X, uint32_t lift, const high_radix_unit_sha
 #pragma GCC unroll 5
     for (uint32_t k = 0; k < Ns; ++k) {
         prep.dividend_slice[k] =
-            static_cast<uint32_t>(static_cast<uint128_word>(high) >> (slice_bits * k)) & 0xffffu;
+            static_cast<uint32_t>(static_cast<machine_words::uint128>(high) >> (slice_bits * k)) & 0xffffu;
     }
     high_radix_core::prepare_dividend_top(shape, prep);
 }
@@ -250,7 +249,6 @@ void high_radix_word_divider::gather_and_round(uint32_t reciprocal, bool negativ
 // 128-bit words, and every slice is a shift by a constant.
 template <uint32_t Ns>
 void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr dividend) {
-    __extension__ typedef unsigned __int128 uint128_word;
     const bool negative = mpz_sgn(divisor) < 0;
     const uint64_t magnitude = static_cast<uint64_t>(mpz_getlimbn(divisor, 0));
     const uint32_t j = divisor_width - bit_length(magnitude);
@@ -265,7 +263,7 @@ void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr divide
         interpolated_reciprocal(locate_in_reciprocal_table(static_cast<uint32_t>(fraction)));
 
     // The low 16 Ns bits of M.
-    const uint128_word scaled = (uint128_word{reciprocal} * normalised) << model.hr_divisor_pad;
+    const machine_words::uint128 scaled = (machine_words::uint128{reciprocal} * normalised) << model.hr_divisor_pad;
 #pragma GCC unroll 5
     for (uint32_t k = 0; k < Ns; ++k) {
         prep.divisor_slice[k] = static_cast<uint32_t>(scaled >> (slice_bits * k)) & 0xffffu;

@@ -19,6 +19,7 @@ constexpr bool available = GMP_NUMB_BITS == 64 && GMP_NAIL_BITS == 0 && ULONG_MA
 #if defined(__SIZEOF_INT128__)
 #define QUODRA_HAVE_UINT128 1
 __extension__ typedef unsigned __int128 uint128;
+__extension__ typedef __int128 int128;
 #endif
 
 template <class Word> constexpr unsigned bits_of() { return sizeof(Word) * CHAR_BIT; }
