@@ -27,9 +27,9 @@ TEST(ToolHex, SignedRemainderVectors) {
                                         "05 00 00 00 1", "fb 00 00 00 1"}));
 }
 
-TEST(ToolHex, HeaderIsACommentNamingFieldsAndWidths) {
-    const tool_run run = run_tool({"-f", "hex", "--dividend-width", "12", "--divisor-width",
-                                   "5", "1", "1"});
+TEST(ToolHex, HeaderOnRequestIsACommentNamingFieldsAndWidths) {
+    const tool_run run = run_tool({"-f", "hex", "--header", "--dividend-width", "12",
+                                   "--divisor-width", "5", "1", "1"});
     ASSERT_EQ(run.exit_status, 0) << run.err;
     const std::vector<std::string> lines = lines_of(run.out);
     ASSERT_EQ(lines.size(), 3u);
@@ -38,8 +38,14 @@ TEST(ToolHex, HeaderIsACommentNamingFieldsAndWidths) {
               "// dividend[12] divisor[5] quotient[12] remainder[5] div_by_zero[1]");
     EXPECT_EQ(lines[2], "001 01 001 00 0");
 
-    const tool_run bare = run_tool({"-f", "hex", "--no-header", "1", "1"});
-    EXPECT_EQ(bare.out, "0001 0001 0001 0000 0\n");
+    // Bare rows by default, so that $fscanf can read the file.
+    for (const std::vector<std::string> &flags :
+         {std::vector<std::string>{}, std::vector<std::string>{"--no-header"}}) {
+        std::vector<std::string> arguments{"-f", "hex", "1", "1"};
+        arguments.insert(arguments.end(), flags.begin(), flags.end());
+        EXPECT_EQ(run_tool(arguments).out, "0001 0001 0001 0000 0\n");
+    }
+    EXPECT_EQ(run_tool({"-f", "hex", "--header", "--no-header", "1", "1"}).exit_status, 2);
 }
 
 TEST(ToolHex, Radix2WordSplitsIntoQuotientAndFractionFields) {

@@ -1,7 +1,9 @@
 // Golden vectors for HDL test benches: one line per sample, every field as
 // a fixed-width hex bit pattern of its own width, separated by one space:
 //   dividend divisor quotient remainder|fraction div_by_zero
-// The header is a '//' comment, which $readmemh skips. An output that the
+// The rows are bare by default, so that $fscanf reads them as well as
+// $readmemh; --header adds '//' comment lines, which only $readmemh skips.
+// An output that the
 // library left undefined (the High Radix quotient of a zero divisor) is all
 // 'x' digits, which $readmemh loads as unknown bits.
 #ifndef QUODRA_DIV_HEX_FORMATTER_H

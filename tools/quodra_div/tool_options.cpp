@@ -85,6 +85,7 @@ struct raw_flags {
     bool want_fractional = false;
     std::string format = "table";
     std::string input;
+    bool header = false;
     bool no_header = false;
     bool no_progress = false;
     bool demo = false;
@@ -170,8 +171,12 @@ void define_output_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
     app.add_option("-o,--output", options.output_path,
                    "write to FILE, completely or not at all; '-' is standard output (the default)")
         ->type_name("FILE");
+    app.add_flag("--header", raw.header,
+                 "write the header lines (configuration and column names); the default for "
+                 "table and csv, and '//' comments in hex files");
     app.add_flag("--no-header", raw.no_header,
-                 "leave out the header lines (configuration and column names)");
+                 "leave out the header lines; the default for hex, whose bare rows both "
+                 "$readmemh and $fscanf read");
     app.add_flag("--no-progress", raw.no_progress,
                  "no progress line on a terminal's standard error");
     app.add_option("--batch-size", options.batch_size,
@@ -231,7 +236,10 @@ void apply_raw_flags(tool_options &options, const raw_flags &raw) {
         options.divider.fractional_output = raw.want_fractional;
     }
     options.format = format_from_name(raw.format);
-    options.header = !raw.no_header;
+    require_at_most_one({raw.header, raw.no_header}, "--header and --no-header");
+    // A hex file is read by simulators: $fscanf stops at the first '//' line,
+    // so its header comments are written only on request.
+    options.header = raw.header || (!raw.no_header && options.format != output_format::hex);
     options.progress = !raw.no_progress;
     choose_sample_origin(options, raw);
 }
