@@ -1,0 +1,367 @@
+/*
+ * quodra_dpi.c - DPI-C functions behind quodra_pkg (see quodra_dpi.h).
+ *
+ * A model handle is a pointer to a dpi_model, which owns the library model
+ * and one-sample arrays reused by every call. Live handles are kept in a
+ * list and every call looks its handle up there first, so a null, freed or
+ * foreign chandle is reported as an error instead of being dereferenced.
+ *
+ * Output fields, as the core drives them:
+ *   remainder mode  quotient: dividend_width bits, remainder: divisor_width
+ *                   bits, two's-complement patterns when signed;
+ *   Radix-2         one register of dividend_width + F bits, split into the
+ *                   integer part (dividend_width bits) above the F-bit fraction;
+ *   High Radix      the library's signed Q = quotient x 2^F, split into the
+ *                   integer part floor(Q / 2^F) as a (dividend_width + 1)-bit
+ *                   pattern (-2^(B-1) / -1 = +2^(B-1) needs the extra bit) and
+ *                   the fraction Q mod 2^F. A zero divisor leaves Q undefined.
+ */
+#include "quodra_dpi.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "quodra.h"
+
+typedef struct dpi_model {
+    struct dpi_model *next;
+    quodra_v5_1 *model;
+    qor_array_mpz *divisor;
+    qor_array_mpz *dividend;
+    qor_array_mpz *quotient;
+    qor_array_mpz *remainder;
+    qor_array_uint *div_by_zero;
+    mpz_t operand;        /* conversion scratch */
+    mpz_t result;         /* a result read back */
+    mpz_t field;          /* one field cut from it */
+    mpz_t marker;         /* planted in the quotient slot: no result equals it */
+    int algorithm;
+    int divisor_width;
+    int dividend_width;
+    int is_signed;
+    int fractional;
+    int fraction_width;   /* 0 in remainder mode */
+} dpi_model;
+
+static dpi_model *live_models;
+static char last_error[1024];
+
+static void set_error(const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    vsnprintf(last_error, sizeof last_error, format, args);
+    va_end(args);
+}
+
+/* The library's handler: errors become the last error; warnings and notes
+ * are dropped (integer division raises none). */
+static void on_message(void *handle, int32_t error, const char *message) {
+    (void)handle;
+    if (error) {
+        set_error("%s", message);
+    }
+}
+
+static dpi_model *find_live(const void *handle, const char *caller) {
+    dpi_model *entry;
+    for (entry = live_models; entry != NULL; entry = entry->next) {
+        if (entry == handle) {
+            return entry;
+        }
+    }
+    set_error("%s: %s", caller,
+              handle == NULL ? "null model handle" : "not a live model handle (freed or foreign)");
+    return NULL;
+}
+
+int quodra_dpi_max_width(void) { return QUODRA_DPI_MAX_WIDTH; }
+
+const char *quodra_dpi_last_error(void) { return last_error; }
+
+/* ---- Conversions ---- */
+
+void quodra_dpi_vec_to_mpz(mpz_t out, const svBitVecVal *vec, int width, int is_signed) {
+    svBitVecVal words[QUODRA_DPI_VEC_WORDS];
+    const int count = (width + 31) / 32;
+    const int top_bits = width - 32 * (count - 1);
+    memcpy(words, vec, sizeof(svBitVecVal) * (size_t)count);
+    if (top_bits < 32) {
+        words[count - 1] &= ((svBitVecVal)1 << top_bits) - 1u;
+    }
+    mpz_import(out, (size_t)count, -1, sizeof(svBitVecVal), 0, 0, words);
+    if (is_signed && mpz_tstbit(out, (mp_bitcnt_t)(width - 1))) {
+        /* Two's complement: a set sign bit weighs -2^(width-1). */
+        mpz_t modulus;
+        mpz_init(modulus);
+        mpz_setbit(modulus, (mp_bitcnt_t)width);
+        mpz_sub(out, out, modulus);
+        mpz_clear(modulus);
+    }
+}
+
+void quodra_dpi_mpz_to_vec(svBitVecVal *vec, mpz_srcptr value, int field_width) {
+    mpz_t pattern;
+    size_t written = 0;
+    mpz_init(pattern);
+    mpz_fdiv_r_2exp(pattern, value, (mp_bitcnt_t)field_width);
+    memset(vec, 0, sizeof(svBitVecVal) * QUODRA_DPI_VEC_WORDS);
+    if (mpz_sgn(pattern) != 0) {
+        mpz_export(vec, &written, -1, sizeof(svBitVecVal), 0, 0, pattern);
+    }
+    mpz_clear(pattern);
+}
+
+int quodra_dpi_fits(mpz_srcptr value, int width, int is_signed) {
+    const size_t bits = mpz_sizeinbase(value, 2);
+    if (mpz_sgn(value) == 0) {
+        return 1;
+    }
+    if (!is_signed) {
+        return mpz_sgn(value) > 0 && bits <= (size_t)width;
+    }
+    if (mpz_sgn(value) > 0) {
+        return bits < (size_t)width;
+    }
+    /* Negative: down to -2^(width-1), whose magnitude is a lone bit. */
+    return bits < (size_t)width ||
+           (bits == (size_t)width && mpz_scan1(value, 0) == (mp_bitcnt_t)(width - 1));
+}
+
+/* ---- Models ---- */
+
+static void release(dpi_model *entry) {
+    if (entry->model != NULL) {
+        qor_quodra_v5_1_destroy(entry->model);
+    }
+    qor_quodra_v5_1_qor_array_mpz_destroy(entry->divisor);
+    qor_quodra_v5_1_qor_array_mpz_destroy(entry->dividend);
+    qor_quodra_v5_1_qor_array_mpz_destroy(entry->quotient);
+    qor_quodra_v5_1_qor_array_mpz_destroy(entry->remainder);
+    qor_quodra_v5_1_qor_array_uint_destroy(entry->div_by_zero);
+    mpz_clear(entry->operand);
+    mpz_clear(entry->result);
+    mpz_clear(entry->field);
+    mpz_clear(entry->marker);
+    free(entry);
+}
+
+static int width_ok(const char *what, int width, int lowest, int highest) {
+    if (width < lowest || width > highest) {
+        set_error("quodra_dpi_create: %s %d is outside %d to %d (QUODRA_MAX_WIDTH is %d)", what,
+                  width, lowest, highest, QUODRA_DPI_MAX_WIDTH);
+        return 0;
+    }
+    return 1;
+}
+
+void *quodra_dpi_create(int algorithm, int divisor_width, int dividend_width, int is_signed,
+                        int fractional, int fractional_width, const char *name) {
+    qor_quodra_v5_1_config config;
+    dpi_model *entry;
+    const int high_radix = algorithm == QUODRA_ALGORITHM_HIGH_RADIX;
+
+    if (!width_ok("divisor width", divisor_width, 1, QUODRA_DPI_MAX_WIDTH) ||
+        !width_ok(high_radix && fractional ? "High Radix dividend width (quotient one bit wider)"
+                                           : "dividend width",
+                  dividend_width, 1,
+                  high_radix && fractional ? QUODRA_DPI_MAX_WIDTH - 1 : QUODRA_DPI_MAX_WIDTH) ||
+        (fractional &&
+         !width_ok("fractional width", fractional_width, 0, QUODRA_DPI_MAX_WIDTH))) {
+        return NULL;
+    }
+    qor_quodra_v5_1_default_config(&config);
+    if (name != NULL && name[0] != '\0') {
+        config.name = name;
+    }
+    config.algorithm_type = algorithm;
+    config.divisor_width = divisor_width;
+    config.dividend_width = dividend_width;
+    config.operand_sign = is_signed ? QUODRA_OPERAND_SIGNED : QUODRA_OPERAND_UNSIGNED;
+    config.remainder_type = fractional ? QUODRA_OUTPUT_FRACTIONAL : QUODRA_OUTPUT_REMAINDER;
+    if (fractional) {
+        config.fractional_width = fractional_width;
+    }
+
+    entry = (dpi_model *)calloc(1, sizeof *entry);
+    if (entry == NULL) {
+        set_error("quodra_dpi_create: out of memory");
+        return NULL;
+    }
+    mpz_init(entry->operand);
+    mpz_init(entry->result);
+    mpz_init(entry->field);
+    mpz_init(entry->marker);
+    entry->divisor = qor_quodra_v5_1_qor_array_mpz_alloc(1);
+    entry->dividend = qor_quodra_v5_1_qor_array_mpz_alloc(1);
+    entry->quotient = qor_quodra_v5_1_qor_array_mpz_alloc(1);
+    entry->remainder = qor_quodra_v5_1_qor_array_mpz_alloc(1);
+    entry->div_by_zero = qor_quodra_v5_1_qor_array_uint_alloc(1);
+    if (entry->divisor == NULL || entry->dividend == NULL || entry->quotient == NULL ||
+        entry->remainder == NULL || entry->div_by_zero == NULL) {
+        set_error("quodra_dpi_create: out of memory");
+        release(entry);
+        return NULL;
+    }
+
+    set_error("quodra_dpi_create: the library refused the configuration");
+    entry->model = qor_quodra_v5_1_create(&config, on_message, NULL);
+    if (entry->model == NULL) {
+        release(entry);
+        return NULL;
+    }
+    /* A call with no samples runs the library's checks of the configuration
+     * that creation leaves to the data path (an unknown algorithm_type). */
+    if (qor_quodra_v5_1_data_do(entry->model, entry->divisor, entry->dividend, entry->quotient,
+                                entry->remainder, entry->div_by_zero, 0) != 0) {
+        release(entry);
+        return NULL;
+    }
+    /* The library decides which algorithms it knows; in fractional mode this
+     * file must also know how the quotient register splits into fields. */
+    if (fractional && algorithm != QUODRA_ALGORITHM_RADIX2 && !high_radix) {
+        set_error("quodra_dpi_create: no fractional output fields are known for algorithm %d",
+                  algorithm);
+        release(entry);
+        return NULL;
+    }
+
+    entry->algorithm = algorithm;
+    entry->divisor_width = divisor_width;
+    entry->dividend_width = dividend_width;
+    entry->is_signed = is_signed ? 1 : 0;
+    entry->fractional = fractional ? 1 : 0;
+    entry->fraction_width = fractional ? fractional_width : 0;
+    mpz_setbit(entry->marker, (mp_bitcnt_t)(dividend_width + entry->fraction_width + 3));
+    mpz_neg(entry->marker, entry->marker);
+    entry->next = live_models;
+    live_models = entry;
+    return entry;
+}
+
+int quodra_dpi_free(void *model) {
+    dpi_model **link;
+    if (find_live(model, "quodra_dpi_free") == NULL) {
+        return 1;
+    }
+    for (link = &live_models; *link != NULL; link = &(*link)->next) {
+        if (*link == model) {
+            dpi_model *entry = *link;
+            *link = entry->next;
+            release(entry);
+            break;
+        }
+    }
+    return 0;
+}
+
+int quodra_dpi_quotient_width(void *model) {
+    const dpi_model *entry = find_live(model, "quodra_dpi_quotient_width");
+    if (entry == NULL) {
+        return 0;
+    }
+    return entry->dividend_width +
+           (entry->fractional && entry->algorithm == QUODRA_ALGORITHM_HIGH_RADIX ? 1 : 0);
+}
+
+int quodra_dpi_remainder_width(void *model) {
+    const dpi_model *entry = find_live(model, "quodra_dpi_remainder_width");
+    if (entry == NULL) {
+        return 0;
+    }
+    return entry->fractional ? entry->fraction_width : entry->divisor_width;
+}
+
+/* Cuts the library's results into the output fields; 0, or 1 after setting
+ * the error when a value lies outside the field the core drives. */
+static int store_fields(dpi_model *entry, svBitVecVal *quotient, svBitVecVal *remainder) {
+    const int b = entry->dividend_width;
+    const int f = entry->fraction_width;
+    qor_quodra_v5_1_qor_array_mpz_get_data(entry->quotient, entry->result, 0);
+    if (!entry->fractional) {
+        if (!quodra_dpi_fits(entry->result, b, 0)) {
+            set_error("quodra_dpi_divide: the library returned a quotient outside its %d-bit field", b);
+            return 1;
+        }
+        quodra_dpi_mpz_to_vec(quotient, entry->result, b);
+        qor_quodra_v5_1_qor_array_mpz_get_data(entry->remainder, entry->result, 0);
+        if (!quodra_dpi_fits(entry->result, entry->divisor_width, 0)) {
+            set_error("quodra_dpi_divide: the library returned a remainder outside its %d-bit field",
+                      entry->divisor_width);
+            return 1;
+        }
+        quodra_dpi_mpz_to_vec(remainder, entry->result, entry->divisor_width);
+        return 0;
+    }
+    {
+        const int high_radix = entry->algorithm == QUODRA_ALGORITHM_HIGH_RADIX;
+        /* Radix-2: a non-negative (B + F)-bit register; High Radix: a signed
+         * (B + F + 1)-bit value. */
+        if (!quodra_dpi_fits(entry->result, b + f + high_radix, high_radix)) {
+            set_error("quodra_dpi_divide: the library returned a quotient outside its %d-bit register",
+                      b + f + high_radix);
+            return 1;
+        }
+        /* Floor division keeps the two's-complement reading of the integer
+         * part; the fraction bits weigh positively. */
+        mpz_fdiv_q_2exp(entry->field, entry->result, (mp_bitcnt_t)f);
+        quodra_dpi_mpz_to_vec(quotient, entry->field, b + high_radix);
+        quodra_dpi_mpz_to_vec(remainder, entry->result, f);
+        return 0;
+    }
+}
+
+int quodra_dpi_divide(void *model, const svBitVecVal *dividend, const svBitVecVal *divisor,
+                      svBitVecVal *quotient, svBitVecVal *remainder, svBit *div_by_zero,
+                      svBit *quotient_known) {
+    dpi_model *entry = find_live(model, "quodra_dpi_divide");
+    uint32_t flag = 0;
+
+    memset(quotient, 0, sizeof(svBitVecVal) * QUODRA_DPI_VEC_WORDS);
+    memset(remainder, 0, sizeof(svBitVecVal) * QUODRA_DPI_VEC_WORDS);
+    *div_by_zero = 0;
+    *quotient_known = 0;
+    if (entry == NULL) {
+        return 1;
+    }
+
+    quodra_dpi_vec_to_mpz(entry->operand, divisor, entry->divisor_width, entry->is_signed);
+    qor_quodra_v5_1_qor_array_mpz_set_data(entry->divisor, entry->operand, 0);
+    quodra_dpi_vec_to_mpz(entry->operand, dividend, entry->dividend_width, entry->is_signed);
+    qor_quodra_v5_1_qor_array_mpz_set_data(entry->dividend, entry->operand, 0);
+    qor_quodra_v5_1_qor_array_mpz_set_data(entry->quotient, entry->marker, 0);
+    qor_quodra_v5_1_qor_array_mpz_set_data(entry->remainder, entry->marker, 0);
+    qor_quodra_v5_1_qor_array_uint_set_data(entry->div_by_zero, 2u, 0);
+
+    set_error("quodra_dpi_divide: the library refused the division");
+    if (qor_quodra_v5_1_data_do(entry->model, entry->divisor, entry->dividend, entry->quotient,
+                                entry->fractional ? NULL : entry->remainder,
+                                entry->div_by_zero, 1) != 0) {
+        return 1;
+    }
+    qor_quodra_v5_1_qor_array_uint_get_data(entry->div_by_zero, &flag, 0);
+    if (flag > 1) {
+        set_error("quodra_dpi_divide: the library returned div_by_zero %u", (unsigned)flag);
+        return 1;
+    }
+
+    qor_quodra_v5_1_qor_array_mpz_get_data(entry->quotient, entry->result, 0);
+    if (mpz_cmp(entry->result, entry->marker) == 0) {
+        if (!flag) {
+            set_error("quodra_dpi_divide: the library wrote no quotient for a non-zero divisor");
+            return 1;
+        }
+        /* A zero divisor may leave the quotient register undefined. */
+        *div_by_zero = 1;
+        return 0;
+    }
+    if (store_fields(entry, quotient, remainder) != 0) {
+        memset(quotient, 0, sizeof(svBitVecVal) * QUODRA_DPI_VEC_WORDS);
+        memset(remainder, 0, sizeof(svBitVecVal) * QUODRA_DPI_VEC_WORDS);
+        return 1;
+    }
+    *div_by_zero = (svBit)flag;
+    *quotient_known = 1;
+    return 0;
+}

@@ -1,0 +1,158 @@
+// Scoreboard bench: restoring_divider instances of several widths checked
+// against the quodra model through quodra_pkg, plus golden-file readers and
+// the package's error reporting. One compiled bench; plusargs choose the run:
+//
+//   +samples=N              random samples per configuration and sign mode (200)
+//   +seed=S                 seed of the random operands (1)
+//   +inject_fault           drive the DUTs' fault input: negative dividends
+//                           keep a positive remainder
+//   +golden=F +golden_header=F +golden_rows=N
+//                           quodra-div hex files (bare and --header) of the
+//                           33/33 signed remainder configuration
+//   +golden_high_radix=F +golden_high_radix_header=F +golden_high_radix_fraction=W
+//                           the same rows' High Radix fractional files
+//   +error_cases            only exercise the package's error paths (run with
+//                           +verilator+error+limit+N: each one is an $error)
+//
+// Ends with "PASS" and $finish, or with $fatal naming the mismatch count.
+module tb_quodra;
+  import quodra_pkg::*;
+
+  logic clk = 0;
+  logic rst_n = 0;
+  always #5 clk = ~clk;
+
+  bit fault;
+  bit run_checkers;
+  int samples = 200;
+  longint unsigned seed = 1;
+
+  localparam int N = 4;
+  bit finished[N];
+  int checked[N];
+  int mismatches[N];
+
+  divider_checker #(.DIVIDEND_WIDTH(8), .DIVISOR_WIDTH(8), .LABEL("div8")) c8 (
+      .clk, .rst_n, .enable(run_checkers), .fault, .random_samples(samples), .seed,
+      .finished(finished[0]), .checked(checked[0]), .mismatches(mismatches[0]));
+  divider_checker #(.DIVIDEND_WIDTH(33), .DIVISOR_WIDTH(33), .LABEL("div33"), .GOLDEN(1)) c33 (
+      .clk, .rst_n, .enable(run_checkers), .fault, .random_samples(samples), .seed,
+      .finished(finished[1]), .checked(checked[1]), .mismatches(mismatches[1]));
+  divider_checker #(.DIVIDEND_WIDTH(100), .DIVISOR_WIDTH(70), .LABEL("div100x70")) c100 (
+      .clk, .rst_n, .enable(run_checkers), .fault, .random_samples(samples), .seed,
+      .finished(finished[2]), .checked(checked[2]), .mismatches(mismatches[2]));
+  divider_checker #(.DIVIDEND_WIDTH(3), .DIVISOR_WIDTH(1), .LABEL("div3x1")) c3 (
+      .clk, .rst_n, .enable(run_checkers), .fault, .random_samples(samples), .seed,
+      .finished(finished[3]), .checked(checked[3]), .mismatches(mismatches[3]));
+
+  int error_failures = 0;
+  int error_checks = 0;
+
+  function automatic bit contains(string text, string part);
+    for (int i = 0; i + part.len() <= text.len(); i++)
+      if (text.substr(i, i + part.len() - 1) == part) return 1;
+    return 0;
+  endfunction
+
+  // One error case: the model must have reported exactly `errors` errors,
+  // the last one containing `expected`.
+  function automatic void expect_error(string what, quodra_model model, int errors,
+                                       string expected);
+    error_checks++;
+    if (model.error_count != errors || !contains(model.last_error, expected)) begin
+      error_failures++;
+      $display("ERROR CASE FAILED %s: %0d errors, last \"%s\"; expected %0d containing \"%s\"",
+               what, model.error_count, model.last_error, errors, expected);
+    end
+  endfunction
+
+  task automatic run_error_cases();
+    quodra_model m;
+    int status;
+    quodra_vec_t q, r;
+    bit z;
+    m = new(QUODRA_ALGORITHM_RADIX2, 16, QUODRA_MAX_WIDTH + 1, 1, 0, 0, "too wide");
+    expect_error("dividend over the maximum", m, 1, "dividend width 1025 is outside 1 to 1024");
+    if (m.ok() || m.divide(7, 2, q, r, z) || q != 0 || r != 0 || z != 0) begin
+      error_failures++;
+      $display("ERROR CASE FAILED: a failed model divided");
+    end
+    expect_error("divide on a failed model", m, 2, "divide on a model that was not created");
+    m.free();
+    expect_error("free of a failed model", m, 3, "free of a model that was not created");
+
+    m = new(QUODRA_ALGORITHM_HIGH_RADIX, 16, QUODRA_MAX_WIDTH, 1, 1, 8, "hr too wide");
+    expect_error("High Radix quotient over the maximum", m, 1, "outside 1 to 1023");
+    m = new(QUODRA_ALGORITHM_RADIX2, 0, 16, 1, 0, 0, "zero width");
+    expect_error("zero divisor width", m, 1, "divisor width 0 is outside");
+    m = new(QUODRA_ALGORITHM_RADIX2, 16, 16, 1, 1, QUODRA_MAX_WIDTH + 1, "wide fraction");
+    expect_error("fraction over the maximum", m, 1, "fractional width 1025 is outside 0 to 1024");
+    m = new(QUODRA_ALGORITHM_HIGH_RADIX, 16, 16, 0, 1, 8, "hr unsigned");
+    expect_error("library refusal", m, 1, "Operand sign must be Signed for the High Radix algorithm");
+    m = new(QUODRA_ALGORITHM_LUTMULT, 16, 16, 1, 1, 8, "lutmult fractional");
+    expect_error("library refusal", m, 1, "Remainder type must be Remainder for the LutMult algorithm");
+    m = new(2, 16, 16, 1, 1, 8, "algorithm two");
+    expect_error("library data-path check", m, 1, "algorithm two ERROR: Unknown algorithm_type.");
+    // Algorithm numbers go to the library unchecked: remainder mode divides
+    // exactly whatever the number.
+    m = new(99, 8, 8, 1, 0, 0, "algorithm 99");
+    expect_error("remainder mode, any algorithm", m, 0, "");
+    if (!m.ok() || !m.divide(-7, 2, q, r, z) || q != 'hfd || r != 'hff || z != 0) begin
+      error_failures++;
+      $display("ERROR CASE FAILED: algorithm 99 -7 / 2 gave %0h %0h %0d", q, r, z);
+    end
+    m.free();
+
+    m = new(QUODRA_ALGORITHM_RADIX2, 8, 8, 1, 0, 0, "freed");
+    expect_error("good model", m, 0, "");
+    if (!m.ok() || !m.divide(-7, 2, q, r, z) || q != 'hfd || r != 'hff || z != 0) begin
+      error_failures++;
+      $display("ERROR CASE FAILED: -7 / 2 gave %0h %0h %0d", q, r, z);
+    end
+    m.free();
+    expect_error("free", m, 0, "");
+    if (m.ok() || m.divide(7, 2, q, r, z)) begin
+      error_failures++;
+      $display("ERROR CASE FAILED: a freed model divided");
+    end
+    expect_error("divide after free", m, 1, "divide on a freed model");
+    m.free();
+    expect_error("double free", m, 2, "free of a model already freed");
+
+    // The C side on its own refuses handles it does not know.
+    error_checks++;
+    status = quodra_dpi_free(null);
+    if (status != 1 || !contains(quodra_dpi_last_error(), "null model handle")) begin
+      error_failures++;
+      $display("ERROR CASE FAILED: free(null) gave \"%s\"", quodra_dpi_last_error());
+    end
+    $display("error cases: %0d checked, %0d failed", error_checks, error_failures);
+  endtask
+
+  initial begin
+    int total_checked = 0, total_mismatches = 0;
+    fault = $test$plusargs("inject_fault");
+    void'($value$plusargs("samples=%d", samples));
+    void'($value$plusargs("seed=%d", seed));
+    run_checkers = !$test$plusargs("error_cases");
+    repeat (2) @(posedge clk);
+    rst_n = 1;
+    if (!run_checkers) begin
+      run_error_cases();
+      // A simulator that lets $error continue (as a raised error limit
+      // does) may let $fatal continue too: the PASS line is the verdict.
+      if (error_failures != 0) $fatal(1, "%0d error cases FAILED", error_failures);
+      else $display("PASS: %0d error cases", error_checks);
+    end else begin
+      for (int i = 0; i < N; i++) wait (finished[i]);
+      for (int i = 0; i < N; i++) begin
+        total_checked += checked[i];
+        total_mismatches += mismatches[i];
+      end
+      if (total_mismatches != 0)
+        $fatal(1, "%0d mismatches in %0d checked samples", total_mismatches, total_checked);
+      else $display("PASS: %0d samples checked against the model", total_checked);
+    end
+    $finish;
+  end
+endmodule
