@@ -2,9 +2,10 @@
 # Builds and runs the whole test suite twice: an optimised build with
 # warnings as errors (followed by the Python package, installed the README's
 # way and tested with pytest), then an AddressSanitizer +
-# UndefinedBehaviorSanitizer build; then a valgrind leak check of the C client, the C++ layer's tests
-# and the tool, the thread-safety test under ThreadSanitizer, and each fuzz
-# target for 60 s.
+# UndefinedBehaviorSanitizer build; then a valgrind leak check of the C
+# client, the C++ layer's tests, the tool and the SystemVerilog DPI library's
+# tests, the thread-safety test under ThreadSanitizer, and each fuzz target
+# for 60 s.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -35,6 +36,10 @@ valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=de
 if [ -x "$root/build/release/tools/quodra-div" ]; then
   valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
     "$root/build/release/tools/quodra-div" --demo > /dev/null
+fi
+if [ -x "$root/build/release/hdl/tests/quodra_dpi_tests" ]; then
+  valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
+    "$root/build/release/hdl/tests/quodra_dpi_tests" > /dev/null
 fi
 
 echo "== ThreadSanitizer build of the thread-safety test"
