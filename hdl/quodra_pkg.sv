@@ -38,6 +38,9 @@
 // a zero divisor, which the core leaves undefined (quotient and fraction are
 // then zero); quotient_width() and remainder_width() give the field widths.
 //
+// free() releases the library model; SystemVerilog has no destructors, so a
+// model that is never freed lives until the simulation ends.
+//
 // Errors never crash the simulation: a refused configuration, a width over
 // QUODRA_MAX_WIDTH, a C side compiled for another maximum width, a divide or
 // free on a model that failed or was freed, and any library error are
