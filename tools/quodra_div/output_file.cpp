@@ -1,4 +1,4 @@
-#include "atomic_file_writer.h"
+#include "output_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tool_error.h"
+#include "options.h"
 
 namespace quodra_div {
 namespace {
@@ -54,9 +54,19 @@ mode_t permissions_for_new_files() {
     return 0666 & ~mask;
 }
 
+tool_error standard_output_failure() {
+    return tool_error(exit_status::output_failed,
+                      std::string("cannot write standard output: ") + std::strerror(errno));
+}
+
 } // namespace
 
-atomic_file_writer::atomic_file_writer(std::string target) : target_(std::move(target)) {
+output_file::output_file(const std::string &path) {
+    if (path.empty() || path == "-") {
+        stream_ = stdout;
+        return;
+    }
+    target_ = path;
     std::vector<char> name(target_.begin(), target_.end());
     const char suffix[] = ".partial-XXXXXX";
     name.insert(name.end(), suffix, suffix + sizeof suffix);
@@ -74,9 +84,17 @@ atomic_file_writer::atomic_file_writer(std::string target) : target_(std::move(t
     }
 }
 
-atomic_file_writer::~atomic_file_writer() { discard_temporary(); }
+output_file::~output_file() {
+    if (!is_standard_output()) {
+        discard_temporary();
+    }
+}
 
-void atomic_file_writer::discard_temporary() {
+bool output_file::is_terminal() const {
+    return is_standard_output() && isatty(STDOUT_FILENO) != 0;
+}
+
+void output_file::discard_temporary() {
     if (stream_ != nullptr) {
         std::fclose(stream_);
         stream_ = nullptr;
@@ -88,19 +106,28 @@ void atomic_file_writer::discard_temporary() {
     }
 }
 
-void atomic_file_writer::fail(const std::string &what) {
+void output_file::fail(const std::string &what) {
     const std::string reason = std::strerror(errno);
     discard_temporary();
     throw tool_error(exit_status::output_failed, what + " '" + target_ + "': " + reason);
 }
 
-void atomic_file_writer::write(std::string_view text) {
+void output_file::write(std::string_view text) {
     if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size()) {
+        if (is_standard_output()) {
+            throw standard_output_failure();
+        }
         fail("cannot write");
     }
 }
 
-void atomic_file_writer::finish() {
+void output_file::finish() {
+    if (is_standard_output()) {
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            throw standard_output_failure();
+        }
+        return;
+    }
     if (std::fflush(stream_) != 0 || fchmod(fileno(stream_), permissions_for_new_files()) != 0 ||
         fsync(fileno(stream_)) != 0) {
         fail("cannot write");
