@@ -45,16 +45,6 @@ private:
 // -2^(width-1) .. 2^(width-1) - 1. The one place the tool wraps numbers.
 void wrap_to_width(mpz_ptr value, unsigned width, bool as_signed);
 
-// Longest stretch of user text or of a number that an error message quotes.
-constexpr std::size_t longest_quoted = 40;
-
-// text cut to longest_quoted characters, "..." marking a cut.
-std::string shortened(std::string_view text);
-
-// The offending text as it goes into an error message: quoted, shortened
-// when very long, with control characters escaped.
-std::string quoted_excerpt(std::string_view text);
-
 // Stores the value of text in value and returns true, or returns false and
 // leaves value unspecified. Decimal with an optional sign, or 0x hex (also
 // signed), of any width. Nothing but the number may be in text: GNU MP

@@ -10,6 +10,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "quodra.h"
@@ -45,6 +46,16 @@ inline tool_error usage_error(const std::string &message) {
     return tool_error(exit_status::bad_usage_or_input, message);
 }
 
+// Longest stretch of user text or of a number that a message quotes.
+constexpr std::size_t longest_quoted = 40;
+
+// text cut to longest_quoted characters, "..." marking a cut.
+std::string shortened(std::string_view text);
+
+// The offending text as it goes into a message: quoted, shortened when
+// very long, with control characters escaped.
+std::string quoted_excerpt(std::string_view text);
+
 // ---------------------------------------------------------------------------
 // Algorithms by the names users type
 
@@ -52,8 +63,10 @@ constexpr int32_t algorithm_radix2 = QUODRA_ALGORITHM_RADIX2;
 constexpr int32_t algorithm_high_radix = QUODRA_ALGORITHM_HIGH_RADIX;
 constexpr int32_t algorithm_lutmult = QUODRA_ALGORITHM_LUTMULT;
 
-// "radix2", "high-radix", "lutmult" (any case, '-' or '_' optional) or a
-// decimal number, passed to the library unchanged. Throws tool_error.
+// "radix2", "high-radix", "lutmult" (any case, '-' or '_' optional) or the
+// number of one of them (1, 3, 4). The library itself would take other
+// numbers in remainder mode, where every algorithm divides exactly, but a
+// number no core has is almost always a typing mistake. Throws tool_error.
 int32_t parse_algorithm(const std::string &text);
 
 // The name for a known number, else the number itself.
@@ -71,6 +84,17 @@ enum class sample_origin { arguments, text_stream, random, demo };
 constexpr int32_t max_field_width = 65536;
 
 constexpr std::size_t default_batch_size = 4096;
+constexpr std::size_t max_batch_size = std::size_t{1} << 20;
+
+// Most samples --random accepts (10^15): far beyond what any run divides,
+// small enough that a typing slip like a negative count is caught.
+constexpr uint64_t max_random_count = 1000000000000000;
+
+// The value of a flag that takes a whole number: decimal digits only, from
+// lowest to highest. Throws tool_error naming the flag and what is allowed:
+// "--batch-size: expected a whole number from 1 to 1048576, got '2.5'".
+uint64_t parse_whole_number(const std::string &flag, const std::string &text, uint64_t lowest,
+                            uint64_t highest);
 
 struct divider_settings {
     std::string name;

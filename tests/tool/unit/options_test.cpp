@@ -32,14 +32,59 @@ TEST(Options, AlgorithmNamesInAnySpelling) {
         {"High_Radix", QUODRA_ALGORITHM_HIGH_RADIX}, {"HIGHRADIX", QUODRA_ALGORITHM_HIGH_RADIX},
         {"lutmult", QUODRA_ALGORITHM_LUTMULT},       {"LUT-Mult", QUODRA_ALGORITHM_LUTMULT},
         {"1", QUODRA_ALGORITHM_RADIX2},              {"3", QUODRA_ALGORITHM_HIGH_RADIX},
+        {"4", QUODRA_ALGORITHM_LUTMULT},             {"03", QUODRA_ALGORITHM_HIGH_RADIX},
     };
     for (const algorithm_case &c : cases) {
         EXPECT_EQ(parse_algorithm(c.text), c.number) << c.text;
     }
-    for (const char *text : {"", "radix3", "1.5", " 1", "0x1", "99999999999"}) {
+    for (const char *text :
+         {"", "radix3", "1.5", " 1", "0x1", "99999999999", "2", "0", "-1", "7", "+1", "4294967297"}) {
         EXPECT_THROW(parse_algorithm(text), tool_error) << "'" << text << "'";
     }
     EXPECT_EQ(algorithm_label(QUODRA_ALGORITHM_HIGH_RADIX), "high-radix");
+}
+
+TEST(Options, WholeNumbersOfFlags) {
+    struct number_case {
+        const char *text;
+        uint64_t lowest;
+        uint64_t highest;
+        bool accepted;
+        uint64_t value;
+    };
+    const number_case cases[] = {
+        {"0", 0, 10, true, 0},
+        {"10", 0, 10, true, 10},
+        {"007", 0, 10, true, 7},
+        {"11", 0, 10, false, 0},
+        {"0", 1, 10, false, 0},
+        {"18446744073709551615", 0, UINT64_MAX, true, UINT64_MAX},
+        {"18446744073709551616", 0, UINT64_MAX, false, 0},
+        {"184467440737095516150", 0, UINT64_MAX, false, 0},
+        {"-1", 0, UINT64_MAX, false, 0},
+        {"+1", 0, 10, false, 0},
+        {"2.5", 0, 10, false, 0},
+        {"1e3", 0, 10000, false, 0},
+        {"", 0, 10, false, 0},
+        {" 5", 0, 10, false, 0},
+        {"5 ", 0, 10, false, 0},
+        {"0x5", 0, 10, false, 0},
+    };
+    for (const number_case &c : cases) {
+        if (c.accepted) {
+            EXPECT_EQ(parse_whole_number("--n", c.text, c.lowest, c.highest), c.value) << c.text;
+            continue;
+        }
+        try {
+            parse_whole_number("--n", c.text, c.lowest, c.highest);
+            ADD_FAILURE() << "accepted '" << c.text << "'";
+        } catch (const tool_error &e) {
+            const std::string expected = "--n: expected a whole number from " +
+                                         std::to_string(c.lowest) + " to " +
+                                         std::to_string(c.highest) + ", got '" + c.text + "'";
+            EXPECT_EQ(e.what(), expected);
+        }
+    }
 }
 
 TEST(Options, HeaderDefaultFollowsTheFormat) {
