@@ -1,5 +1,6 @@
 #include "input.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cctype>
@@ -197,18 +198,26 @@ std::string operand_range::limits() const {
 // ---------------------------------------------------------------------------
 // Sample origins
 
+// Every pair is read before anything is divided, so a bad one anywhere on
+// the command line leaves no output at all.
+argument_samples::argument_samples(const std::vector<std::string> &texts,
+                                   const operand_fields &fields)
+    : samples_(texts.size() / 2) {
+    for (std::size_t pair = 0; pair < samples_.size(); ++pair) {
+        try {
+            read_sample(texts[2 * pair], texts[2 * pair + 1], fields, samples_[pair]);
+        } catch (const tool_error &e) {
+            throw tool_error(e.status(), "command-line pair " + std::to_string(pair + 1) + ": " +
+                                             e.what());
+        }
+    }
+}
+
 bool argument_samples::next(sample &next_sample) {
-    if (2 * pairs_taken_ + 1 >= texts_.size()) {
+    if (pairs_taken_ >= samples_.size()) {
         return false;
     }
-    const std::string &dividend = texts_[2 * pairs_taken_];
-    const std::string &divisor = texts_[2 * pairs_taken_ + 1];
-    ++pairs_taken_;
-    try {
-        read_sample(dividend, divisor, fields_, next_sample);
-    } catch (const tool_error &e) {
-        throw tool_error(e.status(), position() + ": " + e.what());
-    }
+    next_sample = samples_[pairs_taken_++];
     return true;
 }
 
@@ -223,7 +232,17 @@ text_samples::text_samples(const std::string &path, const operand_fields &fields
       stream_(path == "-" ? stdin : std::fopen(path.c_str(), "r")),
       owns_stream_(path != "-") {
     if (stream_ == nullptr) {
-        throw usage_error("cannot read '" + path + "': " + std::strerror(errno));
+        throw usage_error("--input: cannot read '" + path + "': " + std::strerror(errno));
+    }
+    // A folder opens for reading but yields no lines: refuse it before any
+    // output exists.
+    struct stat status {};
+    if (fstat(fileno(stream_), &status) == 0 && S_ISDIR(status.st_mode)) {
+        if (owns_stream_) {
+            std::fclose(stream_);
+        }
+        throw usage_error("--input: '" + display_name_ +
+                          "' is a folder; expected a file of DIVIDEND DIVISOR lines");
     }
 }
 
@@ -248,12 +267,19 @@ bool text_samples::read_line() {
     if (line_length_ > 0 && line_[line_length_ - 1] == '\n') {
         --line_length_;
     }
+    // Editors on some systems start UTF-8 text with a byte-order mark.
+    static constexpr char byte_order_mark[] = "\xef\xbb\xbf";
+    if (line_number_ == 1 && line_length_ >= 3 && std::memcmp(line_, byte_order_mark, 3) == 0) {
+        line_start_ = 3;
+    } else {
+        line_start_ = 0;
+    }
     return true;
 }
 
 bool text_samples::next(sample &next_sample) {
     while (read_line()) {
-        const std::string_view line(line_, line_length_);
+        const std::string_view line(line_ + line_start_, line_length_ - line_start_);
         try {
             if (line.find('\0') != std::string_view::npos) {
                 throw usage_error("line holds a NUL byte: is this a text file?");

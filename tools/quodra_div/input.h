@@ -132,17 +132,16 @@ bool parse_sample_line(std::string_view line, const operand_fields &fields, samp
 // DIVIDEND DIVISOR pairs from the command line.
 class argument_samples {
 public:
-    // texts holds dividend, divisor, dividend, divisor, ...
-    argument_samples(std::vector<std::string> texts, const operand_fields &fields)
-        : texts_(std::move(texts)), fields_(fields) {}
+    // texts holds dividend, divisor, dividend, divisor, ... Reads them all
+    // at once; throws tool_error naming the first bad pair.
+    argument_samples(const std::vector<std::string> &texts, const operand_fields &fields);
 
     bool next(sample &next_sample);
     std::string position() const;
-    uint64_t known_total() const { return texts_.size() / 2; }
+    uint64_t known_total() const { return samples_.size(); }
 
 private:
-    std::vector<std::string> texts_;
-    operand_fields fields_;
+    std::vector<sample> samples_;
     std::size_t pairs_taken_ = 0;
 };
 
@@ -169,6 +168,7 @@ private:
     char *line_ = nullptr;
     std::size_t line_capacity_ = 0;
     std::size_t line_length_ = 0;
+    std::size_t line_start_ = 0; // 3 after a byte-order mark on line 1
     uint64_t line_number_ = 0;
 };
 

@@ -179,14 +179,20 @@ public:
 
     void run(sample_source &source, row_formatter &formatter, output_file &sink) {
         progress_meter progress(options_.progress, sink.is_terminal(), source.known_total());
-        if (options_.header) {
-            formatter.append_header(text_);
-        }
+        // The header goes out with the first batch, once it has been read
+        // and divided: a run that fails on its first sample prints nothing.
+        bool header_pending = options_.header;
         uint64_t done = 0;
         std::exception_ptr input_problem;
         for (;;) {
             const std::size_t count = fill(source, input_problem);
             divide_and_format(count, formatter);
+            if (header_pending && (count > 0 || !input_problem)) {
+                std::string header;
+                formatter.append_header(header);
+                sink.write(header);
+            }
+            header_pending = false;
             sink.write(text_);
             text_.clear();
             done += count;
