@@ -1,11 +1,19 @@
-// Where the formatted text goes: standard output, or a file that appears
-// only when it is complete. The text for a file goes to a temporary beside
-// the target, which is renamed over the target only after everything has
-// been written and flushed to disk. On any failure, and on SIGINT, SIGTERM
-// or SIGHUP, the temporary is removed and an existing target is left as it
-// was.
+// Where the formatted text goes: standard output, or the -o target.
+//   - A regular file (or a new name) is written completely or not at all:
+//     the text goes to a temporary beside it, which is renamed over it only
+//     after everything has been written and flushed to disk, keeping the
+//     old file's mode (and owner and group, when permitted). On any
+//     failure, and on SIGINT, SIGTERM or SIGHUP, the temporary is removed
+//     and an existing file is left as it was.
+//   - A symlink is followed to its final target, which is replaced the same
+//     way; the link itself stays a link.
+//   - Devices, FIFOs and sockets are opened and written in place, never
+//     replaced; so are /dev/fd/N and /proc/self/fd/N, which write to the
+//     tool's own descriptor N.
 #ifndef QUODRA_DIV_OUTPUT_FILE_H
 #define QUODRA_DIV_OUTPUT_FILE_H
+
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <string>
@@ -32,13 +40,16 @@ public:
     bool is_terminal() const;
 
 private:
-    bool is_standard_output() const { return target_.empty(); }
+    void open_in_place(const std::string &path, int descriptor_number);
+    void open_temporary(const struct stat *existing);
     [[noreturn]] void fail(const std::string &what);
     void discard_temporary();
 
-    std::string target_; // empty: standard output
+    std::string target_; // the file finally written; empty: standard output
     std::string temporary_;
     std::FILE *stream_ = nullptr;
+    bool standard_output_ = false;
+    bool in_place_ = false;
 };
 
 } // namespace quodra_div
