@@ -33,47 +33,204 @@ void wrap_to_width(mpz_ptr value, unsigned width, bool as_signed) {
 
 namespace {
 
-bool all_digits(std::string_view digits, int base) {
-    if (digits.empty()) {
-        return false;
+bool is_digit_of(char c, int base) {
+    switch (base) {
+    case 2:
+        return c == '0' || c == '1';
+    case 8:
+        return c >= '0' && c <= '7';
+    case 10:
+        return c >= '0' && c <= '9';
+    default:
+        return std::isxdigit(static_cast<unsigned char>(c)) != 0;
     }
-    for (char c : digits) {
-        const auto u = static_cast<unsigned char>(c);
-        if (base == 16 ? !std::isxdigit(u) : !std::isdigit(u)) {
-            return false;
-        }
-    }
-    return true;
 }
 
-bool has_hex_prefix(std::string_view text) {
-    return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+// The digits of one base with '_' allowed between two digits only (not
+// first, last or doubled). Stores them without the separators in value.
+bool read_digits(std::string_view digits, int base, mpz_ptr value) {
+    if (digits.empty() || digits.front() == '_' || digits.back() == '_') {
+        return false;
+    }
+    std::string plain;
+    plain.reserve(digits.size());
+    char previous = '\0';
+    for (char c : digits) {
+        if (c == '_') {
+            if (previous == '_') {
+                return false;
+            }
+        } else if (!is_digit_of(c, base)) {
+            return false;
+        } else {
+            plain += c;
+        }
+        previous = c;
+    }
+    // Checked above, so GNU MP sees only digits of the chosen base.
+    return mpz_set_str(value, plain.c_str(), base) == 0;
+}
+
+int base_of_letter(char letter) {
+    switch (letter) {
+    case 'h':
+    case 'H':
+        return 16;
+    case 'd':
+    case 'D':
+        return 10;
+    case 'o':
+    case 'O':
+        return 8;
+    case 'b':
+    case 'B':
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+// [size]'[s]<base><digits>, the sign already taken off. Sets problem and
+// returns false when malformed.
+bool parse_based_literal(std::string_view text, operand_literal &literal, std::string &problem) {
+    const std::size_t quote = text.find('\'');
+    const std::string_view size_text = text.substr(0, quote);
+    std::string_view rest = text.substr(quote + 1);
+    literal.form = size_text.empty() ? operand_literal::shape::unsized : operand_literal::shape::sized;
+    literal.width = 0;
+    if (!size_text.empty()) {
+        const bool digits_only = size_text.find_first_not_of("0123456789") == std::string::npos;
+        const unsigned long width =
+            digits_only && size_text.size() <= 6 ? std::stoul(std::string(size_text)) : 0;
+        if (width < 1 || width > static_cast<unsigned long>(max_field_width)) {
+            problem = "the width before ' must be a whole number from 1 to " +
+                      std::to_string(max_field_width);
+            return false;
+        }
+        literal.width = static_cast<unsigned>(width);
+    }
+    literal.is_signed = !rest.empty() && (rest.front() == 's' || rest.front() == 'S');
+    if (literal.is_signed) {
+        rest.remove_prefix(1);
+    }
+    const int base = rest.empty() ? 0 : base_of_letter(rest.front());
+    if (base == 0) {
+        problem = "expected h, d, o or b after ' (or 's)";
+        return false;
+    }
+    rest.remove_prefix(1);
+    if (!rest.empty() && (rest.front() == '-' || rest.front() == '+')) {
+        problem = "a sign goes before the literal, as in -16'sd5";
+        return false;
+    }
+    if (rest.find_first_of("xXzZ?") != std::string_view::npos) {
+        problem = "x and z digits have no value to divide";
+        return false;
+    }
+    if (!read_digits(rest, base, literal.value.get())) {
+        problem = "expected digits of its base, '_' only between two digits";
+        return false;
+    }
+    if (literal.form == operand_literal::shape::sized &&
+        mpz_sizeinbase(literal.value.get(), 2) > literal.width &&
+        mpz_sgn(literal.value.get()) != 0) {
+        problem = "its value does not fit its own " + std::to_string(literal.width) + " bits";
+        return false;
+    }
+    return true;
 }
 
 } // namespace
 
-bool parse_operand(std::string_view text, mpz_ptr value) {
-    bool negative = false;
+bool parse_literal(std::string_view text, operand_literal &literal, std::string &problem) {
+    problem.clear();
+    literal.negative = false;
+    literal.is_signed = false;
+    literal.width = 0;
+    bool has_sign = false;
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
+        has_sign = true;
+        literal.negative = text.front() == '-';
         text.remove_prefix(1);
     }
+    if (text.find('\'') != std::string_view::npos) {
+        if (!parse_based_literal(text, literal, problem)) {
+            return false;
+        }
+        if (has_sign && !(literal.is_signed && literal.form == operand_literal::shape::sized)) {
+            problem = "a sign goes only before numbers and sized signed literals (-16'sd5); "
+                      "write the bit pattern without it";
+            return false;
+        }
+        return true;
+    }
+    literal.form = operand_literal::shape::number;
     int base = 10;
-    if (has_hex_prefix(text)) {
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         base = 16;
+    } else if (text.size() >= 2 && text[0] == '0' && (text[1] == 'b' || text[1] == 'B')) {
+        base = 2;
+    }
+    if (base != 10) {
         text.remove_prefix(2);
     }
-    if (!all_digits(text, base)) {
+    if (!read_digits(text, base, literal.value.get())) {
         return false;
     }
-    // Checked above, so GNU MP sees only digits of the chosen base.
-    mpz_set_str(value, std::string(text).c_str(), base);
-    if (negative) {
-        mpz_neg(value, value);
+    if (literal.negative) {
+        mpz_neg(literal.value.get(), literal.value.get());
     }
     return true;
 }
 
+bool parse_operand(std::string_view text, mpz_ptr value) {
+    operand_literal literal;
+    std::string problem;
+    if (!parse_literal(text, literal, problem) ||
+        literal.form != operand_literal::shape::number) {
+        return false;
+    }
+    mpz_set(value, literal.value.get());
+    return true;
+}
+
+void literal_value_in_field(const operand_literal &literal, std::string_view text,
+                            const char *role, const operand_range &range, bool wrap,
+                            mpz_ptr value) {
+    mpz_set(value, literal.value.get());
+    switch (literal.form) {
+    case operand_literal::shape::number:
+        fit_operand(value, role, range, wrap);
+        return;
+    case operand_literal::shape::unsized:
+        // A pattern as wide as the field, read the way the field reads.
+        if (mpz_sizeinbase(value, 2) > range.width() && mpz_sgn(value) != 0 && !wrap) {
+            throw usage_error(std::string(role) + " " + quoted_excerpt(text) +
+                              " has more bits than the " + range.kind() + " " + role +
+                              " field; --wrap-operands keeps its low bits");
+        }
+        range.wrap(value);
+        return;
+    case operand_literal::shape::sized:
+        break;
+    }
+    if (literal.width > range.width() && !wrap) {
+        throw usage_error(std::string(role) + " " + quoted_excerpt(text) + " is " +
+                          std::to_string(literal.width) + " bits wide, wider than the " +
+                          range.kind() + " " + role + " field; --wrap-operands keeps its low bits");
+    }
+    if (!literal.is_signed) {
+        // Zero-extended to the field, then read the way the field reads.
+        range.wrap(value);
+        return;
+    }
+    // A signed literal is the value of its two's-complement pattern.
+    wrap_to_width(value, literal.width, true);
+    if (literal.negative) {
+        mpz_neg(value, value);
+    }
+    fit_operand(value, role, range, wrap);
+}
 
 namespace {
 
@@ -112,10 +269,13 @@ void skip_separator(std::string_view &rest) {
 
 } // namespace
 
-void parse_named_operand(std::string_view text, const char *role, mpz_ptr value) {
-    if (!parse_operand(text, value)) {
-        throw usage_error(std::string("malformed ") + role + " " + quoted_excerpt(text) +
-                          ": expected a decimal or 0x hex integer");
+void parse_named_operand(std::string_view text, const char *role, operand_literal &literal) {
+    std::string problem;
+    if (!parse_literal(text, literal, problem)) {
+        throw usage_error(std::string("malformed ") + role + " " + quoted_excerpt(text) + ": " +
+                          (problem.empty() ? "expected a decimal, 0x hex or 0b binary integer "
+                                             "or a Verilog literal such as 8'hff"
+                                           : problem));
     }
 }
 
@@ -134,10 +294,14 @@ void fit_operand(mpz_ptr value, const char *role, const operand_range &range, bo
 
 void read_sample(std::string_view dividend_text, std::string_view divisor_text,
                  const operand_fields &fields, sample &result) {
-    parse_named_operand(dividend_text, "dividend", result.dividend.get());
-    parse_named_operand(divisor_text, "divisor", result.divisor.get());
-    fit_operand(result.dividend.get(), "dividend", fields.dividend, fields.wrap);
-    fit_operand(result.divisor.get(), "divisor", fields.divisor, fields.wrap);
+    operand_literal dividend;
+    operand_literal divisor;
+    parse_named_operand(dividend_text, "dividend", dividend);
+    parse_named_operand(divisor_text, "divisor", divisor);
+    literal_value_in_field(dividend, dividend_text, "dividend", fields.dividend, fields.wrap,
+                           result.dividend.get());
+    literal_value_in_field(divisor, divisor_text, "divisor", fields.divisor, fields.wrap,
+                           result.divisor.get());
 }
 
 bool parse_sample_line(std::string_view line, const operand_fields &fields, sample &result) {
@@ -147,19 +311,24 @@ bool parse_sample_line(std::string_view line, const operand_fields &fields, samp
         return false;
     }
     const std::string_view dividend_text = take_token(rest);
-    parse_named_operand(dividend_text, "dividend", result.dividend.get());
+    operand_literal dividend;
+    parse_named_operand(dividend_text, "dividend", dividend);
     skip_separator(rest);
     if (rest.empty()) {
         throw usage_error("missing divisor after dividend " + quoted_excerpt(dividend_text));
     }
-    parse_named_operand(take_token(rest), "divisor", result.divisor.get());
+    const std::string_view divisor_text = take_token(rest);
+    operand_literal divisor;
+    parse_named_operand(divisor_text, "divisor", divisor);
     skip_blanks(rest);
     if (!rest.empty()) {
         throw usage_error("unexpected " + quoted_excerpt(rest) +
                           " after the divisor: one DIVIDEND DIVISOR pair per line");
     }
-    fit_operand(result.dividend.get(), "dividend", fields.dividend, fields.wrap);
-    fit_operand(result.divisor.get(), "divisor", fields.divisor, fields.wrap);
+    literal_value_in_field(dividend, dividend_text, "dividend", fields.dividend, fields.wrap,
+                           result.dividend.get());
+    literal_value_in_field(divisor, divisor_text, "divisor", fields.divisor, fields.wrap,
+                           result.divisor.get());
     return true;
 }
 

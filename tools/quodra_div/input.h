@@ -45,10 +45,39 @@ private:
 // -2^(width-1) .. 2^(width-1) - 1. The one place the tool wraps numbers.
 void wrap_to_width(mpz_ptr value, unsigned width, bool as_signed);
 
-// Stores the value of text in value and returns true, or returns false and
-// leaves value unspecified. Decimal with an optional sign, or 0x hex (also
-// signed), of any width. Nothing but the number may be in text: GNU MP
-// would skip embedded blanks, so every character is checked first.
+// An operand as written, before it meets its field. The spellings:
+//   number    decimal (-7, 1_000), 0x hex (0xff, -0x80), 0b binary (0b1010),
+//             each with an optional sign: a value;
+//   sized     Verilog [size]'[s]<h|d|o|b><digits> (8'hff, 16'sd5, -16'sd5):
+//             a bit pattern of its own width, which its value must fit.
+//             Without 's' it is zero-extended to the field and read the way
+//             the field reads (8'hff in a signed 8-bit field is -1, in a
+//             signed 16-bit field 255); with 's' it is the value of its
+//             two's-complement pattern (8'shff is -1 in any signed field,
+//             refused by an unsigned one). A sign goes only before a signed
+//             sized literal (-16'sd5), never after the base (16'sd-5);
+//   unsized   '[s]<h|d|o|b><digits> ('hff, 'b1010): a pattern as wide as the
+//             field, read the way the field reads.
+// '_' separates digits: only between two digits, never first, last or
+// doubled. x and z digits are refused. A literal wider than its field is
+// refused unless --wrap-operands, which keeps its low bits.
+struct operand_literal {
+    enum class shape { number, sized, unsized };
+    shape form = shape::number;
+    big_integer value; // number: the value; sized/unsized: the digits' value
+    unsigned width = 0; // sized: its stated width
+    bool is_signed = false; // 's'
+    bool negative = false;  // a '-' before it
+};
+
+// Reads one operand spelling. Returns false when malformed, with a reason
+// in problem when there is more to say than "not a number". Nothing but the
+// operand may be in text: GNU MP would skip embedded blanks, so every
+// character is checked first.
+bool parse_literal(std::string_view text, operand_literal &literal, std::string &problem);
+
+// The value of a plain number (decimal, 0x, 0b, optional sign, '_'
+// separators); false for anything else, including Verilog literals.
 bool parse_operand(std::string_view text, mpz_ptr value);
 
 // ---------------------------------------------------------------------------
@@ -100,9 +129,15 @@ struct operand_fields {
     bool wrap;
 };
 
-// Checks one operand text and stores its value; throws tool_error naming
-// the role ("dividend" or "divisor") and the offending text.
-void parse_named_operand(std::string_view text, const char *role, mpz_ptr value);
+// Reads one operand text; throws tool_error naming the role ("dividend"
+// or "divisor") and the offending text.
+void parse_named_operand(std::string_view text, const char *role, operand_literal &literal);
+
+// The value literal (spelled text) has in its field, as described at
+// operand_literal; throws tool_error when it does not fit.
+void literal_value_in_field(const operand_literal &literal, std::string_view text,
+                            const char *role, const operand_range &range, bool wrap,
+                            mpz_ptr value);
 
 // Makes value fit its field: unchanged when it fits, its low bits when
 // wrapping, else throws tool_error naming the role, value and field. The

@@ -32,6 +32,12 @@ TEST(OperandText, AcceptedSpellingsGiveTheirValues) {
         {"18446744073709551616", "18446744073709551616"},
         {"0x10000000000000000", "18446744073709551616"},
         {"-0xffffffffffffffffffffffffffffffff", "-340282366920938463463374607431768211455"},
+        {"0b1010", "10"},
+        {"-0B1", "-1"},
+        {"1_000_000", "1000000"},
+        {"0xdead_beef", "3735928559"},
+        {"0b1010_1010", "170"},
+        {"-0x8_0", "-128"},
     };
     for (const accepted_operand &c : cases) {
         big_integer value;
@@ -44,6 +50,7 @@ TEST(OperandText, RefusedSpellings) {
     const char *const cases[] = {
         "",    "-",    "+",   "0x",  "-0x", "1 2", " 1",  "1 ",   "12a", "0x1g",
         "--1", "+-1",  "1e3", "1.5", "x10", "0x-1", "1,000", "\t7", "7\n", "0xx1",
+        "_1", "1_", "1__0", "0x_ff", "0xff_", "0b", "0b2", "0b_1", "0o17", "8'hff", "'b1",
     };
     for (const char *text : cases) {
         big_integer value;
@@ -52,9 +59,9 @@ TEST(OperandText, RefusedSpellings) {
 }
 
 TEST(OperandText, NamedOperandErrorNamesRoleAndText) {
-    big_integer value;
+    operand_literal literal;
     try {
-        parse_named_operand("0x1g", "divisor", value.get());
+        parse_named_operand("0x1g", "divisor", literal);
         FAIL() << "accepted 0x1g";
     } catch (const tool_error &e) {
         EXPECT_EQ(e.status(), exit_status::bad_usage_or_input);
@@ -180,6 +187,124 @@ TEST(OperandRange, LimitsOfNarrowAndWideFields) {
         EXPECT_TRUE(range.contains(probe.get())) << c.kind;
         mpz_add_ui(probe.get(), probe.get(), 1);
         EXPECT_FALSE(range.contains(probe.get())) << c.kind;
+    }
+}
+
+struct literal_case {
+    const char *text;
+    unsigned width; // of the field
+    bool is_signed;
+    bool wrap;
+    const char *value;   // nullptr: refused
+    const char *message; // part of the refusal
+};
+
+// Expected values are the field readings of each bit pattern, by hand.
+TEST(VerilogLiterals, ValuesInTheirFields) {
+    const literal_case cases[] = {
+        // patterns without 's': zero-extended, read the way the field reads
+        {"8'hff", 8, true, false, "-1", nullptr},
+        {"8'hff", 8, false, false, "255", nullptr},
+        {"8'hff", 16, true, false, "255", nullptr},
+        {"8'HFF", 16, false, false, "255", nullptr},
+        {"8'd255", 8, true, false, "-1", nullptr},
+        {"8'b1010_1010", 8, true, false, "-86", nullptr}, // 170 - 256
+        {"8'b1010_1010", 8, false, false, "170", nullptr},
+        {"8'o17", 8, true, false, "15", nullptr},
+        {"6'o77", 6, true, false, "-1", nullptr},
+        {"1'b1", 1, true, false, "-1", nullptr},
+        {"16'h8000", 16, true, false, "-32768", nullptr},
+        {"8'h0", 8, true, false, "0", nullptr},
+        // signed literals: the value of their pattern
+        {"16'sd5", 16, true, false, "5", nullptr},
+        {"-16'sd5", 16, true, false, "-5", nullptr},
+        {"+16'sd5", 16, true, false, "5", nullptr},
+        {"8'shff", 16, true, false, "-1", nullptr},
+        {"8'shff", 8, true, false, "-1", nullptr},
+        {"-8'sh80", 16, true, false, "128", nullptr},
+        {"8'sd127", 8, false, false, "127", nullptr},
+        {"8'shff", 16, false, false, nullptr, "does not fit the 16-bit unsigned"},
+        {"-8'sh80", 8, true, false, nullptr, "dividend 128 does not fit"},
+        // unsized: a pattern as wide as the field
+        {"'hff", 8, true, false, "-1", nullptr},
+        {"'hff", 16, true, false, "255", nullptr},
+        {"'b1010", 4, true, false, "-6", nullptr},
+        {"'d7", 3, false, false, "7", nullptr},
+        {"'sd7", 3, true, false, "-1", nullptr},
+        {"'h1ff", 8, true, false, nullptr, "has more bits than the 8-bit signed"},
+        {"'h1ff", 8, true, true, "-1", nullptr},
+        // wider than the field: refused, or its low bits with --wrap-operands
+        {"16'h00ff", 8, false, false, nullptr, "is 16 bits wide, wider than the 8-bit"},
+        {"16'h01ff", 8, true, true, "-1", nullptr},
+        {"16'sd-5", 16, true, false, nullptr, "a sign goes before the literal"},
+        // malformed
+        {"8'h1ff", 16, true, false, nullptr, "does not fit its own 8 bits"},
+        {"8'd256", 16, true, false, nullptr, "does not fit its own 8 bits"},
+        {"-8'hff", 16, true, false, nullptr, "a sign goes only before"},
+        {"-'sd5", 16, true, false, nullptr, "a sign goes only before"},
+        {"8'hx0", 16, true, false, nullptr, "x and z digits"},
+        {"4'bz", 16, true, false, nullptr, "x and z digits"},
+        {"0'h0", 16, true, false, nullptr, "width before ' must be"},
+        {"65537'h0", 16, true, false, nullptr, "width before ' must be"},
+        {"8_0'h0", 16, true, false, nullptr, "width before ' must be"},
+        {"8'q7", 16, true, false, nullptr, "expected h, d, o or b"},
+        {"8'", 16, true, false, nullptr, "expected h, d, o or b"},
+        {"8'h", 16, true, false, nullptr, "expected digits"},
+        {"8'h_f", 16, true, false, nullptr, "expected digits"},
+        {"8'hf_", 16, true, false, nullptr, "expected digits"},
+        {"8'hf__f", 16, true, false, nullptr, "expected digits"},
+        {"8'b102", 16, true, false, nullptr, "expected digits"},
+        {"8'o8", 16, true, false, nullptr, "expected digits"},
+        {"8'h f", 16, true, false, nullptr, "expected digits"},
+    };
+    for (const literal_case &c : cases) {
+        const operand_range range(c.width, c.is_signed);
+        const operand_fields fields{range, range, c.wrap};
+        sample result;
+        const std::string line = std::string(c.text) + ",0"; // 0 fits every divisor field
+        const std::string what = std::string(c.text) + " in " + range.kind();
+        if (c.value != nullptr) {
+            try {
+                ASSERT_TRUE(parse_sample_line(line, fields, result)) << what;
+                EXPECT_EQ(decimal(result.dividend.get()), c.value) << what;
+                EXPECT_TRUE(range.contains(result.dividend.get())) << what;
+            } catch (const tool_error &e) {
+                ADD_FAILURE() << what << ": " << e.what();
+            }
+            continue;
+        }
+        try {
+            parse_sample_line(line, fields, result);
+            ADD_FAILURE() << "accepted " << what << " as " << decimal(result.dividend.get());
+        } catch (const tool_error &e) {
+            EXPECT_EQ(e.status(), exit_status::bad_usage_or_input);
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+                << what << ": " << e.what();
+        }
+    }
+}
+
+// Differential: a sized pattern and the same bits as 0x hex give the same
+// field value whenever the pattern is as wide as an unsigned field.
+TEST(VerilogLiterals, PatternsAgreeWithHexInUnsignedFields) {
+    std::mt19937_64 engine(7);
+    for (unsigned width : {1u, 5u, 8u, 13u, 64u, 100u}) {
+        const operand_range range(width, false);
+        const operand_fields fields{range, range, false};
+        for (int i = 0; i < 50; ++i) {
+            big_integer pattern;
+            const uint64_t words[2] = {engine(), engine()};
+            mpz_import(pattern.get(), 2, -1, sizeof words[0], 0, 0, words);
+            mpz_fdiv_r_2exp(pattern.get(), pattern.get(), width);
+            std::unique_ptr<char, void (*)(void *)> hex(mpz_get_str(nullptr, 16, pattern.get()),
+                                                       std::free);
+            sample as_literal;
+            sample as_hex;
+            ASSERT_TRUE(parse_sample_line(std::to_string(width) + "'h" + hex.get() + " 1", fields,
+                                          as_literal));
+            ASSERT_TRUE(parse_sample_line(std::string("0x") + hex.get() + " 1", fields, as_hex));
+            EXPECT_EQ(mpz_cmp(as_literal.dividend.get(), as_hex.dividend.get()), 0) << hex.get();
+        }
     }
 }
 
