@@ -135,3 +135,25 @@ TEST(ToolFlags, AlgorithmNumbersMatchTheirNames) {
 }
 
 } // namespace
+
+namespace {
+
+// Every option of --help comes with an example of its use.
+TEST(ToolFlags, HelpGivesEveryOptionAnExample) {
+    const tool_run help = run_tool({"--help"});
+    ASSERT_EQ(help.exit_status, 0);
+    const std::vector<std::string> lines = lines_of(help.out);
+    int options_seen = 0;
+    for (const std::string &line : lines) {
+        const bool option_line = line.rfind("  -", 0) == 0;
+        if (!option_line || line.find("--help") != std::string::npos ||
+            line.find("--version") != std::string::npos) {
+            continue;
+        }
+        ++options_seen;
+        EXPECT_NE(line.find("e.g. "), std::string::npos) << line;
+    }
+    EXPECT_GE(options_seen, 20);
+}
+
+} // namespace
