@@ -82,6 +82,29 @@ TEST(ToolOutputTarget, ReplacedFilesKeepTheirMode) {
     }
 }
 
+// Only root may give a file to another user; as root the tool keeps a
+// replaced file's owner and group instead of making it root's.
+TEST(ToolOutputTarget, ReplacedFilesKeepTheirOwnerWhenPermitted) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can hand a file to another owner";
+    }
+    scratch_directory dir;
+    const std::string file = dir.file("owned.hex");
+    write_text(file, "old\n");
+    const uid_t owner = 65534; // conventionally nobody
+    const gid_t group = 65534;
+    ASSERT_EQ(chown(file.c_str(), owner, group), 0);
+    ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+    const tool_run run = run_tool(with_output(file));
+    ASSERT_EQ(run.exit_status, 0) << run.err;
+    EXPECT_EQ(read_text(file), two_rows_hex);
+    struct stat status {};
+    ASSERT_EQ(stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, owner);
+    EXPECT_EQ(status.st_gid, group);
+    EXPECT_EQ(status.st_mode & 07777, mode_t{0640});
+}
+
 // The test holds the FIFO open for reading and writing itself, so the
 // tool's open never waits and nothing blocks if the FIFO were replaced.
 TEST(ToolOutputTarget, FifoIsWrittenInPlace) {
