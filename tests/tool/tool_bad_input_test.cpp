@@ -47,8 +47,10 @@ const bad_case bad_cases[] = {
      "error: Remainder type must be Fractional for the High Radix algorithm"},
     {"LutMult has no fractional output", {"-a", "lutmult", "--fractional", "1", "2"}, "",
      library_refused, "error: Remainder type must be Remainder for the LutMult algorithm"},
+    // The tool refuses numbers no core has (the library would divide exactly
+    // with any number in remainder mode), before the library sees them.
     {"unknown algorithm number", {"-a", "2", "--fractional", "-n", "core A", "1", "2"}, "",
-     library_refused, "error: core A ERROR: Unknown algorithm_type."},
+     bad_input, "--algorithm: unknown algorithm '2': expected radix2 (1), high-radix (3)"},
 };
 
 TEST(ToolBadInput, EachKindHasItsMessageAndExitStatus) {
@@ -61,7 +63,7 @@ TEST(ToolBadInput, EachKindHasItsMessageAndExitStatus) {
 }
 
 TEST(ToolBadInput, RefusedConfigurationWritesNoTableAtAll) {
-    const tool_run run = run_tool({"-a", "2", "--fractional", "1", "2"});
+    const tool_run run = run_tool({"-a", "lutmult", "--fractional", "1", "2"});
     EXPECT_EQ(run.exit_status, library_refused);
     EXPECT_EQ(run.out, "");
 }

@@ -4,9 +4,8 @@
 #include <exception>
 #include <new>
 
-#include "batch_runner.h"
-#include "tool_error.h"
-#include "tool_options.h"
+#include "options.h"
+#include "running.h"
 
 namespace {
 
