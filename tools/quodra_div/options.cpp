@@ -135,7 +135,8 @@ In a file or on standard input: one pair per line, separated by blanks or a
 comma; blank lines and '#' comments are skipped.
 
 Exit status: 0 success; 1 the library refused the configuration or a
-division; 2 bad flags or bad input; 3 the output could not be written.
+division; 2 bad flags or bad input; 3 the output could not be written;
+4 --check found rows that differ from the model.
 
 Examples:
   quodra-div 100 7 -7 2                       two divisions, readable table
@@ -145,7 +146,9 @@ Examples:
              --fractional-width 4 7 2         signed Radix-2 fixed point
   quodra-div -a high-radix --fractional 1 3  High Radix quotient
   quodra-div --random 100000 --seed 7 -f hex -o golden.hex
-  quodra-div -i vectors.txt -f csv -o results.csv)";
+  quodra-div -i vectors.txt -f csv -o results.csv
+  quodra-div --dividend-width 8 --divisor-width 8 --check dut.csv
+                                              compare a DUT's results)";
 
 struct raw_flags {
     std::string algorithm;
@@ -161,6 +164,7 @@ struct raw_flags {
     bool demo = false;
     bool input_given = false;
     bool random_given = false;
+    bool check_given = false;
 };
 
 output_format format_from_name(const std::string &name) {
@@ -255,6 +259,19 @@ void define_output_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
         ->check(CLI::Range(std::size_t{1}, std::size_t{1} << 20));
 }
 
+// Checking a DUT's results (check.h): the file, and how much is reported.
+void define_check_flags(CLI::App &app, tool_options &options) {
+    app.add_option("--check", options.check_path,
+                   "compare the results in FILE (table, csv or hex, as this tool writes them, "
+                   "format recognised unless -f is given) with the model for the configuration "
+                   "the flags give; exit status 4 if any row differs. Example: quodra-div -a "
+                   "high-radix --fractional --check dut.hex")
+        ->type_name("FILE");
+    app.add_option("--max-report", options.max_report,
+                   with_default("differing rows --check reports in full", "10"))
+        ->type_name("K");
+}
+
 void require_at_most_one(std::initializer_list<bool> given, const char *choices) {
     int count = 0;
     for (bool flag : given) {
@@ -311,6 +328,17 @@ void apply_raw_flags(tool_options &options, const raw_flags &raw) {
     // so its header comments are written only on request.
     options.header = raw.header || (!raw.no_header && options.format != output_format::hex);
     options.progress = !raw.no_progress;
+    if (raw.check_given) {
+        // The samples of a check are the rows of its file.
+        if (!options.operand_texts.empty() || raw.input_given || raw.random_given || raw.demo) {
+            throw usage_error("--check takes its samples from its FILE: leave out DIVIDEND "
+                              "DIVISOR pairs, --input, --random and --demo");
+        }
+        if (options.check_path.empty()) {
+            throw usage_error("--check needs a FILE name ('-' for standard input)");
+        }
+        return;
+    }
     choose_sample_origin(options, raw);
 }
 
@@ -332,6 +360,7 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
     define_configuration_flags(app, options, raw, defaults);
     define_sample_flags(app, options, raw);
     define_output_flags(app, options, raw);
+    define_check_flags(app, options);
 
     try {
         app.parse(argc, argv);
@@ -346,6 +375,11 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
     }
     raw.input_given = app.count("--input") > 0;
     raw.random_given = app.count("--random") > 0;
+    raw.check_given = app.count("--check") > 0;
+    options.format_given = app.count("--format") > 0;
+    if (app.count("--max-report") > 0 && !raw.check_given) {
+        throw usage_error("--max-report applies only to --check");
+    }
     apply_raw_flags(options, raw);
     return options;
 }
