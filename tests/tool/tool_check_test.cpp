@@ -75,6 +75,11 @@ TEST(ToolCheck, OwnOutputChecksCleanInEveryFormatWithAndWithoutHeaders) {
             }
         }
     }
+    // The configuration's name only labels messages: it may differ.
+    const tool_run made = run_tool(eight_bits + words{"-f", "hex", "--header", "1", "2"});
+    write_text(path, made.out);
+    const tool_run renamed = run_tool(eight_bits + words{"-n", "DUT \"v2\": x", "--check", path});
+    EXPECT_EQ(renamed.exit_status, all_agree) << renamed.err;
 }
 
 // Replaces one cell of one line of a file the tool wrote; table and hex

@@ -262,10 +262,8 @@ void define_output_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
 // Checking a DUT's results (check.h): the file, and how much is reported.
 void define_check_flags(CLI::App &app, tool_options &options) {
     app.add_option("--check", options.check_path,
-                   "compare the results in FILE (table, csv or hex, as this tool writes them, "
-                   "format recognised unless -f is given) with the model for the configuration "
-                   "the flags give; exit status 4 if any row differs. Example: quodra-div -a "
-                   "high-radix --fractional --check dut.hex")
+                   "compare a DUT's results in FILE (table, csv or hex as written here; "
+                   "'-' is standard input) with the model; exit status 4 if a row differs")
         ->type_name("FILE");
     app.add_option("--max-report", options.max_report,
                    with_default("differing rows --check reports in full", "10"))

@@ -124,33 +124,6 @@ TEST(CheckParse, UndefinedCellsAndTheRealColumn) {
     EXPECT_EQ(decimal(row.fields[1].decimal.get()), "12");  // fraction bits weigh positively
 }
 
-TEST(CheckParse, HeaderAndBlankLines) {
-    const parser table(signed_remainder, output_format::table);
-    const parser csv(signed_remainder, output_format::csv);
-    const parser hex(signed_remainder, output_format::hex);
-    result_row row;
-    const std::string configuration =
-        "radix2, signed, remainder output, dividend 8 bits, divisor 8 bits";
-    EXPECT_EQ(table.parse("configuration \"any name\": " + configuration, row), line_kind::header);
-    EXPECT_EQ(table.parse("dividend  divisor  quotient  quotient_hex  remainder  remainder_hex  "
-                          "div_by_zero\r",
-                          row),
-              line_kind::header);
-    EXPECT_EQ(csv.parse("dividend,divisor,quotient,quotient_hex,remainder,remainder_hex,"
-                        "div_by_zero",
-                        row),
-              line_kind::header);
-    EXPECT_EQ(hex.parse("// configuration \"x\": " + configuration, row), line_kind::header);
-    EXPECT_EQ(hex.parse("// dividend[8] divisor[8] quotient[8] remainder[8] div_by_zero[1]",
-                        row),
-              line_kind::header);
-    EXPECT_EQ(hex.parse("// any other comment", row), line_kind::header);
-    for (const parser *p : {&table, &csv, &hex}) {
-        EXPECT_EQ(p->parse("", row), line_kind::blank);
-        EXPECT_EQ(p->parse(" \t\r", row), line_kind::blank);
-    }
-}
-
 struct malformed_case {
     output_format format;
     const char *line;
@@ -159,20 +132,13 @@ struct malformed_case {
 
 TEST(CheckParse, MalformedLinesAreBadInput) {
     const malformed_case cases[] = {
-        {output_format::table, "100 7 14 0x0e 2 0x02", "6 columns where a table row"},
         {output_format::csv, "100,7,14,0x0e,2,0x02,0,", "8 columns where a CSV row"},
-        {output_format::hex, "64 07 0e 02", "4 columns where a hex row"},
         {output_format::table, "100 7 14 0x0g 2 0x02 0", "malformed quotient_hex '0x0g'"},
         {output_format::table, "100 7 1.4 0x0e 2 0x02 0", "malformed quotient '1.4'"},
         {output_format::csv, "100,7,14,0x0e,2,0x02,2", "malformed div_by_zero '2'"},
         {output_format::csv, "128,7,14,0x0e,2,0x02,0", "dividend 128 does not fit"},
-        {output_format::hex, "164 07 0e 02 0", "dividend '164' is wider than"},
         {output_format::hex, "64 xx 0e 02 0", "malformed divisor 'xx'"},
         {output_format::hex, "64 07 10e 02 0", "quotient '10e' is wider than its 8-bit field"},
-        {output_format::hex, "64 07 0e 02 0 extra", "6 columns where a hex row"},
-        {output_format::table, "configuration \"x\": radix2, unsigned, remainder output, "
-                               "dividend 8 bits, divisor 8 bits",
-         "the file's header says 'radix2, unsigned"},
         {output_format::csv, "dividend,divisor,quotient,quotient_hex,fraction,fraction_hex,"
                              "real,div_by_zero",
          "the file's columns"},
@@ -294,22 +260,6 @@ TEST(CheckCompare, RealValuesCompareExactlyAndUndefinedOutputsMatchAnything) {
     std::string report;
     EXPECT_TRUE(compare_result_row(row, undefined, hex.layout, numbers, report));
     EXPECT_EQ(report, "  div_by_zero: expected 1, got 0\n");
-}
-
-TEST(CheckReport, HeadingAndSummary) {
-    const parser csv(signed_remainder, output_format::csv);
-    result_row row;
-    ASSERT_EQ(csv.parse("-128,-1,-128,0x80,0,0x00,0", row), line_kind::data);
-    row.line = 12;
-    number_text numbers;
-    std::string heading;
-    append_row_heading(row, csv.layout, numbers, heading);
-    EXPECT_EQ(heading, "line 12: dividend -128 (0x80), divisor -1 (0xff)\n");
-
-    EXPECT_EQ(check_summary(0, 5, 0), "0 of 5 rows differ\n");
-    EXPECT_EQ(check_summary(3, 5, 3), "3 of 5 rows differ\n");
-    EXPECT_EQ(check_summary(12, 40, 10), "12 of 40 rows differ (first 10 shown)\n");
-    EXPECT_EQ(check_summary(2, 40, 0), "2 of 40 rows differ\n");
 }
 
 } // namespace
