@@ -271,7 +271,7 @@ TEST(ToolCheck, MalformedEmptyAndMismatchedFilesAreBadInput) {
          "dividend 8 bits, divisor 8 bits\n",
          "file:1: the file's header says 'radix2, unsigned"},
         {"hex named but CSV given", {"-f", "hex"}, "100,7,14,0x0e,2,0x02,0\n",
-         "file:1: 1 columns where a hex row"},
+         "file:1: 1 column where a hex row of this configuration has 5"},
         {"missing file", {"--check", "missing"}, "", "cannot read"},
         {"samples as well", {"1", "2"}, "64 07 0e 02 0\n", "--check takes its samples"},
         {"no file name", {"--check", ""}, "", "--check needs a FILE"},
@@ -291,6 +291,32 @@ TEST(ToolCheck, MalformedEmptyAndMismatchedFilesAreBadInput) {
         EXPECT_NE(check.err.find(c.message), std::string::npos) << c.what << ": " << check.err;
     }
     EXPECT_EQ(run_tool({"--max-report", "3", "1", "2"}).exit_status, bad_input);
+}
+
+TEST(ToolCheck, OutputWrapAndHeaderFlagsWithCheck) {
+    scratch_directory dir;
+    // -o takes the report; the exit status still tells the outcome.
+    const std::string report = dir.file("report.txt");
+    const tool_run to_file = run_tool(signed_remainder + words{"--check", "-", "-o", report},
+                                      "64 07 0e 03 0\n");
+    EXPECT_EQ(to_file.exit_status, rows_differ) << to_file.err;
+    EXPECT_EQ(to_file.out, "");
+    EXPECT_EQ(read_text(report), "line 1: dividend 100 (0x64), divisor 7 (0x07)\n"
+                                 "  remainder: expected 2 (0x02), got 3 (0x03)\n" +
+                                     summary(1, 1));
+    // 300 keeps its low 8 bits, 44: 44 / 7 = 6 rem 2.
+    const std::string wrapped = "300,7,6,0x06,2,0x02,0\n";
+    EXPECT_EQ(run_tool(signed_remainder + words{"--check", "-"}, wrapped).exit_status, bad_input);
+    const tool_run wrap = run_tool(signed_remainder + words{"--wrap-operands", "--check", "-"},
+                                   wrapped);
+    EXPECT_EQ(wrap.exit_status, all_agree) << wrap.err;
+    // Header lines are recognised whatever --header or --no-header say.
+    const std::string headed = "// dividend[8] divisor[8] quotient[8] remainder[8] "
+                               "div_by_zero[1]\n64 07 0e 02 0\n";
+    for (const char *flag : {"--header", "--no-header"}) {
+        const tool_run check = run_tool(signed_remainder + words{flag, "--check", "-"}, headed);
+        EXPECT_EQ(check.exit_status, all_agree) << flag << ": " << check.err;
+    }
 }
 
 TEST(ToolCheck, RowsBeforeAMalformedLineAreStillReported) {

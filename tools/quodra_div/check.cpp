@@ -310,7 +310,8 @@ void require_columns(const std::vector<std::string_view> &cells, std::size_t wan
         const char *name = format == output_format::csv   ? "CSV"
                            : format == output_format::hex ? "hex"
                                                           : "table";
-        throw usage_error(std::to_string(cells.size()) + " columns where a " + name +
+        throw usage_error(std::to_string(cells.size()) +
+                          (cells.size() == 1 ? " column where a " : " columns where a ") + name +
                           " row of this configuration has " + std::to_string(wanted));
     }
 }
