@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -52,31 +53,41 @@ std::string summary(std::size_t differing, std::size_t rows) {
     return std::to_string(differing) + " of " + std::to_string(rows) + " rows differ\n";
 }
 
-TEST(ToolCheck, OwnOutputChecksCleanInEveryFormatWithAndWithoutHeaders) {
+// One mode per test, so that ctest runs the modes side by side.
+class ToolCheckOwnOutput : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(ToolCheckOwnOutput, ChecksCleanInEveryFormatWithAndWithoutHeaders) {
     scratch_directory dir;
     const std::string path = dir.file("results");
-    for (const mode_case &mode : modes) {
-        for (const char *format : formats) {
-            for (const char *header : {"--header", "--no-header"}) {
-                const tool_run made =
-                    run_tool(mode.configuration + words{"-f", format, header} + mode.samples);
-                ASSERT_EQ(made.exit_status, 0) << made.err;
-                write_text(path, made.out);
-                const std::string what =
-                    std::string(mode.name) + ", " + format + ", " + header;
-                // Recognised from the content, and named with -f.
-                for (const words &format_flag : {words{}, words{"-f", format}}) {
-                    const tool_run check =
-                        run_tool(mode.configuration + format_flag + words{"--check", path});
-                    EXPECT_EQ(check.exit_status, all_agree) << what << ": " << check.err;
-                    EXPECT_EQ(check.out, summary(0, mode.samples.size() / 2)) << what;
-                    EXPECT_EQ(check.err, "") << what;
-                }
+    const mode_case &mode = modes[GetParam()];
+    for (const char *format : formats) {
+        for (const char *header : {"--header", "--no-header"}) {
+            const tool_run made =
+                run_tool(mode.configuration + words{"-f", format, header} + mode.samples);
+            ASSERT_EQ(made.exit_status, 0) << made.err;
+            write_text(path, made.out);
+            const std::string what = std::string(mode.name) + ", " + format + ", " + header;
+            // Recognised from the content, and named with -f.
+            for (const words &format_flag : {words{}, words{"-f", format}}) {
+                const tool_run check =
+                    run_tool(mode.configuration + format_flag + words{"--check", path});
+                EXPECT_EQ(check.exit_status, all_agree) << what << ": " << check.err;
+                EXPECT_EQ(check.out, summary(0, mode.samples.size() / 2)) << what;
+                EXPECT_EQ(check.err, "") << what;
             }
         }
     }
-    // The configuration's name only labels messages: it may differ.
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ToolCheckOwnOutput,
+                         ::testing::Range(std::size_t{0}, std::size(modes)));
+
+TEST(ToolCheck, TheConfigurationNameMayDiffer) {
+    // The name only labels library messages.
+    scratch_directory dir;
+    const std::string path = dir.file("results");
     const tool_run made = run_tool(eight_bits + words{"-f", "hex", "--header", "1", "2"});
+    ASSERT_EQ(made.exit_status, 0) << made.err;
     write_text(path, made.out);
     const tool_run renamed = run_tool(eight_bits + words{"-n", "DUT \"v2\": x", "--check", path});
     EXPECT_EQ(renamed.exit_status, all_agree) << renamed.err;
