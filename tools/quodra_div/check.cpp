@@ -188,12 +188,12 @@ void check_column_names(const std::vector<std::string_view> &cells,
 // A hex pattern, with or without 0x; 'x' digits make it undefined.
 // Returns false when undefined.
 bool parse_pattern(std::string_view cell, const std::string &what, mpz_ptr pattern) {
+    if (is_undefined_marker(cell)) {
+        return false;
+    }
     std::string_view digits = cell;
     if (starts_with(digits, "0x") || starts_with(digits, "0X")) {
         digits.remove_prefix(2);
-    }
-    if (is_undefined_marker(cell)) {
-        return false;
     }
     bool unknown = false;
     for (char c : digits) {
