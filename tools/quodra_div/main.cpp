@@ -4,6 +4,7 @@
 #include <exception>
 #include <new>
 
+#include "check.h"
 #include "options.h"
 #include "running.h"
 
@@ -22,6 +23,9 @@ int main(int argc, char **argv) {
     using namespace quodra_div;
     try {
         const std::optional<tool_options> options = parse_command_line(argc, argv);
+        if (options && !options->check_path.empty()) {
+            return static_cast<int>(check_results(*options));
+        }
         if (options) {
             run_divisions(*options);
         }

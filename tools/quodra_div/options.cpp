@@ -186,7 +186,8 @@ In a file or on standard input: one pair per line, separated by blanks or a
 comma; blank lines and '#' comments are skipped. See tools/README.md.
 
 Exit status: 0 success; 1 the library refused the configuration or a
-division; 2 bad flags or bad input; 3 the output could not be written.
+division; 2 bad flags or bad input; 3 the output could not be written;
+4 --check found rows that differ from the model.
 
 Examples:
   quodra-div 100 7 -7 2                       two divisions, readable table
@@ -196,7 +197,9 @@ Examples:
              --fractional-width 4 7 2         signed Radix-2 fixed point
   quodra-div -a high-radix --fractional 1 3  High Radix quotient
   quodra-div --random 100000 --seed 7 -f hex -o golden.hex
-  quodra-div -i vectors.txt -f csv -o results.csv)";
+  quodra-div -i vectors.txt -f csv -o results.csv
+  quodra-div --dividend-width 8 --divisor-width 8 --check dut.csv
+                                              compare a DUT's results)";
 
 // What each flag that takes a value allows, for messages about it.
 struct flag_rule {
@@ -218,6 +221,8 @@ std::vector<flag_rule> flag_rules() {
         {"--format", "table, csv or hex"},
         {"--output", "a file name, or '-' for standard output"},
         {"--batch-size", "a whole number from 1 to " + std::to_string(max_batch_size)},
+        {"--check", "a file name, or '-' for standard input"},
+        {"--max-report", "a whole number from 0"},
     };
 }
 
@@ -293,6 +298,7 @@ struct raw_flags {
     bool demo = false;
     bool input_given = false;
     bool random_given = false;
+    bool check_given = false;
     std::set<std::string> given; // flags with a value that were on the command line
 
     bool has(const char *flag) const { return given.count(flag) > 0; }
@@ -404,6 +410,20 @@ void define_output_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
         ->type_name("N");
 }
 
+// Checking a DUT's results (check.h): the file, and how much is reported.
+void define_check_flags(CLI::App &app, tool_options &options) {
+    app.add_option("--check", options.check_path,
+                   "compare a DUT's results in FILE (table, csv or hex as written here; "
+                   "'-' is standard input) with the model; exit status 4 if a row differs; "
+                   "e.g. --dividend-width 8 --divisor-width 8 --check dut.csv")
+        ->type_name("FILE");
+    app.add_option("--max-report", options.max_report,
+                   with_default("differing rows --check reports in full; e.g. --check dut.hex "
+                                "--max-report 3",
+                                "10"))
+        ->type_name("K");
+}
+
 void require_at_most_one(std::initializer_list<bool> given, const char *choices) {
     int count = 0;
     for (bool flag : given) {
@@ -479,6 +499,17 @@ void apply_raw_flags(tool_options &options, const raw_flags &raw) {
     // so its header comments are written only on request.
     options.header = raw.header || (!raw.no_header && options.format != output_format::hex);
     options.progress = !raw.no_progress;
+    if (raw.check_given) {
+        // The samples of a check are the rows of its file.
+        if (!options.operand_texts.empty() || raw.input_given || raw.random_given || raw.demo) {
+            throw usage_error("--check takes its samples from its FILE: leave out DIVIDEND "
+                              "DIVISOR pairs, --input, --random and --demo");
+        }
+        if (options.check_path.empty()) {
+            throw usage_error("--check needs a FILE name ('-' for standard input)");
+        }
+        return;
+    }
     choose_sample_origin(options, raw);
 }
 
@@ -500,6 +531,7 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
     define_configuration_flags(app, options, raw, defaults);
     define_sample_flags(app, options, raw);
     define_output_flags(app, options, raw);
+    define_check_flags(app, options);
 
     refuse_values_on_plain_flags(argc, argv);
     try {
@@ -520,6 +552,11 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
         if (app.count(name) > 0) {
             raw.given.insert(name);
         }
+    }
+    raw.check_given = app.count("--check") > 0;
+    options.format_given = app.count("--format") > 0;
+    if (app.count("--max-report") > 0 && !raw.check_given) {
+        throw usage_error("--max-report applies only to --check");
     }
     apply_raw_flags(options, raw);
     return options;

@@ -26,6 +26,7 @@ enum class exit_status : int {
     division_failed = 1, // the library refused the configuration or a division
     bad_usage_or_input = 2,
     output_failed = 3,
+    results_differ = 4, // --check: a row of the file disagrees with the model
 };
 
 // A failure of the tool itself, carrying the exit status it ends with.
@@ -125,6 +126,12 @@ struct tool_options {
     bool wrap_operands = false;
     bool progress = true;
     std::size_t batch_size = default_batch_size;
+
+    // --check FILE: compare the results in FILE with the model instead of
+    // dividing samples ("-" is standard input).
+    std::string check_path;
+    uint64_t max_report = 10;  // differing rows reported in full
+    bool format_given = false; // -f named the file's format
 };
 
 // One line naming the configuration, for table and hex file headers.
