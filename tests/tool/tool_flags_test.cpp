@@ -52,6 +52,10 @@ const refused_flag refused_flags[] = {
     {{"--divisor-width", "8bits", "1", "2"}, {"--divisor-width: ", widths}},
     {{"--fractional-width", "-1", "1", "2"},
      {"--fractional-width: expected a whole number from 0 to 65536"}},
+    // --max-report: a count of rows, checked before the file is read
+    {{"--check", "-", "--max-report", "-3"}, {"--max-report: ", seeds, "got '-3'"}},
+    {{"--check", "-", "--max-report", "2.5"}, {"--max-report: ", seeds, "got '2.5'"}},
+    {{"--check", "-", "--max-report", "18446744073709551616"}, {"--max-report: ", seeds}},
     // format and flags that take no value
     {{"-f", "json", "1", "2"}, {"--format: expected table, csv or hex, got 'json'"}},
     {{"-f"}, {"--format: expected table, csv or hex, got nothing"}},

@@ -222,7 +222,7 @@ std::vector<flag_rule> flag_rules() {
         {"--output", "a file name, or '-' for standard output"},
         {"--batch-size", "a whole number from 1 to " + std::to_string(max_batch_size)},
         {"--check", "a file name, or '-' for standard input"},
-        {"--max-report", "a whole number from 0"},
+        {"--max-report", "a whole number from 0 to " + std::to_string(UINT64_MAX)},
     };
 }
 
@@ -286,6 +286,7 @@ struct raw_flags {
     std::string random;
     std::string seed;
     std::string batch_size;
+    std::string max_report;
     bool want_signed = false;
     bool want_unsigned = false;
     bool want_remainder = false;
@@ -411,13 +412,13 @@ void define_output_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
 }
 
 // Checking a DUT's results (check.h): the file, and how much is reported.
-void define_check_flags(CLI::App &app, tool_options &options) {
+void define_check_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
     app.add_option("--check", options.check_path,
                    "compare a DUT's results in FILE (table, csv or hex as written here; "
                    "'-' is standard input) with the model; exit status 4 if a row differs; "
                    "e.g. --dividend-width 8 --divisor-width 8 --check dut.csv")
         ->type_name("FILE");
-    app.add_option("--max-report", options.max_report,
+    app.add_option("--max-report", raw.max_report,
                    with_default("differing rows --check reports in full; e.g. --check dut.hex "
                                 "--max-report 3",
                                 "10"))
@@ -487,6 +488,9 @@ void apply_raw_flags(tool_options &options, const raw_flags &raw) {
         options.batch_size = static_cast<std::size_t>(
             parse_whole_number("--batch-size", raw.batch_size, 1, max_batch_size));
     }
+    if (raw.has("--max-report")) {
+        options.max_report = parse_whole_number("--max-report", raw.max_report, 0, UINT64_MAX);
+    }
     if (raw.want_signed || raw.want_unsigned) {
         options.divider.signed_operands = raw.want_signed;
     }
@@ -531,7 +535,7 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
     define_configuration_flags(app, options, raw, defaults);
     define_sample_flags(app, options, raw);
     define_output_flags(app, options, raw);
-    define_check_flags(app, options);
+    define_check_flags(app, options, raw);
 
     refuse_values_on_plain_flags(argc, argv);
     try {
@@ -548,7 +552,7 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
     raw.input_given = app.count("--input") > 0;
     raw.random_given = app.count("--random") > 0;
     for (const char *name : {"--divisor-width", "--dividend-width", "--fractional-width",
-                             "--seed", "--batch-size", "--algorithm"}) {
+                             "--seed", "--batch-size", "--algorithm", "--max-report"}) {
         if (app.count(name) > 0) {
             raw.given.insert(name);
         }
