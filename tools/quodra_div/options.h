@@ -64,13 +64,40 @@ std::string algorithm_label(int32_t algorithm_type);
 
 enum class output_format { table, csv, hex };
 
-enum class sample_origin { arguments, text_stream, random, demo };
+enum class sample_origin { arguments, text_stream, random, demo, exhaustive };
 
 // Largest operand or fraction width the tool accepts; keeps every derived
 // width comfortably inside 32 bits.
 constexpr int32_t max_field_width = 65536;
 
 constexpr std::size_t default_batch_size = 4096;
+
+// --exhaustive divides every operand pair; above 2^24 pairs (dividend width
+// plus divisor width over 24 bits) it needs --force. Even forced, the pair
+// count must fit 63 bits.
+constexpr int32_t exhaustive_unforced_bits = 24;
+constexpr int32_t exhaustive_forced_bits = 63;
+
+// --jobs: worker threads that divide and format batches. The default is the
+// number of cores (at least 1, at most max_jobs).
+constexpr unsigned max_jobs = 256;
+unsigned default_jobs();
+
+// --shard K/N: part K (1-based) of N contiguous parts of the samples.
+struct shard_choice {
+    uint64_t index = 1;
+    uint64_t count = 1;
+    bool whole() const { return count == 1; }
+};
+
+// "K/N" with 1 <= K <= N, both decimal. Throws tool_error naming --shard.
+shard_choice parse_shard(const std::string &text);
+
+// The first sample index of part `index` of `count` over `total` samples:
+// floor((index - 1) * total / count). Part K holds the samples
+// [shard_begin(K), shard_begin(K + 1)), so parts differ by at most one
+// sample and together hold every sample once, in order.
+uint64_t shard_begin(uint64_t index, uint64_t count, uint64_t total);
 
 struct divider_settings {
     std::string name;
@@ -101,6 +128,10 @@ struct tool_options {
     bool wrap_operands = false;
     bool progress = true;
     std::size_t batch_size = default_batch_size;
+
+    bool force = false; // --exhaustive above its unforced size
+    unsigned jobs = 1;  // set from default_jobs() by parse_command_line
+    shard_choice shard;
 };
 
 // One line naming the configuration, for table and hex file headers.
