@@ -53,6 +53,17 @@ struct batch_slot {
 void finish_batch(batch_slot &slot, const divider_model &model, const result_layout &layout) {
     std::string *previous = capture_library_messages(&slot.messages);
     try {
+        // Loading the arrays here keeps the reader free for reading. An
+        // array refusing a sample ends the batch there, as a bad sample
+        // would have with --jobs 1.
+        for (std::size_t i = 0; i < slot.count; ++i) {
+            try {
+                slot.arrays.set_operands(i, slot.inputs[i]);
+            } catch (const tool_error &) {
+                slot.input_problem = std::current_exception();
+                slot.count = i;
+            }
+        }
         if (slot.count > 0) {
             slot.arrays.mark_outputs_unwritten(slot.count, layout.unwritten_marker());
             if (!slot.arrays.divide(model.get(), slot.count)) {
@@ -160,12 +171,12 @@ private:
     std::vector<std::thread> workers_;
 };
 
-// Up to one batch of checked samples; a bad one ends the batch early and is
-// kept to be reported after the rows before it, as --jobs 1 does.
+// Up to one batch of checked samples (the worker loads them into the
+// arrays); a bad one ends the batch early and is kept to be reported after
+// the rows before it, as --jobs 1 does.
 void fill(batch_slot &slot, sample_source &source) {
     try {
         while (slot.count < slot.inputs.size() && source.next(slot.inputs[slot.count])) {
-            slot.arrays.set_operands(slot.count, slot.inputs[slot.count]);
             ++slot.count;
         }
     } catch (const tool_error &) {
