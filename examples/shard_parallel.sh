@@ -8,7 +8,7 @@
 # Example:
 #   examples/shard_parallel.sh 4 golden.hex --random 10000000 --seed 3 -f hex
 #
-# Part K runs `quodra-div ARGUMENTS --shard K/N -o OUTPUT.part-K`; when all
+# Shard K runs `quodra-div ARGUMENTS --shard K/N -o OUTPUT.shard-K`; when all
 # have succeeded the parts are joined in order into OUTPUT and removed. The
 # samples must come from --random, --exhaustive, --input FILE (a regular
 # file), arguments or --demo; do not give -o or --shard yourself.
@@ -36,12 +36,12 @@ tool=${QUODRA_DIV:-quodra-div}
 # -q keeps every argument one word; --halt stops the other parts as soon as
 # one fails, and parallel then exits with that part's status.
 parallel --will-cite -q --halt now,fail=1 --jobs "${PARALLEL_JOBS:-100%}" \
-    "$tool" "$@" --shard "{}/$parts" -o "$output.part-{}" ::: $(seq 1 "$parts")
+    "$tool" "$@" --shard "{}/$parts" -o "$output.shard-{}" ::: $(seq 1 "$parts")
 
 # Join into a temporary beside OUTPUT, renamed only when complete.
 files=()
 for k in $(seq 1 "$parts"); do
-    files+=("$output.part-$k")
+    files+=("$output.shard-$k")
 done
 cat "${files[@]}" > "$output.joining"
 mv "$output.joining" "$output"

@@ -16,7 +16,7 @@
 #   examples/shard_slurm.sh --join 16 golden.hex
 #
 # Task K (SLURM_ARRAY_TASK_ID) runs
-# `quodra-div ARGUMENTS --shard K/N -o OUTPUT.part-K`, where N is
+# `quodra-div ARGUMENTS --shard K/N -o OUTPUT.shard-K`, where N is
 # SLURM_ARRAY_TASK_COUNT (set by Slurm for the array) or SHARDS if set. The
 # join checks that every part exists, writes OUTPUT and removes the parts.
 # Give --jobs 1 when a task has one CPU (--cpus-per-task=1 above); do not
@@ -35,11 +35,11 @@ if [ "${1:-}" = "--join" ]; then
     output=$3
     files=()
     for k in $(seq 1 "$parts"); do
-        if [ ! -f "$output.part-$k" ]; then
-            echo "shard_slurm.sh: part $k of $parts ($output.part-$k) is missing" >&2
+        if [ ! -f "$output.shard-$k" ]; then
+            echo "shard_slurm.sh: shard $k of $parts ($output.shard-$k) is missing" >&2
             exit 1
         fi
-        files+=("$output.part-$k")
+        files+=("$output.shard-$k")
     done
     cat "${files[@]}" > "$output.joining"
     mv "$output.joining" "$output"
@@ -55,4 +55,4 @@ output=$1
 shift
 index=${SLURM_ARRAY_TASK_ID:?run as a Slurm array task, or set SLURM_ARRAY_TASK_ID}
 parts=${SHARDS:-${SLURM_ARRAY_TASK_COUNT:?set SHARDS or SLURM_ARRAY_TASK_COUNT}}
-exec "${QUODRA_DIV:-quodra-div}" "$@" --shard "$index/$parts" -o "$output.part-$index"
+exec "${QUODRA_DIV:-quodra-div}" "$@" --shard "$index/$parts" -o "$output.shard-$index"

@@ -200,7 +200,7 @@ TEST_F(ScaleRuns, ShardsOfRedirectedStandardInput) {
 
 TEST_F(ScaleRuns, BadLineFailsOnlyThePartHoldingIt) {
     // Samples 0..8 on lines 1..9; sample 4 (line 5) is malformed. In three
-    // parts of three samples, part 2 holds it.
+    // parts of three samples, shard 2 holds it.
     const std::string input = dir_.file("nine.txt");
     write_text(input, "1 1\n2 1\n3 1\n4 1\n5 x\n6 1\n7 1\n8 1\n9 1\n");
     const std::vector<std::string> arguments = {"-i", input, "-f", "csv"};
@@ -313,7 +313,7 @@ TEST(Exhaustive, LargeRunsNeedForce) {
     EXPECT_NE(refused.err.find("2^25"), std::string::npos) << refused.err;
     EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
 
-    // Forced, one small part of the 2^25 pairs: part K of N holds pairs
+    // Forced, one small part of the 2^25 pairs: shard K of N holds pairs
     // floor((K-1) 2^25 / N) up to floor(K 2^25 / N) - 1.
     const uint64_t total = uint64_t{1} << 25;
     const uint64_t k = 500000;

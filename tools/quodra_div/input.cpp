@@ -613,7 +613,7 @@ std::string exhaustive_samples::position() const {
     return "exhaustive pair " + std::to_string(produced_);
 }
 
-// Skips the samples before part K and limits the run to part K's samples.
+// Skips the samples before shard K and limits the run to shard K's samples.
 // The last part takes everything after its start, so a file is read to its
 // end exactly as without --shard.
 void sample_source::restrict_to_shard(const shard_choice &shard) {

@@ -278,10 +278,10 @@ void define_scale_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
                                 "the number of cores"))
         ->type_name("N");
     app.add_option("--shard", raw.shard,
-                   "divide only part K of N contiguous parts of the samples (--random, "
+                   "divide only the K-th of N contiguous shards of the samples (--random, "
                    "--exhaustive, a file, arguments or --demo); the parts' outputs in order "
-                   "make the whole output, header lines only in part 1 (e.g. --random 1000000 "
-                   "--shard 2/4 -f hex -o part2.hex)")
+                   "make the whole output, header lines only in shard 1 (e.g. --random 1000000 "
+                   "--shard 2/4 -f hex -o shard2.hex)")
         ->type_name("K/N");
 }
 
@@ -320,7 +320,7 @@ void apply_scale_flags(tool_options &options, const raw_flags &raw) {
     if (!raw.shard.empty()) {
         options.shard = parse_shard(raw.shard);
     }
-    // Later parts continue the output of part 1, so only part 1 has headers.
+    // Later parts continue the output of shard 1, so only shard 1 has headers.
     if (options.shard.index > 1) {
         options.header = false;
     }

@@ -83,7 +83,7 @@ constexpr int32_t exhaustive_forced_bits = 63;
 constexpr unsigned max_jobs = 256;
 unsigned default_jobs();
 
-// --shard K/N: part K (1-based) of N contiguous parts of the samples.
+// --shard K/N: the K-th (from 1) of N contiguous shards of the samples.
 struct shard_choice {
     uint64_t index = 1;
     uint64_t count = 1;
@@ -94,7 +94,7 @@ struct shard_choice {
 shard_choice parse_shard(const std::string &text);
 
 // The first sample index of part `index` of `count` over `total` samples:
-// floor((index - 1) * total / count). Part K holds the samples
+// floor((index - 1) * total / count). Shard K holds the samples
 // [shard_begin(K), shard_begin(K + 1)), so parts differ by at most one
 // sample and together hold every sample once, in order.
 uint64_t shard_begin(uint64_t index, uint64_t count, uint64_t total);
