@@ -10,11 +10,13 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "input.h"
 #include "options.h"
+#include "running.h"
 #include "unit_helpers.h"
 
 using namespace quodra_div;
@@ -347,6 +349,46 @@ TEST(ScaleFlags, OnlyTheFirstPartHasHeaders) {
         arguments.push_back("--demo");
         EXPECT_EQ(parse(arguments)->header, c.header) << c.flags[1];
     }
+}
+
+// A configuration the library refuses at creation, which reports it
+// through the tool's handler on the creating thread.
+divider_settings refused_settings() {
+    divider_settings settings;
+    settings.name = "refused";
+    settings.algorithm_type = algorithm_lutmult;
+    settings.fractional_output = true;
+    return settings;
+}
+
+TEST(LibraryMessages, CapturedPerThreadInPrintedForm) {
+    std::string captured;
+    testing::internal::CaptureStderr();
+    std::string *previous = capture_library_messages(&captured);
+    EXPECT_EQ(previous, nullptr);
+    EXPECT_THROW(divider_model model(refused_settings()), tool_error);
+    // Another thread's messages are not this thread's: they are printed.
+    std::thread other([] {
+        try {
+            divider_model model(refused_settings());
+        } catch (const tool_error &) {
+        }
+    });
+    other.join();
+    EXPECT_EQ(capture_library_messages(nullptr), &captured);
+    const std::string printed_while_capturing = testing::internal::GetCapturedStderr();
+
+    ASSERT_FALSE(captured.empty());
+    EXPECT_EQ(captured.rfind("quodra-div: error: ", 0), 0u) << captured;
+    EXPECT_EQ(captured.back(), '\n');
+    EXPECT_EQ(captured.find('\n'), captured.size() - 1) << "one message, one line";
+    // The other thread printed exactly the text this thread captured.
+    EXPECT_EQ(printed_while_capturing, captured);
+
+    // With the capture removed, messages are printed again.
+    testing::internal::CaptureStderr();
+    EXPECT_THROW(divider_model model(refused_settings()), tool_error);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), captured);
 }
 
 } // namespace
