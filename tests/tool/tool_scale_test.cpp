@@ -238,7 +238,7 @@ TEST(ShardInput, PipedStandardInputIsRefused) {
 }
 
 TEST(ShardInput, MalformedShardIsAUsageError) {
-    for (const char *shard : {"0/2", "3/2", "2", "1/0", "x/y"}) {
+    for (const char *shard : {"0/2", "3/2", "2", "1/0", "x/y", ""}) {
         const tool_run run = run_tool({"--demo", "--shard", shard});
         EXPECT_EQ(run.exit_status, 2) << shard;
         EXPECT_EQ(run.out, "") << shard;

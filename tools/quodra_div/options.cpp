@@ -166,6 +166,7 @@ struct raw_flags {
     long long jobs = 0; // 0: not given
     bool jobs_given = false;
     std::string shard;
+    bool shard_given = false;
 };
 
 output_format format_from_name(const std::string &name) {
@@ -317,7 +318,7 @@ void apply_scale_flags(tool_options &options, const raw_flags &raw) {
     } else {
         options.jobs = default_jobs();
     }
-    if (!raw.shard.empty()) {
+    if (raw.shard_given) {
         options.shard = parse_shard(raw.shard);
     }
     // Later parts continue the output of shard 1, so only shard 1 has headers.
@@ -424,6 +425,7 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
     raw.input_given = app.count("--input") > 0;
     raw.random_given = app.count("--random") > 0;
     raw.jobs_given = app.count("--jobs") > 0;
+    raw.shard_given = app.count("--shard") > 0;
     apply_raw_flags(options, raw);
     return options;
 }
