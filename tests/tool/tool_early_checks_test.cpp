@@ -33,11 +33,16 @@ TEST(ToolEarlyChecks, RefusedRunsPrintNothing) {
         {"input is missing", {"-f", "csv", "-i", dir.file("none.txt")}, "",
          "--input: cannot read"},
     };
-    for (const early_case &c : cases) {
-        const tool_run run = run_tool(c.arguments, c.input);
-        EXPECT_EQ(run.exit_status, bad_input) << c.what << "\n" << run.err;
-        EXPECT_EQ(run.out, "") << c.what;
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
+    // The single-thread loop and the worker threads each hold the header back.
+    for (const char *jobs : {"1", "3"}) {
+        for (const early_case &c : cases) {
+            std::vector<std::string> arguments = c.arguments;
+            arguments.insert(arguments.end(), {"--jobs", jobs});
+            const tool_run run = run_tool(arguments, c.input);
+            EXPECT_EQ(run.exit_status, bad_input) << c.what << " --jobs " << jobs << "\n" << run.err;
+            EXPECT_EQ(run.out, "") << c.what << " --jobs " << jobs;
+            EXPECT_NE(run.err.find(c.message), std::string::npos) << c.what << ": " << run.err;
+        }
     }
 }
 

@@ -646,21 +646,31 @@ sample_source::sample_source(const tool_options &options, const operand_range &d
     switch (options.origin) {
     case sample_origin::arguments:
         origin_.emplace<argument_samples>(options.operand_texts, fields);
-        return;
+        break;
     case sample_origin::random:
         origin_.emplace<random_samples>(dividend_range, divisor_range, options.random_count,
                                         options.random_seed);
-        return;
+        break;
     case sample_origin::demo:
         origin_.emplace<demo_samples>(dividend_range, divisor_range);
-        return;
+        break;
+    case sample_origin::exhaustive:
+        origin_.emplace<exhaustive_samples>(dividend_range, divisor_range);
+        break;
     case sample_origin::text_stream:
+        origin_.emplace<text_samples>(options.input_path, fields);
         break;
     }
-    origin_.emplace<text_samples>(options.input_path, fields);
+    restrict_to_shard(options.shard);
 }
 
 bool sample_source::next(sample &next_sample) {
+    if (limited_) {
+        if (handed_out_ >= limit_) {
+            return false;
+        }
+        ++handed_out_;
+    }
     return std::visit(for_origins(false, [&](auto &origin) { return origin.next(next_sample); }),
                       origin_);
 }
@@ -671,9 +681,133 @@ std::string sample_source::position() const {
 }
 
 uint64_t sample_source::known_total() const {
+    if (sharded_) {
+        return limit_;
+    }
     return std::visit(
         for_origins(uint64_t{0}, [](const auto &origin) { return origin.known_total(); }),
         origin_);
+}
+
+// ---------------------------------------------------------------------------
+// Exhaustive runs and shards
+
+bool has_sample_text(std::string_view line) {
+    std::string_view rest = without_comment(line);
+    skip_blanks(rest);
+    return !rest.empty();
+}
+
+void argument_samples::skip(uint64_t n) {
+    const std::size_t pairs = samples_.size();
+    pairs_taken_ = n >= pairs - pairs_taken_ ? pairs : pairs_taken_ + static_cast<std::size_t>(n);
+}
+
+uint64_t text_samples::count_samples() {
+    struct stat status {};
+    if (fstat(fileno(stream_), &status) != 0 || !S_ISREG(status.st_mode)) {
+        throw usage_error("--shard counts the samples of its input first, so the input must "
+                          "be a regular file ('" + display_name_ + "' is not): use -i FILE");
+    }
+    const off_t start = ftello(stream_);
+    const uint64_t start_line = line_number_;
+    uint64_t count = 0;
+    while (read_line()) {
+        count += has_sample_text(std::string_view(line_, line_length_)) ? 1 : 0;
+    }
+    if (start < 0 || fseeko(stream_, start, SEEK_SET) != 0) {
+        throw usage_error("cannot read '" + display_name_ + "' again: " + std::strerror(errno));
+    }
+    std::clearerr(stream_);
+    line_number_ = start_line;
+    return count;
+}
+
+void text_samples::skip(uint64_t n) {
+    while (n > 0 && read_line()) {
+        n -= has_sample_text(std::string_view(line_, line_length_)) ? 1 : 0;
+    }
+}
+
+void random_samples::skip(uint64_t n) {
+    sample discarded;
+    for (uint64_t i = 0; i < n && next(discarded); ++i) {
+    }
+}
+
+void demo_samples::skip(uint64_t n) {
+    const std::size_t left = samples_.size() - taken_;
+    taken_ += n >= left ? left : static_cast<std::size_t>(n);
+}
+
+exhaustive_samples::exhaustive_samples(const operand_range &dividend_range,
+                                       const operand_range &divisor_range)
+    : dividend_range_(dividend_range), divisor_range_(divisor_range) {
+    const unsigned bits = dividend_range.width() + divisor_range.width();
+    if (bits > static_cast<unsigned>(exhaustive_forced_bits)) {
+        throw usage_error("--exhaustive cannot count 2^" + std::to_string(bits) + " pairs");
+    }
+    divisor_values_ = uint64_t{1} << divisor_range.width();
+    total_ = uint64_t{1} << bits;
+    skip(0);
+}
+
+bool exhaustive_samples::next(sample &next_sample) {
+    if (produced_ >= total_) {
+        return false;
+    }
+    mpz_set(next_sample.dividend.get(), dividend_.get());
+    mpz_set(next_sample.divisor.get(), divisor_.get());
+    ++produced_;
+    // The divisor counts up; past its highest value it starts again and the
+    // dividend steps up.
+    if (mpz_cmp(divisor_.get(), divisor_range_.highest()) < 0) {
+        mpz_add_ui(divisor_.get(), divisor_.get(), 1);
+    } else {
+        mpz_set(divisor_.get(), divisor_range_.lowest());
+        mpz_add_ui(dividend_.get(), dividend_.get(), 1);
+    }
+    return true;
+}
+
+void exhaustive_samples::skip(uint64_t n) {
+    produced_ = n >= total_ - produced_ ? total_ : produced_ + n;
+    // Operands of pair produced_; both offsets are below 2^63.
+    mpz_set_ui(dividend_.get(), static_cast<unsigned long>(produced_ / divisor_values_));
+    mpz_add(dividend_.get(), dividend_.get(), dividend_range_.lowest());
+    mpz_set_ui(divisor_.get(), static_cast<unsigned long>(produced_ % divisor_values_));
+    mpz_add(divisor_.get(), divisor_.get(), divisor_range_.lowest());
+}
+
+std::string exhaustive_samples::position() const {
+    return "exhaustive pair " + std::to_string(produced_);
+}
+
+// Skips the samples before shard K and limits the run to shard K's samples.
+// The last part takes everything after its start, so a file is read to its
+// end exactly as without --shard.
+void sample_source::restrict_to_shard(const shard_choice &shard) {
+    if (shard.whole()) {
+        return;
+    }
+    uint64_t total = 0;
+    if (auto *text = std::get_if<text_samples>(&origin_)) {
+        total = text->count_samples();
+    } else {
+        total = known_total();
+    }
+    const uint64_t begin = shard_begin(shard.index, shard.count, total);
+    const uint64_t end = shard.index == shard.count
+                             ? total
+                             : shard_begin(shard.index + 1, shard.count, total);
+    std::visit(for_origins(0, [&](auto &origin) {
+                   origin.skip(begin);
+                   return 0;
+               }),
+               origin_);
+    sharded_ = true;
+    limited_ = shard.index != shard.count;
+    limit_ = end - begin;
 }
 
 } // namespace quodra_div

@@ -174,6 +174,8 @@ public:
     bool next(sample &next_sample);
     std::string position() const;
     uint64_t known_total() const { return samples_.size(); }
+    // Passes over n pairs.
+    void skip(uint64_t n);
 
 private:
     std::vector<sample> samples_;
@@ -192,6 +194,13 @@ public:
     bool next(sample &next_sample);
     std::string position() const;
     uint64_t known_total() const { return 0; }
+
+    // The lines with something to divide from here to the end, counted
+    // without checking them; then the stream is back where it was. Only a
+    // regular file can be read twice: anything else throws tool_error.
+    uint64_t count_samples();
+    // Passes over n such lines without checking them.
+    void skip(uint64_t n);
 
 private:
     bool read_line();
@@ -219,6 +228,8 @@ public:
     bool next(sample &next_sample);
     std::string position() const;
     uint64_t known_total() const { return count_; }
+    // Draws and discards n samples: the sequence of a seed never changes.
+    void skip(uint64_t n);
 
 private:
     bool next_edge_pair(sample &next_sample);
@@ -248,11 +259,40 @@ public:
     bool next(sample &next_sample);
     std::string position() const;
     uint64_t known_total() const { return samples_.size(); }
+    void skip(uint64_t n);
 
 private:
     std::vector<sample> samples_;
     std::size_t taken_ = 0;
 };
+
+// Every operand pair of the fields, dividend outer and divisor inner, each
+// from its lowest to its highest value: pair i has dividend lowest + i / D
+// and divisor lowest + i % D, where D is the number of divisor values. The
+// widths together may have at most 63 bits (throws tool_error otherwise).
+class exhaustive_samples {
+public:
+    exhaustive_samples(const operand_range &dividend_range, const operand_range &divisor_range);
+
+    bool next(sample &next_sample);
+    std::string position() const;
+    uint64_t known_total() const { return total_; }
+    // Jumps over n pairs at once.
+    void skip(uint64_t n);
+
+private:
+    const operand_range &dividend_range_;
+    const operand_range &divisor_range_;
+    uint64_t divisor_values_;
+    uint64_t total_;
+    uint64_t produced_ = 0;
+    big_integer dividend_;
+    big_integer divisor_;
+};
+
+// True when a sample line has something to divide (not blank, not only a
+// comment), whether or not it is well formed.
+bool has_sample_text(std::string_view line);
 
 // The origin the options chose; every sample it hands out fits its fields.
 // The ranges must outlive the source.
@@ -267,10 +307,19 @@ public:
     uint64_t known_total() const;
 
 private:
+    void restrict_to_shard(const shard_choice &shard);
+
     // Random and demo samples are in range by construction. monostate is
     // only there until the constructor has built the chosen origin.
-    std::variant<std::monostate, argument_samples, text_samples, random_samples, demo_samples>
+    std::variant<std::monostate, argument_samples, text_samples, random_samples, demo_samples,
+                 exhaustive_samples>
         origin_;
+    // --shard: the part has limit_ samples; all but the last part stop
+    // handing out samples there.
+    bool sharded_ = false;
+    bool limited_ = false;
+    uint64_t limit_ = 0;
+    uint64_t handed_out_ = 0;
 };
 
 } // namespace quodra_div

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <set>
+#include <thread>
 
 namespace quodra_div {
 
@@ -222,6 +223,8 @@ std::vector<flag_rule> flag_rules() {
         {"--output", "a file name, or '-' for standard output"},
         {"--batch-size", "a whole number from 1 to " + std::to_string(max_batch_size)},
         {"--check", "a file name, or '-' for standard input"},
+        {"--jobs", "a whole number from 1 to " + std::to_string(max_jobs)},
+        {"--shard", "K/N with 1 <= K <= N"},
         {"--max-report", "a whole number from 0 to " + std::to_string(UINT64_MAX)},
     };
 }
@@ -300,6 +303,9 @@ struct raw_flags {
     bool input_given = false;
     bool random_given = false;
     bool check_given = false;
+    bool exhaustive = false;
+    std::string jobs;
+    std::string shard;
     std::set<std::string> given; // flags with a value that were on the command line
 
     bool has(const char *flag) const { return given.count(flag) > 0; }
@@ -425,6 +431,68 @@ void define_check_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
         ->type_name("K");
 }
 
+// Exhaustive, parallel and sharded runs.
+void define_scale_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
+    auto *exhaustive =
+        app.add_flag("--exhaustive", raw.exhaustive,
+                     "divide every operand pair of the configured widths: dividend outer, "
+                     "divisor inner, each from its minimum to its maximum; more than 2^24 "
+                     "pairs need --force (e.g. --exhaustive --dividend-width 8 "
+                     "--divisor-width 8 -f hex -o all.hex)");
+    app.add_flag("--force", options.force,
+                 "let --exhaustive run more than 2^24 pairs (e.g. --exhaustive --force "
+                 "--unsigned --dividend-width 16 --divisor-width 16 -f hex -o all.hex)")
+        ->needs(exhaustive);
+    app.add_option("-j,--jobs", raw.jobs,
+                   with_default("worker threads dividing and formatting batches; the output "
+                                "is the same for every N (e.g. --jobs 1)",
+                                "the number of cores"))
+        ->type_name("N");
+    app.add_option("--shard", raw.shard,
+                   "divide only the K-th of N contiguous shards of the samples (--random, "
+                   "--exhaustive, a file, arguments or --demo); the parts' outputs in order "
+                   "make the whole output, header lines only in shard 1 (e.g. --random 1000000 "
+                   "--shard 2/4 -f hex -o shard2.hex)")
+        ->type_name("K/N");
+}
+
+// --exhaustive with its size limit, instead of the other sample origins.
+void choose_exhaustive_origin(tool_options &options, const raw_flags &raw) {
+    if (!options.operand_texts.empty() || raw.input_given || raw.random_given || raw.demo) {
+        throw usage_error("--exhaustive makes its own samples: give no DIVIDEND DIVISOR pairs, "
+                          "--input, --random or --demo with it");
+    }
+    options.origin = sample_origin::exhaustive;
+    const int32_t bits = options.divider.dividend_width + options.divider.divisor_width;
+    const std::string size = "2^" + std::to_string(bits) + " pairs";
+    if (bits > exhaustive_forced_bits) {
+        throw usage_error("--exhaustive would divide " + size + ", more than the 2^" +
+                          std::to_string(exhaustive_forced_bits) +
+                          " it can count even with --force");
+    }
+    if (bits > exhaustive_unforced_bits && !options.force) {
+        throw usage_error("--exhaustive would divide " + size + " (" +
+                          std::to_string(uint64_t{1} << bits) + "), more than 2^" +
+                          std::to_string(exhaustive_unforced_bits) +
+                          "; add --force to run it anyway");
+    }
+}
+
+void apply_scale_flags(tool_options &options, const raw_flags &raw) {
+    if (raw.has("--jobs")) {
+        options.jobs = static_cast<unsigned>(parse_whole_number("--jobs", raw.jobs, 1, max_jobs));
+    } else {
+        options.jobs = default_jobs();
+    }
+    if (raw.has("--shard")) {
+        options.shard = parse_shard(raw.shard);
+    }
+    // Later parts continue the output of shard 1, so only shard 1 has headers.
+    if (options.shard.index > 1) {
+        options.header = false;
+    }
+}
+
 void require_at_most_one(std::initializer_list<bool> given, const char *choices) {
     int count = 0;
     for (bool flag : given) {
@@ -505,16 +573,26 @@ void apply_raw_flags(tool_options &options, const raw_flags &raw) {
     options.progress = !raw.no_progress;
     if (raw.check_given) {
         // The samples of a check are the rows of its file.
-        if (!options.operand_texts.empty() || raw.input_given || raw.random_given || raw.demo) {
+        if (!options.operand_texts.empty() || raw.input_given || raw.random_given || raw.demo ||
+            raw.exhaustive) {
             throw usage_error("--check takes its samples from its FILE: leave out DIVIDEND "
-                              "DIVISOR pairs, --input, --random and --demo");
+                              "DIVISOR pairs, --input, --random, --demo and --exhaustive");
+        }
+        if (raw.has("--jobs") || raw.has("--shard")) {
+            throw usage_error("--check runs on one thread over the whole FILE: leave out "
+                              "--jobs and --shard");
         }
         if (options.check_path.empty()) {
             throw usage_error("--check needs a FILE name ('-' for standard input)");
         }
         return;
     }
-    choose_sample_origin(options, raw);
+    if (raw.exhaustive) {
+        choose_exhaustive_origin(options, raw);
+    } else {
+        choose_sample_origin(options, raw);
+    }
+    apply_scale_flags(options, raw);
 }
 
 } // namespace
@@ -536,6 +614,7 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
     define_sample_flags(app, options, raw);
     define_output_flags(app, options, raw);
     define_check_flags(app, options, raw);
+    define_scale_flags(app, options, raw);
 
     refuse_values_on_plain_flags(argc, argv);
     try {
@@ -552,7 +631,8 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
     raw.input_given = app.count("--input") > 0;
     raw.random_given = app.count("--random") > 0;
     for (const char *name : {"--divisor-width", "--dividend-width", "--fractional-width",
-                             "--seed", "--batch-size", "--algorithm", "--max-report"}) {
+                             "--seed", "--batch-size", "--algorithm", "--max-report", "--jobs",
+                             "--shard"}) {
         if (app.count(name) > 0) {
             raw.given.insert(name);
         }
@@ -564,6 +644,50 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
     }
     apply_raw_flags(options, raw);
     return options;
+}
+
+// ---------------------------------------------------------------------------
+// Exhaustive, parallel and sharded runs
+
+unsigned default_jobs() {
+    const unsigned cores = std::thread::hardware_concurrency(); // 0: unknown
+    return cores < 1 ? 1 : (cores > max_jobs ? max_jobs : cores);
+}
+
+namespace {
+
+bool parse_count(const std::string &text, uint64_t &value) {
+    if (text.empty() || text.size() > 19) {
+        return false;
+    }
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return true;
+}
+
+} // namespace
+
+shard_choice parse_shard(const std::string &text) {
+    const std::size_t slash = text.find('/');
+    shard_choice shard;
+    if (slash == std::string::npos || !parse_count(text.substr(0, slash), shard.index) ||
+        !parse_count(text.substr(slash + 1), shard.count) || shard.index < 1 ||
+        shard.index > shard.count) {
+        throw usage_error("--shard: expected K/N with 1 <= K <= N, e.g. --shard 2/4, got " +
+                          quoted_excerpt(text));
+    }
+    return shard;
+}
+
+uint64_t shard_begin(uint64_t index, uint64_t count, uint64_t total) {
+    // (index - 1) * total needs up to 128 bits.
+    __extension__ typedef unsigned __int128 wide;
+    return static_cast<uint64_t>(static_cast<wide>(index - 1) * total / count);
 }
 
 } // namespace quodra_div

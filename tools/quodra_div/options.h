@@ -78,7 +78,7 @@ std::string algorithm_label(int32_t algorithm_type);
 
 enum class output_format { table, csv, hex };
 
-enum class sample_origin { arguments, text_stream, random, demo };
+enum class sample_origin { arguments, text_stream, random, demo, exhaustive };
 
 // Largest operand or fraction width the tool accepts; keeps every derived
 // width comfortably inside 32 bits.
@@ -96,6 +96,33 @@ constexpr uint64_t max_random_count = 1000000000000000;
 // "--batch-size: expected a whole number from 1 to 1048576, got '2.5'".
 uint64_t parse_whole_number(const std::string &flag, const std::string &text, uint64_t lowest,
                             uint64_t highest);
+
+// --exhaustive divides every operand pair; above 2^24 pairs (dividend width
+// plus divisor width over 24 bits) it needs --force. Even forced, the pair
+// count must fit 63 bits.
+constexpr int32_t exhaustive_unforced_bits = 24;
+constexpr int32_t exhaustive_forced_bits = 63;
+
+// --jobs: worker threads that divide and format batches. The default is the
+// number of cores (at least 1, at most max_jobs).
+constexpr unsigned max_jobs = 256;
+unsigned default_jobs();
+
+// --shard K/N: the K-th (from 1) of N contiguous shards of the samples.
+struct shard_choice {
+    uint64_t index = 1;
+    uint64_t count = 1;
+    bool whole() const { return count == 1; }
+};
+
+// "K/N" with 1 <= K <= N, both decimal. Throws tool_error naming --shard.
+shard_choice parse_shard(const std::string &text);
+
+// The first sample index of part `index` of `count` over `total` samples:
+// floor((index - 1) * total / count). Shard K holds the samples
+// [shard_begin(K), shard_begin(K + 1)), so parts differ by at most one
+// sample and together hold every sample once, in order.
+uint64_t shard_begin(uint64_t index, uint64_t count, uint64_t total);
 
 struct divider_settings {
     std::string name;
@@ -132,6 +159,10 @@ struct tool_options {
     std::string check_path;
     uint64_t max_report = 10;  // differing rows reported in full
     bool format_given = false; // -f named the file's format
+
+    bool force = false; // --exhaustive above its unforced size
+    unsigned jobs = 1;  // set from default_jobs() by parse_command_line
+    shard_choice shard;
 };
 
 // One line naming the configuration, for table and hex file headers.

@@ -8,6 +8,7 @@
 
 #include "output_file.h"
 #include "output_formats.h"
+#include "parallel_run.h"
 
 namespace quodra_div {
 
@@ -15,13 +16,32 @@ namespace quodra_div {
 // The model
 namespace {
 
+// Where this thread's library messages go instead of standard error.
+thread_local std::string *library_message_capture = nullptr;
+
 // Every library message, with its severity, on standard error.
 extern "C" void print_library_message(void *, int32_t error, const char *message) {
-    std::fprintf(stderr, "quodra-div: %s: %s\n", error != 0 ? "error" : "warning",
-                 message != nullptr ? message : "");
+    const char *severity = error != 0 ? "error" : "warning";
+    const char *text = message != nullptr ? message : "";
+    if (library_message_capture != nullptr) {
+        try {
+            *library_message_capture +=
+                std::string("quodra-div: ") + severity + ": " + text + "\n";
+            return;
+        } catch (const std::exception &) {
+            // No memory to keep it: print it now rather than lose it.
+        }
+    }
+    std::fprintf(stderr, "quodra-div: %s: %s\n", severity, text);
 }
 
 } // namespace
+
+std::string *capture_library_messages(std::string *into) {
+    std::string *previous = library_message_capture;
+    library_message_capture = into;
+    return previous;
+}
 
 divider_model::divider_model(const divider_settings &settings) {
     const qor_quodra_v5_1_config config = settings.library_config();
@@ -276,6 +296,10 @@ void run_divisions(const tool_options &options) {
     const result_layout layout(options.divider);
     sample_source source(options, layout.dividend_range(), layout.divisor_range());
     output_file sink(options.output_path);
+    if (options.jobs > 1) {
+        run_batches_in_parallel(options, model, layout, source, sink);
+        return;
+    }
     row_formatter formatter(options.format, layout, describe_configuration(options.divider));
     batch_pipeline(options, model, layout, batch).run(source, formatter, sink);
 }

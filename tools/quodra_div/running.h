@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "input.h"
 #include "options.h"
@@ -70,6 +71,13 @@ private:
     qor_array_mpz *remainder_;
     qor_array_uint *div_by_zero_;
 };
+
+// While `into` is set on a thread, the library's messages from that
+// thread's calls are appended to *into, exactly as they would be printed,
+// instead of going to standard error; nullptr prints them again. Returns
+// the previous setting. Parallel runs print each batch's messages in
+// sample order this way.
+std::string *capture_library_messages(std::string *into);
 
 // A progress line on standard error for long runs, shown only when
 // standard error is a terminal and the results are not going to that
