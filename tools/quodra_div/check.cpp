@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <optional>
 
 #include "output_file.h"
@@ -390,6 +391,117 @@ line_kind parse_result_line(std::string_view line, output_format format,
         parse_table_or_csv_row(cells, layout, operand_ranges, row);
     }
     return line_kind::data;
+}
+
+// ---------------------------------------------------------------------------
+// Reading a results file back as stimulus
+namespace {
+
+const char *format_name(output_format format) {
+    return format == output_format::csv ? "CSV" : format == output_format::hex ? "hex" : "table";
+}
+
+std::vector<std::string_view> cells_of(std::string_view text, output_format format) {
+    return format == output_format::csv ? comma_separated(text) : blank_separated(text);
+}
+
+// Blank, header or data, by the line's shape alone: the same tests
+// parse_result_line makes before it checks a header or parses a row.
+line_kind classify_result_line(std::string_view line, output_format format) {
+    const std::string_view text = trimmed(line);
+    if (text.empty()) {
+        return line_kind::blank;
+    }
+    if (format == output_format::hex) {
+        return starts_with(text, "//") ? line_kind::header : line_kind::data;
+    }
+    const std::string_view first = cells_of(text, format).front();
+    if ((format == output_format::table && first == "configuration") || first == "dividend") {
+        return line_kind::header;
+    }
+    return line_kind::data;
+}
+
+// The tool writes a hex operand with exactly the digits its width needs; a
+// pattern of another length comes from a file written for other widths,
+// whose values would otherwise be read silently (and, signed, wrongly).
+void require_operand_digits(std::string_view cell, const char *role,
+                            const operand_range &range) {
+    std::string_view digits = cell;
+    if (starts_with(digits, "0x") || starts_with(digits, "0X")) {
+        digits.remove_prefix(2);
+    }
+    const std::size_t wanted = (range.width() + 3) / 4;
+    if (digits.size() != wanted) {
+        throw usage_error(std::string(role) + " " + quoted_excerpt(cell) + " has " +
+                          std::to_string(digits.size()) + " hex digits where the " +
+                          range.kind() + " " + role + " field is written with " +
+                          std::to_string(wanted) + ": give the widths the file was written with");
+    }
+}
+
+// One results file's format, expected header and a row to parse into.
+struct readback_state {
+    output_format format;
+    const result_layout &layout;
+    header_lines header;
+    operand_fields ranges;
+    result_row row;
+
+    bool parse(std::string_view line, sample &result) {
+        if (parse_result_line(line, format, layout, header, ranges, row) != line_kind::data) {
+            return false;
+        }
+        if (format == output_format::hex) {
+            const std::vector<std::string_view> cells = blank_separated(trimmed(line));
+            require_operand_digits(cells[0], "dividend", layout.dividend_range());
+            require_operand_digits(cells[1], "divisor", layout.divisor_range());
+        }
+        mpz_set(result.dividend.get(), row.operands.dividend.get());
+        mpz_set(result.divisor.get(), row.operands.divisor.get());
+        return true;
+    }
+};
+
+} // namespace
+
+line_format_probe results_file_probe(const tool_options &options, const result_layout &layout) {
+    return [&options, &layout](std::string_view first_line,
+                               std::string &hint) -> std::optional<line_reader> {
+        const output_format format = detect_results_format(first_line, layout);
+        auto state = std::make_shared<readback_state>(readback_state{
+            format, layout, expected_header(format, layout, options.divider),
+            operand_fields{layout.dividend_range(), layout.divisor_range(),
+                           options.wrap_operands},
+            result_row{}});
+        const std::vector<std::string_view> cells = cells_of(trimmed(first_line), format);
+        sample first;
+        if (classify_result_line(first_line, format) == line_kind::header) {
+            // "dividend divisor" is a pair line the pair reader refuses.
+            if (format != output_format::hex && cells.size() <= 2) {
+                return std::nullopt;
+            }
+            state->parse(first_line, first); // a header must agree with the flags
+        } else {
+            // Only a full row of the format: a pair file with a stray third
+            // cell keeps the pair reader's error.
+            if (cells.size() <= 2 || cells.size() != column_count(format, layout)) {
+                return std::nullopt;
+            }
+            try {
+                state->parse(first_line, first);
+            } catch (const tool_error &e) {
+                hint = std::string("nor is it a ") + format_name(format) +
+                       " row of this configuration: " + e.what();
+                return std::nullopt;
+            }
+        }
+        return line_reader{
+            [state](std::string_view line, sample &result) { return state->parse(line, result); },
+            [format](std::string_view line) {
+                return classify_result_line(line, format) == line_kind::data;
+            }};
+    };
 }
 
 // ---------------------------------------------------------------------------

@@ -76,6 +76,20 @@ line_kind parse_result_line(std::string_view line, output_format format,
                             const operand_fields &operand_ranges, result_row &row);
 
 // ---------------------------------------------------------------------------
+// Reading a results file back as stimulus (-i)
+
+// The probe -i uses so that a file in one of the tool's own formats is read
+// as samples: its dividend and divisor columns, the result columns ignored.
+// The first line (neither blank nor a '#' comment) decides: a header line
+// ('//' comment; `configuration "`; column names starting with "dividend",
+// more than two of them) or a line that parses fully as a data row of the
+// format detect_results_format names, for the configured flags, makes the
+// file a results file; anything else is read as pairs. Hex operands must
+// have exactly the digits the configured widths are written with. options
+// and layout must outlive the probe and every reader it returns.
+line_format_probe results_file_probe(const tool_options &options, const result_layout &layout);
+
+// ---------------------------------------------------------------------------
 // Comparing a row with the model
 
 // Compares every field of a row with the model's result; appends the report

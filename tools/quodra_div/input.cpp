@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace quodra_div {
 
@@ -395,9 +396,11 @@ std::string argument_samples::position() const {
 }
 
 
-text_samples::text_samples(const std::string &path, const operand_fields &fields)
+text_samples::text_samples(const std::string &path, const operand_fields &fields,
+                           line_format_probe probe)
     : display_name_(path == "-" ? "<stdin>" : path),
       fields_(fields),
+      probe_(std::move(probe)),
       stream_(path == "-" ? stdin : std::fopen(path.c_str(), "r")),
       owns_stream_(path != "-") {
     if (stream_ == nullptr) {
@@ -446,18 +449,49 @@ bool text_samples::read_line() {
     return true;
 }
 
+std::string_view text_samples::current_line() const {
+    return std::string_view(line_ + line_start_, line_length_ - line_start_);
+}
+
+// The first line with something on it decides how the whole file is read.
+void text_samples::choose_reader(std::string_view line) {
+    if (format_chosen_ || !has_sample_text(line)) {
+        return;
+    }
+    format_chosen_ = true;
+    choosing_line_ = line_number_;
+    if (probe_ && line.find('\0') == std::string_view::npos) {
+        try {
+            reader_ = probe_(line, hint_);
+        } catch (const tool_error &e) {
+            throw tool_error(e.status(), position() + ": " + e.what());
+        }
+    }
+}
+
+bool text_samples::holds_sample(std::string_view line) {
+    choose_reader(line);
+    return reader_ ? reader_->holds_sample(line) : has_sample_text(line);
+}
+
 bool text_samples::next(sample &next_sample) {
     while (read_line()) {
-        const std::string_view line(line_ + line_start_, line_length_ - line_start_);
+        const std::string_view line = current_line();
+        choose_reader(line);
         try {
             if (line.find('\0') != std::string_view::npos) {
                 throw usage_error("line holds a NUL byte: is this a text file?");
             }
-            if (parse_sample_line(line, fields_, next_sample)) {
+            if (reader_ ? reader_->parse(line, next_sample)
+                        : parse_sample_line(line, fields_, next_sample)) {
                 return true;
             }
         } catch (const tool_error &e) {
-            throw tool_error(e.status(), position() + ": " + e.what());
+            std::string message = position() + ": " + e.what();
+            if (!reader_ && line_number_ == choosing_line_ && !hint_.empty()) {
+                message += " (" + hint_ + ")";
+            }
+            throw tool_error(e.status(), message);
         }
     }
     return false;
@@ -640,7 +674,7 @@ on_origin<Result, Call> for_origins(Result none, Call call) {
 } // namespace
 
 sample_source::sample_source(const tool_options &options, const operand_range &dividend_range,
-                             const operand_range &divisor_range) {
+                             const operand_range &divisor_range, line_format_probe probe) {
     const operand_fields fields{dividend_range, divisor_range, options.wrap_operands};
     // Each origin is built in place: a text stream owns an open file.
     switch (options.origin) {
@@ -658,7 +692,7 @@ sample_source::sample_source(const tool_options &options, const operand_range &d
         origin_.emplace<exhaustive_samples>(dividend_range, divisor_range);
         break;
     case sample_origin::text_stream:
-        origin_.emplace<text_samples>(options.input_path, fields);
+        origin_.emplace<text_samples>(options.input_path, fields, std::move(probe));
         break;
     }
     restrict_to_shard(options.shard);
@@ -713,7 +747,7 @@ uint64_t text_samples::count_samples() {
     const uint64_t start_line = line_number_;
     uint64_t count = 0;
     while (read_line()) {
-        count += has_sample_text(std::string_view(line_, line_length_)) ? 1 : 0;
+        count += holds_sample(current_line()) ? 1 : 0;
     }
     if (start < 0 || fseeko(stream_, start, SEEK_SET) != 0) {
         throw usage_error("cannot read '" + display_name_ + "' again: " + std::strerror(errno));
@@ -725,7 +759,7 @@ uint64_t text_samples::count_samples() {
 
 void text_samples::skip(uint64_t n) {
     while (n > 0 && read_line()) {
-        n -= has_sample_text(std::string_view(line_, line_length_)) ? 1 : 0;
+        n -= holds_sample(current_line()) ? 1 : 0;
     }
 }
 

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -182,11 +184,34 @@ private:
     std::size_t pairs_taken_ = 0;
 };
 
-// Pairs read line by line from a file or standard input.
+// How the lines of a sample file in another format than pairs are read
+// (the tool's own table, CSV and hex output). The reader comes from the code
+// that knows those formats (check.cpp, which includes this header, so this
+// file cannot call it); text_samples only hands lines over.
+struct line_reader {
+    // Fills the sample of a data row and returns true; false for a line
+    // without one (blank, header). Throws tool_error, without a position.
+    std::function<bool(std::string_view line, sample &result)> parse;
+    // Whether a line is a data row, without checking it (--shard counts and
+    // skips rows this way).
+    std::function<bool(std::string_view line)> holds_sample;
+};
+
+// Offered the first line of a file that is neither blank nor a '#'
+// comment. Returns the reader for the file's format, or nothing to read
+// the file as pairs; may then leave in hint a note that is added to the
+// pair reader's error for that line. Throws tool_error, without a position,
+// when the line is a header that disagrees with the configuration.
+using line_format_probe =
+    std::function<std::optional<line_reader>(std::string_view first_line, std::string &hint)>;
+
+// Pairs read line by line from a file or standard input, or, when probe
+// recognises the file, the samples of the tool's own output.
 class text_samples {
 public:
     // path "-" reads standard input. Throws tool_error if it cannot be opened.
-    text_samples(const std::string &path, const operand_fields &fields);
+    text_samples(const std::string &path, const operand_fields &fields,
+                 line_format_probe probe = {});
     ~text_samples();
     text_samples(const text_samples &) = delete;
     text_samples &operator=(const text_samples &) = delete;
@@ -204,9 +229,17 @@ public:
 
 private:
     bool read_line();
+    std::string_view current_line() const;
+    void choose_reader(std::string_view line);
+    bool holds_sample(std::string_view line);
 
     std::string display_name_;
     operand_fields fields_;
+    line_format_probe probe_;
+    bool format_chosen_ = false;
+    std::optional<line_reader> reader_; // empty: pairs
+    std::string hint_;
+    uint64_t choosing_line_ = 0;
     std::FILE *stream_;
     bool owns_stream_;
     char *line_ = nullptr;
@@ -299,8 +332,10 @@ bool has_sample_text(std::string_view line);
 class sample_source {
 public:
     // Throws tool_error when the input cannot be opened.
+    // probe, if set, lets an input file in one of the tool's own formats be
+    // read (see text_samples).
     sample_source(const tool_options &options, const operand_range &dividend_range,
-                  const operand_range &divisor_range);
+                  const operand_range &divisor_range, line_format_probe probe = {});
 
     bool next(sample &next_sample);
     std::string position() const;

@@ -6,6 +6,7 @@
 #include <exception>
 #include <vector>
 
+#include "check.h"
 #include "output_file.h"
 #include "output_formats.h"
 #include "parallel_run.h"
@@ -294,7 +295,9 @@ void run_divisions(const tool_options &options) {
         throw tool_error(exit_status::division_failed, "");
     }
     const result_layout layout(options.divider);
-    sample_source source(options, layout.dividend_range(), layout.divisor_range());
+    // -i may name a file the tool wrote; check.cpp knows its formats.
+    sample_source source(options, layout.dividend_range(), layout.divisor_range(),
+                         results_file_probe(options, layout));
     output_file sink(options.output_path);
     if (options.jobs > 1) {
         run_batches_in_parallel(options, model, layout, source, sink);
