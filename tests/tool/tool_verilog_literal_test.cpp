@@ -40,7 +40,7 @@ TEST(ToolVerilogLiterals, RefusedSpellingsNameTheRule) {
         std::string message;
     };
     const refused cases[] = {
-        {"16'sd-5 1\n", "<stdin>:1: malformed dividend '16'sd-5': a sign goes before"},
+        {"16'sh-5 1\n", "<stdin>:1: malformed dividend '16'sh-5': a sign goes before"},
         {"1 2\n-8'hff 1\n", "<stdin>:2: malformed dividend '-8'hff': a sign goes only before"},
         {"8'h1ff 1\n", "does not fit its own 8 bits"},
         {"16'h0001 1\n", "dividend '16'h0001' is 16 bits wide, wider than the 8-bit signed"},

@@ -93,7 +93,8 @@ int base_of_letter(char letter) {
 
 // [size]'[s]<base><digits>, the sign already taken off. Sets problem and
 // returns false when malformed.
-bool parse_based_literal(std::string_view text, operand_literal &literal, std::string &problem) {
+bool parse_based_literal(std::string_view text, bool signed_before, operand_literal &literal,
+                         std::string &problem) {
     const std::size_t quote = text.find('\'');
     const std::string_view size_text = text.substr(0, quote);
     std::string_view rest = text.substr(quote + 1);
@@ -121,8 +122,17 @@ bool parse_based_literal(std::string_view text, operand_literal &literal, std::s
     }
     rest.remove_prefix(1);
     if (!rest.empty() && (rest.front() == '-' || rest.front() == '+')) {
-        problem = "a sign goes before the literal, as in -16'sd5";
-        return false;
+        // 16'sd-5: vector files often carry a signed decimal value's sign
+        // after its base; it means -16'sd5. Patterns (h, o, b) have no sign.
+        if (literal.form != operand_literal::shape::sized || !literal.is_signed || base != 10 ||
+            signed_before) {
+            problem = "a sign goes before the literal (-16'sd5) or after the base of a sized "
+                      "signed decimal (16'sd-5), once";
+            return false;
+        }
+        literal.negative = rest.front() == '-';
+        literal.sign_after_base = true;
+        rest.remove_prefix(1);
     }
     if (rest.find_first_of("xXzZ?") != std::string_view::npos) {
         problem = "x and z digits have no value to divide";
@@ -132,7 +142,18 @@ bool parse_based_literal(std::string_view text, operand_literal &literal, std::s
         problem = "expected digits of its base, '_' only between two digits";
         return false;
     }
-    if (literal.form == operand_literal::shape::sized &&
+    if (literal.sign_after_base) {
+        // A signed value of its width: -2^(w-1) .. 2^(w-1) - 1.
+        big_integer value(literal.value);
+        if (literal.negative) {
+            mpz_neg(value.get(), value.get());
+        }
+        if (!operand_range(literal.width, true).contains(value.get())) {
+            problem = "its value does not fit its own " + std::to_string(literal.width) +
+                      " signed bits";
+            return false;
+        }
+    } else if (literal.form == operand_literal::shape::sized &&
         mpz_sizeinbase(literal.value.get(), 2) > literal.width &&
         mpz_sgn(literal.value.get()) != 0) {
         problem = "its value does not fit its own " + std::to_string(literal.width) + " bits";
@@ -155,7 +176,7 @@ bool parse_literal(std::string_view text, operand_literal &literal, std::string 
         text.remove_prefix(1);
     }
     if (text.find('\'') != std::string_view::npos) {
-        if (!parse_based_literal(text, literal, problem)) {
+        if (!parse_based_literal(text, has_sign, literal, problem)) {
             return false;
         }
         if (has_sign && !(literal.is_signed && literal.form == operand_literal::shape::sized)) {
@@ -223,6 +244,14 @@ void literal_value_in_field(const operand_literal &literal, std::string_view tex
     if (!literal.is_signed) {
         // Zero-extended to the field, then read the way the field reads.
         range.wrap(value);
+        return;
+    }
+    if (literal.sign_after_base) {
+        // 16'sd-5 is the signed value itself, already within its width.
+        if (literal.negative) {
+            mpz_neg(value, value);
+        }
+        fit_operand(value, role, range, wrap);
         return;
     }
     // A signed literal is the value of its two's-complement pattern.

@@ -57,7 +57,8 @@ void wrap_to_width(mpz_ptr value, unsigned width, bool as_signed);
 //             signed 16-bit field 255); with 's' it is the value of its
 //             two's-complement pattern (8'shff is -1 in any signed field,
 //             refused by an unsigned one). A sign goes only before a signed
-//             sized literal (-16'sd5), never after the base (16'sd-5);
+//             sized literal (-16'sd5) or, for a signed decimal, after the
+//             base (16'sd-5, the same value), never both;
 //   unsized   '[s]<h|d|o|b><digits> ('hff, 'b1010): a pattern as wide as the
 //             field, read the way the field reads.
 // '_' separates digits: only between two digits, never first, last or
@@ -69,7 +70,8 @@ struct operand_literal {
     big_integer value; // number: the value; sized/unsized: the digits' value
     unsigned width = 0; // sized: its stated width
     bool is_signed = false; // 's'
-    bool negative = false;  // a '-' before it
+    bool negative = false;  // a '-' before it, or after a signed decimal's base
+    bool sign_after_base = false; // 16'sd-5: the sign belongs to the value
 };
 
 // Reads one operand spelling. Returns false when malformed, with a reason

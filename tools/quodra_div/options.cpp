@@ -180,8 +180,8 @@ std::string with_default(const std::string &text, const std::string &value) {
 }
 
 const char *const examples_footer = R"(Samples are DIVIDEND DIVISOR pairs. A number is decimal (-7), 0x hex (0xff,
--0x80), 0b binary (0b1010) or a Verilog literal (8'hff, 8'sd-5 is refused but
--8'sd5 is -5, 'b1010 unsized); '_' may separate digits (0xdead_beef). A
+-0x80), 0b binary (0b1010) or a Verilog literal (8'hff, -8'sd5 or
+8'sd-5 for -5, 'b1010 unsized); '_' may separate digits (0xdead_beef). A
 literal without 's' is a bit pattern: 8'hff in a signed 8-bit field is -1.
 In a file or on standard input: one pair per line, separated by blanks or a
 comma; blank lines and '#' comments are skipped. See tools/README.md.

@@ -236,7 +236,18 @@ TEST(VerilogLiterals, ValuesInTheirFields) {
         // wider than the field: refused, or its low bits with --wrap-operands
         {"16'h00ff", 8, false, false, nullptr, "is 16 bits wide, wider than the 8-bit"},
         {"16'h01ff", 8, true, true, "-1", nullptr},
-        {"16'sd-5", 16, true, false, nullptr, "a sign goes before the literal"},
+        // a signed decimal's sign after its base: the same value as before it
+        {"16'sd-5", 16, true, false, "-5", nullptr},
+        {"16'sd+5", 16, true, false, "5", nullptr},
+        {"8'sd-128", 8, true, false, "-128", nullptr},
+        {"8'sd-129", 16, true, false, nullptr, "does not fit its own 8 signed bits"},
+        {"8'sd+128", 16, true, false, nullptr, "does not fit its own 8 signed bits"},
+        {"8'sd-5", 16, true, false, "-5", nullptr},
+        {"8'sd-5", 16, false, false, nullptr, "does not fit the 16-bit unsigned"},
+        {"-16'sd-5", 16, true, false, nullptr, "a sign goes before the literal"},
+        {"16'sh-5", 16, true, false, nullptr, "a sign goes before the literal"},
+        {"16'd-5", 16, true, false, nullptr, "a sign goes before the literal"},
+        {"'sd-5", 16, true, false, nullptr, "a sign goes before the literal"},
         // malformed
         {"8'h1ff", 16, true, false, nullptr, "does not fit its own 8 bits"},
         {"8'd256", 16, true, false, nullptr, "does not fit its own 8 bits"},
