@@ -285,6 +285,9 @@ TEST(ToolCheck, MalformedEmptyAndMismatchedFilesAreBadInput) {
          "file:1: 1 column where a hex row of this configuration has 5"},
         {"missing file", {"--check", "missing"}, "", "cannot read"},
         {"samples as well", {"1", "2"}, "64 07 0e 02 0\n", "--check takes its samples"},
+        {"exhaustive as well", {"--exhaustive"}, "64 07 0e 02 0\n", "--check takes its samples"},
+        {"worker threads", {"--jobs", "2"}, "64 07 0e 02 0\n", "leave out --jobs and --shard"},
+        {"a shard", {"--shard", "1/2"}, "64 07 0e 02 0\n", "leave out --jobs and --shard"},
         {"no file name", {"--check", ""}, "", "--check needs a FILE"},
     };
     for (const bad_check_case &c : cases) {
