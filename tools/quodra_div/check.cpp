@@ -730,10 +730,7 @@ private:
         if (count == 0) {
             return;
         }
-        batch_.mark_outputs_unwritten(count, layout_.unwritten_marker());
-        if (!batch_.divide(model_.get(), count)) {
-            throw tool_error(exit_status::division_failed, ""); // the library has said why
-        }
+        batch_.divide(model_.get(), count, layout_.unwritten_marker());
         for (std::size_t i = 0; i < count; ++i) {
             bool div_by_zero = false;
             batch_.read_outputs(i, quotient_.get(), remainder_.get(), div_by_zero);
@@ -776,9 +773,7 @@ exit_status check_results(const tool_options &options) {
     const divider_model model(options.divider);
     sample_batch batch(options.batch_size, !options.divider.fractional_output);
     // As for a run: the library checks the whole configuration first.
-    if (!batch.divide(model.get(), 0)) {
-        throw tool_error(exit_status::division_failed, "");
-    }
+    batch.divide(model.get(), 0, nullptr);
     const result_layout layout(options.divider);
     results_file file(options.check_path);
     output_file sink(options.output_path);

@@ -65,10 +65,7 @@ void finish_batch(batch_slot &slot, const divider_model &model, const result_lay
             }
         }
         if (slot.count > 0) {
-            slot.arrays.mark_outputs_unwritten(slot.count, layout.unwritten_marker());
-            if (!slot.arrays.divide(model.get(), slot.count)) {
-                throw tool_error(exit_status::division_failed, ""); // the library has said why
-            }
+            slot.arrays.divide(model.get(), slot.count, layout.unwritten_marker());
             for (std::size_t i = 0; i < slot.count; ++i) {
                 bool div_by_zero = false;
                 slot.arrays.read_outputs(i, slot.quotient.get(), slot.remainder.get(),

@@ -116,9 +116,13 @@ void sample_batch::mark_outputs_unwritten(std::size_t count, mpz_srcptr marker) 
     }
 }
 
-bool sample_batch::divide(const quodra_v5_1 *model, std::size_t count) {
-    return qor_quodra_v5_1_data_do(model, divisor_, dividend_, quotient_, remainder_,
-                                   div_by_zero_, static_cast<uint32_t>(count)) == 0;
+void sample_batch::divide(const quodra_v5_1 *model, std::size_t count,
+                          mpz_srcptr unwritten_marker) {
+    mark_outputs_unwritten(count, unwritten_marker);
+    if (qor_quodra_v5_1_data_do(model, divisor_, dividend_, quotient_, remainder_, div_by_zero_,
+                                static_cast<uint32_t>(count)) != 0) {
+        throw tool_error(exit_status::division_failed, ""); // the library has said why
+    }
 }
 
 void sample_batch::read_outputs(std::size_t index, mpz_ptr quotient, mpz_ptr remainder,
@@ -248,10 +252,7 @@ private:
         if (count == 0) {
             return;
         }
-        batch_.mark_outputs_unwritten(count, layout_.unwritten_marker());
-        if (!batch_.divide(model_.get(), count)) {
-            throw tool_error(exit_status::division_failed, ""); // the library has said why
-        }
+        batch_.divide(model_.get(), count, layout_.unwritten_marker());
         for (std::size_t i = 0; i < count; ++i) {
             bool div_by_zero = false;
             batch_.read_outputs(i, quotient_.get(), remainder_.get(), div_by_zero);
@@ -290,10 +291,8 @@ void run_divisions(const tool_options &options) {
     const divider_model model(options.divider);
     sample_batch batch(options.batch_size, !options.divider.fractional_output);
     // A call with no samples runs every check of the library, including the
-    // algorithm choice, before any output exists.
-    if (!batch.divide(model.get(), 0)) {
-        throw tool_error(exit_status::division_failed, "");
-    }
+    // algorithm choice, before any output exists (no slot to mark).
+    batch.divide(model.get(), 0, nullptr);
     const result_layout layout(options.divider);
     // -i may name a file the tool wrote; check.cpp knows its formats.
     sample_source source(options, layout.dividend_range(), layout.divisor_range(),

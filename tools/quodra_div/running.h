@@ -48,13 +48,12 @@ public:
 
     void set_operands(std::size_t index, const sample &operands);
 
-    // Plants `marker` in the first count output slots, so that a result
-    // the library leaves unwritten is recognised instead of being stale.
-    void mark_outputs_unwritten(std::size_t count, mpz_srcptr marker);
-
-    // One library call for the first count samples. False when the library
-    // reported a failure (through its handler).
-    bool divide(const quodra_v5_1 *model, std::size_t count);
+    // One library call for the first count samples. Their output slots
+    // first get `unwritten_marker`, so that a result the library leaves
+    // unwritten is recognised instead of being stale. Throws tool_error
+    // (division_failed, no text) when the library refused: its handler has
+    // already said why.
+    void divide(const quodra_v5_1 *model, std::size_t count, mpz_srcptr unwritten_marker);
 
     // remainder is untouched without a remainder array. Throws tool_error
     // if the library left a flag other than 0 or 1.
@@ -62,6 +61,7 @@ public:
                       bool &div_by_zero) const;
 
 private:
+    void mark_outputs_unwritten(std::size_t count, mpz_srcptr marker);
     void release();
 
     std::size_t capacity_;

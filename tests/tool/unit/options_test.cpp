@@ -6,19 +6,12 @@
 #include <vector>
 
 #include "options.h"
+#include "unit_helpers.h"
 
 using namespace quodra_div;
 
 namespace {
 
-std::optional<tool_options> parse(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "quodra-div");
-    std::vector<const char *> argv;
-    for (const std::string &argument : arguments) {
-        argv.push_back(argument.c_str());
-    }
-    return parse_command_line(static_cast<int>(argv.size()), argv.data());
-}
 
 struct algorithm_case {
     const char *text;

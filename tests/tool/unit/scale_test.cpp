@@ -23,14 +23,6 @@ using namespace quodra_div;
 
 namespace {
 
-std::optional<tool_options> parse(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "quodra-div");
-    std::vector<const char *> argv;
-    for (const std::string &argument : arguments) {
-        argv.push_back(argument.c_str());
-    }
-    return parse_command_line(static_cast<int>(argv.size()), argv.data());
-}
 
 // The message of the usage error the arguments end with ("" if none).
 std::string usage_message(const std::vector<std::string> &arguments) {

@@ -6,9 +6,23 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "input.h"
+#include "options.h"
+
+// The options a command line gives, as main() would parse them (the
+// program name is added in front).
+inline std::optional<quodra_div::tool_options> parse(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "quodra-div");
+    std::vector<const char *> argv;
+    for (const std::string &argument : arguments) {
+        argv.push_back(argument.c_str());
+    }
+    return quodra_div::parse_command_line(static_cast<int>(argv.size()), argv.data());
+}
 
 inline std::string decimal(mpz_srcptr value) {
     std::unique_ptr<char, void (*)(void *)> text(mpz_get_str(nullptr, 10, value), std::free);
