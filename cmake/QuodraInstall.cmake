@@ -1,12 +1,13 @@
 # Install rules: the shared library with its SOVERSION links, the public
 # headers, the CMake package (quodraConfig.cmake, quodraConfigVersion.cmake,
-# quodraTargets.cmake and the GNU MP find module it uses), quodra.pc and the
+# quodraTargets.cmake with quodra::quodra and quodra::cxx, and the GNU MP
+# find module it uses), quodra.pc (C) and quodra-cxx.pc (C++ layer), and the
 # quodra-div tool. The static archive of the unit tests stays internal.
 include(CMakePackageConfigHelpers)
 
 set(QUODRA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/quodra)
 
-install(TARGETS quodra EXPORT quodraTargets
+install(TARGETS quodra quodra_cxx EXPORT quodraTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
@@ -49,8 +50,10 @@ foreach(kind LIBDIR INCLUDEDIR)
     set(QUODRA_PC_${kind} "\${prefix}/${CMAKE_INSTALL_${kind}}")
   endif()
 endforeach()
-configure_file(${PROJECT_SOURCE_DIR}/cmake/quodra.pc.in ${PROJECT_BINARY_DIR}/quodra.pc @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/quodra.pc DESTINATION ${QUODRA_PC_DIR})
+foreach(pc quodra quodra-cxx)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/${pc}.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/${pc}.pc DESTINATION ${QUODRA_PC_DIR})
+endforeach()
 
 if(TARGET quodra-div)
   install(TARGETS quodra-div RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

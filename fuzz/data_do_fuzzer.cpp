@@ -26,7 +26,7 @@
 #include "fuzz_support.h"
 #include "quodra.h"
 #include "sample_arrays.h"
-#include "working_integer.h"
+#include "engine/common/working_integer.h"
 
 namespace {
 

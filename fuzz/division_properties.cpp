@@ -1,7 +1,7 @@
 #include "division_properties.h"
 
 #include "fuzz_support.h"
-#include "working_integer.h"
+#include "engine/common/working_integer.h"
 
 namespace {
 

@@ -24,30 +24,37 @@ def library_version():
 
 
 def library_sources():
-    if not (ROOT / "include" / "quodra.h").is_file():
+    """The library's sources: the one list in src/sources.cmake, which the
+    CMake build reads too."""
+    listing = ROOT / "src" / "sources.cmake"
+    if not listing.is_file():
         raise RuntimeError(
             "build the quodra Python package from a source checkout: "
             "pip install --no-build-isolation ./python")
-    parts = ("model", "arrays", "engine")
-    return sorted(str(path) for part in parts for path in (ROOT / "src" / part).glob("*.cpp"))
+    found = re.search(r"set\(QUODRA_LIBRARY_SOURCES\s+(.*?)\)", listing.read_text(), re.S)
+    if found is None:
+        raise RuntimeError("cannot find QUODRA_LIBRARY_SOURCES in src/sources.cmake")
+    return [str(ROOT / "src" / name) for name in found.group(1).split()]
 
 
 def headers():
-    """Every header the sources include: distutils compiles again only when
-    a listed dependency is newer than the objects of an earlier build."""
-    folders = [ROOT / "include", HERE / "src"] + [ROOT / "src" / part for part in ("model", "arrays", "engine")]
+    """Every header the sources may include: distutils compiles again only
+    when a listed dependency is newer than the objects of an earlier build."""
+    folders = (ROOT / "include", ROOT / "src", HERE / "src")
     return sorted(str(path) for folder in folders for pattern in ("*.h", "*.hpp")
-                  for path in folder.glob(pattern))
+                  for path in folder.rglob(pattern))
 
+
+# The extension's own sources, beside the library's.
+EXTENSION_SOURCES = ("module.cpp", "bound_samples.cpp", "integer_conversion.cpp")
 
 VERSION = library_version()
 ParallelCompile("QUODRA_PYTHON_JOBS", default=2).install()
 
 extension = Pybind11Extension(
     "quodra._quodra",
-    sorted(str(path) for path in (HERE / "src").glob("*.cpp")) + library_sources(),
-    include_dirs=[str(ROOT / "include")] + [str(ROOT / "src" / part)
-                                             for part in ("model", "arrays", "engine")],
+    [str(HERE / "src" / name) for name in EXTENSION_SOURCES] + library_sources(),
+    include_dirs=[str(ROOT / "include"), str(ROOT / "src")],
     define_macros=[("QUODRA_BUILDING_LIBRARY", None),
                    ("QUODRA_PYTHON_VERSION", '"%s"' % VERSION)],
     depends=headers() + [str(HERE / "src" / "extension.map")],

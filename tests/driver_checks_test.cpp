@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "driver_test_support.h"
-#include "quodra_v5_1.h"
+#include "model/quodra_v5_1.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "driver_test_support.h"
-#include "high_radix_sample.h"
-#include "high_radix_setup.h"
+#include "engine/high_radix/reference/sample_divider.h"
+#include "engine/high_radix/reference/setup.h"
 #include "high_radix_test_support.h"
 #include "quodra.h"
-#include "quodra_exception.h"
-#include "quodra_v5_1.h"
+#include "model/quodra_exception.h"
+#include "model/quodra_v5_1.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "high_radix_setup.h"
+#include "engine/high_radix/reference/setup.h"
 #include "quodra.h"
-#include "quodra_exception.h"
-#include "quodra_v5_1.h"
+#include "model/quodra_exception.h"
+#include "model/quodra_v5_1.h"
 
 namespace high_radix_test {
 

@@ -14,15 +14,16 @@
 #include <vector>
 
 #include "driver_test_support.h"
-#include "high_radix_bit_fields.h"
-#include "high_radix_digit_string.h"
-#include "high_radix_sample.h"
-#include "high_radix_setup.h"
+#include "engine/common/twos_complement_fields.h"
+#include "engine/high_radix/reference/digit_string.h"
+#include "engine/high_radix/reference/sample_divider.h"
+#include "engine/high_radix/reference/setup.h"
 #include "high_radix_test_support.h"
-#include "high_radix_unit.h"
-#include "high_radix_unit_core.h"
-#include "high_radix_word_path.h"
-#include "quodra_v5_1.h"
+#include "engine/high_radix/reference/unit.h"
+#include "engine/high_radix/fast_path/digit_kernels.h"
+#include "engine/high_radix/divide_high_radix.h"
+#include "engine/high_radix/fast_path/word_divider.h"
+#include "model/quodra_v5_1.h"
 
 namespace {
 

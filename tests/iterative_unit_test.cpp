@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "high_radix_sample.h"
-#include "high_radix_unit.h"
-#include "quodra_v5_1.h"
+#include "engine/high_radix/reference/sample_divider.h"
+#include "engine/high_radix/reference/unit.h"
+#include "model/quodra_v5_1.h"
 
 namespace {
 

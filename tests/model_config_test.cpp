@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "quodra.h"
-#include "quodra_v5_1.h"
+#include "model/quodra_v5_1.h"
 #include "recording_handler.h"
 
 namespace {

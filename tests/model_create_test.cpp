@@ -5,10 +5,10 @@
 #include <ostream>
 #include <string>
 
-#include "model_guard.h"
+#include "model/model_guard.h"
 #include "quodra.h"
-#include "quodra_exception.h"
-#include "quodra_v5_1.h"
+#include "model/quodra_exception.h"
+#include "model/quodra_v5_1.h"
 #include "recording_handler.h"
 
 namespace {

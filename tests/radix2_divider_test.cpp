@@ -13,7 +13,9 @@
 
 #include "driver_test_support.h"
 #include "operand_patterns.h"
-#include "radix2_datapath.h"
+#include "engine/radix2/bit_serial_loop.h"
+#include "engine/radix2/closed_form.h"
+#include "support/radix2_word_loop.h"
 
 namespace {
 
@@ -350,7 +352,7 @@ TEST(Radix2Property, WordLoopEqualsGnuMpLoop) {
             mpz_neg(n, n); // low bits read as a two's-complement pattern
         }
         radix2_bit_serial_traced(reference, p, d, n, dividend_bits, iterations, nullptr, nullptr);
-        if (radix2_bit_serial_in_words(word, d, n, dividend_bits, iterations)) {
+        if (radix2_word_loop::radix2_bit_serial_in_words(word, d, n, dividend_bits, iterations)) {
             ++word_sized;
             beyond_64_bits += (iterations > 64 || mpz_sizeinbase(d, 2) > 62) ? 1 : 0;
             ASSERT_EQ(mpz_cmp(word, reference), 0) << "D of " << mpz_sizeinbase(d, 2) << " bits, W "
@@ -386,7 +388,7 @@ TEST(Radix2Property, ClosedFormEqualsGnuMpLoop) {
         default: break;
         }
         radix2_bit_serial_traced(reference, p, d, n, dividend_bits, iterations, nullptr, nullptr);
-        radix2_closed_form(closed, scratch, d, n, dividend_bits, iterations);
+        radix2::closed_form(closed, scratch, d, n, dividend_bits, iterations);
         ASSERT_EQ(mpz_cmp(closed, reference), 0)
             << "D of " << mpz_sizeinbase(d, 2) << " bits, sign " << mpz_sgn(d) << ", W "
             << dividend_bits << " n " << iterations;
@@ -415,7 +417,7 @@ TEST(Radix2Property, WordLoopAtTheEdgesOfEachWord) {
         mpz_ui_pow_ui(n, 2, e.iterations);
         mpz_sub_ui(n, n, 1); // every dividend bit set
         mpz_set_si(word, -5);
-        ASSERT_EQ(radix2_bit_serial_in_words(word, d, n, e.iterations, e.iterations), e.taken)
+        ASSERT_EQ(radix2_word_loop::radix2_bit_serial_in_words(word, d, n, e.iterations, e.iterations), e.taken)
             << e.iterations << " iterations, divisor 2^" << e.divisor_exponent << " - 1";
         if (!e.taken) {
             EXPECT_EQ(mpz_cmp_si(word, -5), 0);

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "high_radix_setup.h"
-#include "reciprocal_table.h"
+#include "engine/high_radix/reference/setup.h"
+#include "engine/high_radix/reference/reciprocal_table.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "driver_test_support.h"
 #include "operand_patterns.h"
-#include "remainder_division.h"
+#include "engine/remainder/remainder_division.h"
 
 namespace {
 

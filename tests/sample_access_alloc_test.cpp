@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "arrays_family_traits.h"
-#include "sample_vector.h"
+#include "arrays/sample_vector.h"
 
 namespace {
 

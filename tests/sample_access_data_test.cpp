@@ -8,7 +8,7 @@
 #include <ostream>
 
 #include "arrays_family_traits.h"
-#include "sample_vector.h"
+#include "arrays/sample_vector.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "driver_test_support.h"
-#include "quodra_exception.h"
-#include "quodra_v5_1.h"
-#include "width_checks.h"
+#include "model/quodra_exception.h"
+#include "model/quodra_v5_1.h"
+#include "engine/driver/width_checks.h"
 
 namespace {
 

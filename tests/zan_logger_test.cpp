@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "recording_handler.h"
-#include "zan_logger.h"
+#include "model/zan_logger.h"
 
 using qor_quodra_v5_1_zanlogger::ZanLogger;
 

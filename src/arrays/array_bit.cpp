@@ -1,8 +1,8 @@
 // The bit array family: one byte per element. The family never interprets
 // the byte, it only copies and exchanges it; it is unsigned so that every
 // pattern converts to and from integers without sign extension.
-#include "array_family_exports.h"
-#include "default_element_ops.h"
+#include "arrays/array_family_exports.h"
+#include "arrays/default_element_ops.h"
 
 namespace {
 constexpr qor_array_bit_ops default_bit_ops =

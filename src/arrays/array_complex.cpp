@@ -1,6 +1,6 @@
 // The complex array family: pairs of doubles, real part first.
-#include "array_family_exports.h"
-#include "default_element_ops.h"
+#include "arrays/array_family_exports.h"
+#include "arrays/default_element_ops.h"
 
 namespace {
 constexpr qor_array_complex_ops default_complex_ops =

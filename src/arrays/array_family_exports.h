@@ -14,7 +14,7 @@
 #ifndef QUODRA_ARRAYS_ARRAY_FAMILY_EXPORTS_H
 #define QUODRA_ARRAYS_ARRAY_FAMILY_EXPORTS_H
 
-#include "array_family.h"
+#include "arrays/array_family.h"
 #include "quodra.h"
 
 #define QOR_DEFINE_ARRAY_FAMILY(T, default_table)                                              \

@@ -5,8 +5,8 @@
 // live in a separate block), which is what growth through realloc does.
 #include <gmp.h>
 
-#include "array_family_exports.h"
-#include "default_element_ops.h"
+#include "arrays/array_family_exports.h"
+#include "arrays/default_element_ops.h"
 
 namespace {
 

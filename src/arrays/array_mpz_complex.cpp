@@ -3,8 +3,8 @@
 // are deep.
 #include <gmp.h>
 
-#include "array_family_exports.h"
-#include "default_element_ops.h"
+#include "arrays/array_family_exports.h"
+#include "arrays/default_element_ops.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The real array family: doubles, as used by the real-valued front end.
-#include "array_family_exports.h"
-#include "default_element_ops.h"
+#include "arrays/array_family_exports.h"
+#include "arrays/default_element_ops.h"
 
 namespace {
 constexpr qor_array_real_ops default_real_ops =

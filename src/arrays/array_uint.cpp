@@ -1,6 +1,6 @@
 // The uint array family: unsigned int elements, the divide-by-zero flags.
-#include "array_family_exports.h"
-#include "default_element_ops.h"
+#include "arrays/array_family_exports.h"
+#include "arrays/default_element_ops.h"
 
 namespace {
 constexpr qor_array_uint_ops default_uint_ops =

@@ -1,7 +1,7 @@
 // The uint32 array family: fixed-width 32-bit unsigned integers. A family
 // of its own with its own default table, behaving exactly as uint.
-#include "array_family_exports.h"
-#include "default_element_ops.h"
+#include "arrays/array_family_exports.h"
+#include "arrays/default_element_ops.h"
 
 namespace {
 constexpr qor_array_uint32_ops default_uint32_ops =

@@ -5,9 +5,9 @@
 // refused with status 1 and nothing is touched.
 #include <gmp.h>
 
-#include "array_family.h"
+#include "arrays/array_family.h"
 #include "quodra.h"
-#include "sample_vector.h"
+#include "arrays/sample_vector.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "array_family.h"
+#include "arrays/array_family.h"
 
 namespace quodra_arrays {
 

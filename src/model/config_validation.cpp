@@ -1,6 +1,6 @@
-#include "config_validation.h"
+#include "model/config_validation.h"
 
-#include "quodra_exception.h"
+#include "model/quodra_exception.h"
 
 void qor_validate_algorithm_combination(const qor_quodra_v5_1_config &config) {
     if (config.algorithm_type == QUODRA_ALGORITHM_HIGH_RADIX && config.operand_sign != QUODRA_OPERAND_SIGNED) {

@@ -1,4 +1,4 @@
-#include "model_guard.h"
+#include "model/model_guard.h"
 
 #include <string>
 

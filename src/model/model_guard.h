@@ -8,8 +8,8 @@
 #include <exception>
 #include <stdexcept>
 
-#include "quodra_exception.h"
-#include "quodra_v5_1.h"
+#include "model/quodra_exception.h"
+#include "model/quodra_v5_1.h"
 
 // Reports `text` as an error through the model's logger; never throws.
 void qor_report_model_error(const quodra_v5_1 &model, const char *text) noexcept;

@@ -12,6 +12,6 @@ struct QUODRAException : public std::runtime_error {
 };
 
 // Text reported for any failure that is not a std::runtime_error.
-extern const char *const qor_uncaught_exception_text;
+inline constexpr const char *qor_uncaught_exception_text = "Uncaught exception in quodra_v5_1 model";
 
 #endif

@@ -1,9 +1,9 @@
-#include "quodra_v5_1.h"
+#include "model/quodra_v5_1.h"
 
 #include <algorithm>
 
-#include "config_validation.h"
-#include "quodra_exception.h"
+#include "model/config_validation.h"
+#include "model/quodra_exception.h"
 
 namespace {
 
@@ -27,9 +27,22 @@ quodra_v5_1::quodra_v5_1(const qor_quodra_v5_1_config &record,
 
 quodra_v5_1::~quodra_v5_1() = default;
 
-// The datapath geometry of the High Radix divider, in the 32-bit unsigned
-// arithmetic of the hardware generator (wrapping included: the data path
-// refuses widths whose sums wrap).
+// The datapath geometry of the High Radix divider for divisor width A,
+// dividend width B and fractional width C. The sums are formed in 32-bit
+// unsigned arithmetic, wrapping as the unit's own width registers would; the
+// width checks of the data path refuse every configuration whose sums wrap.
+//   divisor pad       15 - A mod 16: puts Dn's leading one at the top of a
+//                     16-bit slice
+//   product width     A + B - 1: the dividend scaled by the normalisation
+//   working width     min(B + C + 2, A + B - 1): the bits of X the unit needs
+//   divisor digits    Ns = floor(A / 16) + 1 slices of 16 bits hold M
+//   low digits        h = ceil((working - 16 Ns) / 14) 14-bit digits of the
+//                     dividend's low part, 0 when the slices hold all of X
+//   iterations        K = ceil((B + C + 2) / 14), one quotient digit each
+//   quotient pad      14 K - (B + C): bits of the digit string T below the
+//                     quotient's last fraction bit (the rounding constant
+//                     2^pad sits there)
+//   digit string      14 K + 2 bits hold T with its sign
 void quodra_v5_1::derive_high_radix_parameters() {
     const uint32_t divisor_width = as_unsigned(config.divisor_width);
     const uint32_t dividend_width = as_unsigned(config.dividend_width);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "quodra.h"
-#include "zan_logger.h"
+#include "model/zan_logger.h"
 
 struct quodra_v5_1 {
 public:

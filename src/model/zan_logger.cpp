@@ -1,4 +1,4 @@
-#include "zan_logger.h"
+#include "model/zan_logger.h"
 
 namespace qor_quodra_v5_1_zanlogger {
 

@@ -2,7 +2,8 @@
 #   cmake -DMODE=install|package|pkg-config|subdirectory -DWORK_DIR=... [...] -P run_consumer.cmake
 # install      installs the build tree BUILD_DIR into WORK_DIR/prefix
 # package      find_package(quodra) against that prefix
-# pkg-config   compiles with `pkg-config --cflags --libs quodra` against it
+# pkg-config   compiles the C consumer with `pkg-config --cflags --libs quodra`
+#              and the C++ one with `... quodra-cxx` against it
 # subdirectory add_subdirectory() of the source checkout SOURCE_DIR
 set(prefix ${WORK_DIR}/prefix)
 set(here ${CMAKE_CURRENT_LIST_DIR})
@@ -16,6 +17,19 @@ function(run)
   message(STATUS "${out}")
 endfunction()
 
+# A C consumer pays nothing for the C++ layer: `program` must not need
+# GNU MP's C++ library at run time.
+function(require_no_gmpxx program)
+  find_program(READELF readelf REQUIRED)
+  execute_process(COMMAND ${READELF} -d ${program} OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "readelf -d ${program} failed")
+  endif()
+  if(dynamic MATCHES "libgmpxx")
+    message(FATAL_ERROR "the C consumer ${program} needs libgmpxx:\n${dynamic}")
+  endif()
+endfunction()
+
 # Configures, builds and runs the consumer project in its own build folder.
 function(build_and_run_project build_dir)
   file(REMOVE_RECURSE ${build_dir})
@@ -25,16 +39,24 @@ function(build_and_run_project build_dir)
   run(${CMAKE_COMMAND} --build ${build_dir} -j 2)
   run(${build_dir}/consumer_c)
   run(${build_dir}/consumer_cpp)
+  require_no_gmpxx(${build_dir}/consumer_c)
 endfunction()
 
-# Compiles one consumer source with pkg-config's flags (and any extra
-# compiler flags given after the output name) and runs it.
-function(build_and_run_with_pkg_config compiler source output)
+# Compiles one consumer source with the flags of pkg-config's `module`
+# (and any extra compiler flags given after the output name) and runs it.
+function(build_and_run_with_pkg_config module compiler source output)
   set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
-  execute_process(COMMAND ${PKG_CONFIG} --cflags --libs quodra
+  execute_process(COMMAND ${PKG_CONFIG} --cflags --libs ${module}
                   OUTPUT_VARIABLE flags RESULT_VARIABLE status OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(NOT status EQUAL 0)
-    message(FATAL_ERROR "pkg-config does not know quodra under ${prefix}")
+    message(FATAL_ERROR "pkg-config does not know ${module} under ${prefix}")
+  endif()
+  # quodra is the C interface alone; quodra-cxx adds GNU MP's C++ classes.
+  if(module STREQUAL "quodra" AND flags MATCHES "gmpxx")
+    message(FATAL_ERROR "pkg-config's quodra asks C consumers for gmpxx: ${flags}")
+  endif()
+  if(module STREQUAL "quodra-cxx" AND NOT flags MATCHES "-lgmpxx")
+    message(FATAL_ERROR "pkg-config's quodra-cxx does not bring gmpxx: ${flags}")
   endif()
   separate_arguments(flags UNIX_COMMAND "${flags}")
   run(${compiler} ${ARGN} ${here}/${source} ${flags} -o ${WORK_DIR}/${output})
@@ -47,7 +69,7 @@ if(MODE STREQUAL "install")
   run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
   foreach(expected lib/libquodra.so lib/libquodra.so.5 include/quodra.h include/quodra.hpp
                    lib/cmake/quodra/quodraConfig.cmake lib/cmake/quodra/quodraConfigVersion.cmake
-                   lib/pkgconfig/quodra.pc bin/quodra-div)
+                   lib/pkgconfig/quodra.pc lib/pkgconfig/quodra-cxx.pc bin/quodra-div)
     if(NOT EXISTS ${prefix}/${expected})
       message(FATAL_ERROR "not installed: ${expected}")
     endif()
@@ -60,8 +82,9 @@ if(MODE STREQUAL "install")
 elseif(MODE STREQUAL "package")
   build_and_run_project(${WORK_DIR}/package -DCMAKE_PREFIX_PATH=${prefix})
 elseif(MODE STREQUAL "pkg-config")
-  build_and_run_with_pkg_config(${C_COMPILER} consumer.c consumer_c_pc)
-  build_and_run_with_pkg_config(${CXX_COMPILER} consumer.cpp consumer_cpp_pc -std=c++17)
+  build_and_run_with_pkg_config(quodra ${C_COMPILER} consumer.c consumer_c_pc)
+  require_no_gmpxx(${WORK_DIR}/consumer_c_pc)
+  build_and_run_with_pkg_config(quodra-cxx ${CXX_COMPILER} consumer.cpp consumer_cpp_pc -std=c++17)
 elseif(MODE STREQUAL "subdirectory")
   build_and_run_project(${WORK_DIR}/subdirectory -DQUODRA_SOURCE_DIR=${SOURCE_DIR})
 else()

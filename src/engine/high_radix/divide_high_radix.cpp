@@ -1,0 +1,79 @@
+// The High Radix divider's sample loop: reads each divisor and dividend,
+// flags zero divisors, and writes the signed quotient of the others. Samples
+// go through the fast path when the configuration allows it, through the
+// GNU MP reference otherwise.
+#include "engine/high_radix/divide_high_radix.h"
+
+#include "engine/common/working_integer.h"
+#include "engine/high_radix/fast_path/word_divider.h"
+#include "engine/high_radix/reference/sample_divider.h"
+#include "model/quodra_exception.h"
+
+namespace {
+
+enum class sample_result { quotient_ready, divide_by_zero, unit_failed };
+
+// One sample on the fast path when the configuration allows it, else on the
+// reference. Both reduce the operands in place (a later refused read reuses
+// them reduced).
+sample_result divide_sample(high_radix_word_divider *fast, high_radix_sample_divider &reference,
+                            mpz_ptr divisor, mpz_ptr dividend, mpz_srcptr &quotient) {
+    if (fast != nullptr) {
+        if (fast->divide(divisor, dividend) == high_radix_word_divider::outcome::divide_by_zero) {
+            return sample_result::divide_by_zero;
+        }
+        quotient = fast->quotient();
+        return sample_result::quotient_ready;
+    }
+    switch (reference.divide(divisor, dividend)) {
+    case high_radix_sample_divider::outcome::divide_by_zero:
+        return sample_result::divide_by_zero;
+    case high_radix_sample_divider::outcome::unit_failed:
+        return sample_result::unit_failed;
+    case high_radix_sample_divider::outcome::quotient_ready:
+        break;
+    }
+    quotient = reference.quotient();
+    return sample_result::quotient_ready;
+}
+
+} // namespace
+
+int quodra_v5_1::divide_high_radix(qor_array_mpz *divisor, qor_array_mpz *dividend,
+                                   qor_array_mpz *quotient, qor_array_mpz * /*remainder*/,
+                                   qor_array_uint *div_by_zero, uint32_t count) const {
+    return divide_high_radix_along(*this, high_radix_path::fast_where_possible, divisor, dividend,
+                                   quotient, div_by_zero, count);
+}
+
+int divide_high_radix_along(const quodra_v5_1 &model, high_radix_path path,
+                            qor_array_mpz *divisor, qor_array_mpz *dividend,
+                            qor_array_mpz *quotient, qor_array_uint *div_by_zero,
+                            uint32_t count) {
+    high_radix_word_divider fast_divider(model);
+    high_radix_word_divider *fast =
+        path == high_radix_path::fast_where_possible && fast_divider.usable() ? &fast_divider
+                                                                              : nullptr;
+    high_radix_sample_divider reference(model);
+    // A refused read leaves the previous sample's operand in place.
+    working_integer divisor_value;
+    working_integer dividend_value;
+    for (uint32_t k = 0; k < count; ++k) {
+        qor_quodra_v5_1_qor_array_mpz_get_data(divisor, divisor_value, k);
+        qor_quodra_v5_1_qor_array_mpz_get_data(dividend, dividend_value, k);
+        mpz_srcptr result = nullptr;
+        const sample_result outcome =
+            divide_sample(fast, reference, divisor_value, dividend_value, result);
+        if (outcome == sample_result::divide_by_zero) {
+            // The quotient element keeps whatever it held.
+            qor_quodra_v5_1_qor_array_uint_set_data(div_by_zero, 1, k);
+            continue;
+        }
+        qor_quodra_v5_1_qor_array_uint_set_data(div_by_zero, 0, k);
+        if (outcome == sample_result::unit_failed) {
+            throw QUODRAException("Iterative unit returned error");
+        }
+        qor_quodra_v5_1_qor_array_mpz_set_data(quotient, result, k);
+    }
+    return 0;
+}

@@ -1,0 +1,40 @@
+// The Radix-2 divider's sample loop: reads each divisor and dividend, flags
+// zero divisors, and writes the register of the bit-serial loop through its
+// closed form (closed_form.cpp).
+#include <cstdint>
+#include <gmp.h>
+
+#include "engine/common/signed_fields.h"
+#include "engine/radix2/closed_form.h"
+#include "model/quodra_v5_1.h"
+
+int quodra_v5_1::divide_radix2(qor_array_mpz *divisor, qor_array_mpz *dividend,
+                               qor_array_mpz *quotient, qor_array_mpz * /*remainder*/,
+                               qor_array_uint *div_by_zero, uint32_t count) const {
+    // require_radix2_widths has made every width used here non-negative and
+    // W + F representable.
+    const bool signed_operands = config.operand_sign == QUODRA_OPERAND_SIGNED;
+    const auto dividend_bits = static_cast<uint64_t>(config.dividend_width);
+    const bool fractional_output = config.remainder_type == QUODRA_OUTPUT_FRACTIONAL;
+    const auto fraction_bits =
+        (fractional_output || signed_operands) ? static_cast<uint64_t>(config.fractional_width) : 0;
+    const uint64_t iterations = fractional_output ? dividend_bits + fraction_bits : dividend_bits;
+
+    const radix2::radix2_shape shape{signed_operands, dividend_bits, fraction_bits, iterations};
+    const radix2::sample_word word = radix2::word_for(shape);
+    radix2::radix2_registers r;
+    for (uint32_t i = 0; i < count; ++i) {
+        qor_quodra_v5_1_qor_array_mpz_get_data(divisor, r.divisor, i);
+        qor_quodra_v5_1_qor_array_mpz_get_data(dividend, r.dividend, i);
+        // A zero divisor is flagged but still runs: P never goes negative,
+        // so every quotient bit comes out set.
+        const bool zero_divisor = mpz_sgn(r.divisor.get()) == 0;
+        qor_quodra_v5_1_qor_array_uint_set_data(div_by_zero, zero_divisor ? 1u : 0u, i);
+
+        const bool negative = signed_operands &&
+                              take_operand_magnitudes(r.divisor, r.dividend).quotient_negative();
+        radix2::divide_sample(r, shape, word, negative);
+        qor_quodra_v5_1_qor_array_mpz_set_data(quotient, r.quotient, i);
+    }
+    return 0;
+}
