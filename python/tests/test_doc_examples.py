@@ -7,13 +7,13 @@ from pathlib import Path
 PAGE = Path(__file__).resolve().parents[2] / "docs" / "python.md"
 
 
-def tested_examples():
+def page_examples():
     """The body of every ```python tested block of the page."""
     return re.findall(r"^```python tested\n(.*?)^```$", PAGE.read_text(), re.S | re.M)
 
 
 def test_page_examples_print_what_they_promise():
-    examples = tested_examples()
+    examples = page_examples()
     assert examples, "docs/python.md has no ```python tested block"
     for number, code in enumerate(examples, 1):
         promised = [line.split("#>", 1)[1].strip() for line in code.splitlines() if "#>" in line]
