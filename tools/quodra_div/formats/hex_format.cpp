@@ -97,9 +97,7 @@ void parse_hex_row(const std::vector<std::string_view> &cells, const result_layo
     parse_flag(cells[2 + fields.size()], row);
 }
 
-// The tool writes a hex operand with exactly the digits its width needs; a
-// pattern of another length comes from a file written for other widths,
-// whose values would otherwise be read silently (and, signed, wrongly).
+// One operand cell, see require_written_operand_digits.
 void require_operand_digits(std::string_view cell, const char *role,
                             const operand_range &range) {
     std::string_view digits = cell;
