@@ -4,9 +4,9 @@
 #include <exception>
 #include <new>
 
-#include "check.h"
-#include "options.h"
-#include "running.h"
+#include "check/check_results.h"
+#include "cli/options.h"
+#include "run/run_divisions.h"
 
 namespace {
 

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "check.h"
+#include "check/check_report.h"
+#include "check/row_comparison.h"
+#include "formats/results_format.h"
 #include "unit_helpers.h"
 
 using namespace quodra_div;
@@ -132,10 +134,8 @@ struct malformed_case {
 
 TEST(CheckParse, MalformedLinesAreBadInput) {
     const malformed_case cases[] = {
-        {output_format::csv, "100,7,14,0x0e,2,0x02,0,", "8 columns where a CSV row"},
         {output_format::table, "100 7 14 0x0g 2 0x02 0", "malformed quotient_hex '0x0g'"},
         {output_format::table, "100 7 1.4 0x0e 2 0x02 0", "malformed quotient '1.4'"},
-        {output_format::csv, "100,7,14,0x0e,2,0x02,2", "malformed div_by_zero '2'"},
         {output_format::csv, "128,7,14,0x0e,2,0x02,0", "dividend 128 does not fit"},
         {output_format::hex, "64 xx 0e 02 0", "malformed divisor 'xx'"},
         {output_format::hex, "64 07 10e 02 0", "quotient '10e' is wider than its 8-bit field"},
@@ -186,8 +186,6 @@ TEST(CheckCompare, EachDifferingFieldIsReportedWithExpectedAndGot) {
         {output_format::csv, "-7,2,-3,0xfd,-1,0xff,0", ""},
         {output_format::hex, "f9 02 fd ff 0", ""},
         {output_format::hex, "f9 02 FD FF 0", ""},
-        {output_format::csv, "-7,2,-4,0xfc,-1,0xff,0",
-         "  quotient: expected -3 (0xfd), got -4 (0xfc)\n"},
         // Decimal and hex columns are each compared.
         {output_format::csv, "-7,2,-3,0xfc,-1,0xff,0",
          "  quotient: expected -3 (0xfd), got -3 (0xfc)\n"},
@@ -216,7 +214,7 @@ TEST(CheckCompare, EachDifferingFieldIsReportedWithExpectedAndGot) {
     }
 }
 
-TEST(CheckCompare, RealValuesCompareExactlyAndUndefinedOutputsMatchAnything) {
+TEST(CheckCompare, RealValuesCompareExactly) {
     // Unsigned Radix-2, 8.4 bits: 7 / 2 = 3.5, register 0x038.
     const parser csv(settings_of(algorithm_radix2, false, true), output_format::csv);
     sample_result model = model_result("3", "8", false);
@@ -225,7 +223,6 @@ TEST(CheckCompare, RealValuesCompareExactlyAndUndefinedOutputsMatchAnything) {
     const std::pair<const char *, const char *> cases[] = {
         {"7,2,3,0x03,8,0x8,3.5,0", ""},
         {"7,2,3,0x03,8,0x8,3.50000,0", ""},
-        {"7,2,3,0x03,8,0x8,3.25,0", "  real: expected 3.5, got 3.25\n"},
         {"7,2,3,0x03,8,0x8,-3.5,0", "  real: expected 3.5, got -3.5\n"},
         {"7,2,3,0x03,8,0x8,,0", "  real: expected 3.5, got undefined\n"},
         {"7,2,3,0x03,9,0x9,3.5,0", "  fraction: expected 8 (0x8), got 9 (0x9)\n"},
@@ -240,26 +237,56 @@ TEST(CheckCompare, RealValuesCompareExactlyAndUndefinedOutputsMatchAnything) {
             << line;
         EXPECT_EQ(report, expected_report) << line;
     }
+}
 
-    // High Radix, zero divisor: the model leaves the quotient undefined, so
-    // any quotient agrees; the flag is still compared.
-    const parser hex(high_radix, output_format::hex);
-    sample_result undefined = model_result("0", "0", true);
-    undefined.field_known[0] = undefined.field_known[1] = false;
-    for (const char *line : {"03 00 xxx x 1", "03 00 1f1 c 1", "03 00 000 0 1"}) {
-        result_row row;
-        ASSERT_EQ(hex.parse(line, row), line_kind::data) << line;
-        number_text numbers;
-        std::string report;
-        EXPECT_FALSE(compare_result_row(row, undefined, hex.layout, numbers, report)) << line;
-        EXPECT_EQ(report, "") << line;
+// Rows 2, 3 and 5 of five differ (the quotient of -7 / 2 is -3, 0xfd).
+struct report_case {
+    uint64_t max_report;
+    std::vector<uint64_t> shown_lines;
+    const char *summary;
+};
+
+TEST(CheckReport, ShowsTheFirstDifferingRowsAndCountsThemAll) {
+    const parser hex(signed_remainder, output_format::hex);
+    const sample_result model = model_result("-3", "-1", false);
+    const char *const lines[] = {"f9 02 fd ff 0", "f9 02 fc ff 0", "f9 02 fd ff 1",
+                                 "f9 02 fd ff 0", "f9 02 fd 01 0"};
+    const report_case cases[] = {
+        {0, {}, "3 of 5 rows differ\n"},
+        {1, {2}, "3 of 5 rows differ (first 1 shown)\n"},
+        {2, {2, 3}, "3 of 5 rows differ (first 2 shown)\n"},
+        {3, {2, 3, 5}, "3 of 5 rows differ\n"},
+        {100, {2, 3, 5}, "3 of 5 rows differ\n"},
+    };
+    for (const report_case &c : cases) {
+        check_report report(hex.layout, c.max_report);
+        std::string out;
+        for (uint64_t line = 1; line <= 5; ++line) {
+            result_row row;
+            ASSERT_EQ(hex.parse(lines[line - 1], row), line_kind::data);
+            row.line = line;
+            report.add(row, model, out);
+        }
+        std::string expected;
+        for (uint64_t line : c.shown_lines) {
+            expected += "line " + std::to_string(line) + ": dividend -7 (0xf9), divisor 2 (0x02)\n";
+            expected += line == 2   ? "  quotient: expected -3 (0xfd), got -4 (0xfc)\n"
+                        : line == 3 ? "  div_by_zero: expected 0, got 1\n"
+                                    : "  remainder: expected -1 (0xff), got 1 (0x01)\n";
+        }
+        EXPECT_EQ(out, expected) << c.max_report;
+        EXPECT_EQ(report.summary(), c.summary) << c.max_report;
+        EXPECT_EQ(report.rows(), 5u);
+        EXPECT_FALSE(report.all_agree());
     }
+    check_report clean(hex.layout, 10);
+    std::string out;
     result_row row;
-    ASSERT_EQ(hex.parse("03 00 xxx x 0", row), line_kind::data);
-    number_text numbers;
-    std::string report;
-    EXPECT_TRUE(compare_result_row(row, undefined, hex.layout, numbers, report));
-    EXPECT_EQ(report, "  div_by_zero: expected 1, got 0\n");
+    ASSERT_EQ(hex.parse(lines[0], row), line_kind::data);
+    clean.add(row, model, out);
+    EXPECT_EQ(out, "");
+    EXPECT_TRUE(clean.all_agree());
+    EXPECT_EQ(clean.summary(), "0 of 1 rows differ\n");
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "options.h"
+#include "cli/options.h"
 #include "unit_helpers.h"
 
 using namespace quodra_div;

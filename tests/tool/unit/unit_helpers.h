@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "input.h"
-#include "options.h"
+#include "cli/options.h"
+#include "numbers/big_integer.h"
 
 // The options a command line gives, as main() would parse them (the
 // program name is added in front).

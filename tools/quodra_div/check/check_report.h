@@ -1,0 +1,46 @@
+// The report of --check: each differing row in full, up to --max-report of
+// them, then a closing count of every row that differs.
+#ifndef QUODRA_DIV_CHECK_CHECK_REPORT_H
+#define QUODRA_DIV_CHECK_CHECK_REPORT_H
+
+#include <cstdint>
+#include <string>
+
+#include "formats/result_layout.h"
+#include "formats/result_row.h"
+#include "numbers/number_text.h"
+
+namespace quodra_div {
+
+class check_report {
+public:
+    // The layout must outlive the report.
+    check_report(const result_layout &layout, uint64_t max_report)
+        : layout_(layout), max_report_(max_report) {}
+
+    // Compares a row with the model's result for it; a differing row among
+    // the first max_report is appended to out in full.
+    void add(const result_row &row, const sample_result &model, std::string &out);
+
+    uint64_t rows() const { return rows_; }
+    bool all_agree() const { return differing_ == 0; }
+    // The closing line, see check_summary.
+    std::string summary() const;
+
+private:
+    const result_layout &layout_;
+    uint64_t max_report_;
+    uint64_t rows_ = 0;
+    uint64_t differing_ = 0;
+    uint64_t shown_ = 0;
+    number_text numbers_;
+    std::string fields_text_;
+};
+
+// The closing line: "N of M rows differ", and when fewer were shown in full,
+// " (first K shown)".
+std::string check_summary(uint64_t differing, uint64_t rows, uint64_t shown);
+
+} // namespace quodra_div
+
+#endif

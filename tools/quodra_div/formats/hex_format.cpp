@@ -1,0 +1,147 @@
+#include "formats/hex_format.h"
+
+#include <utility>
+#include <vector>
+
+#include "cli/tool_error.h"
+#include "formats/cells.h"
+
+namespace quodra_div {
+
+// ---------------------------------------------------------------------------
+// Writing
+
+hex_writer::hex_writer(const result_layout &layout, std::string summary)
+    : layout_(layout), summary_(std::move(summary)) {}
+
+namespace {
+
+std::string field_label(const std::string &name, unsigned width) {
+    return name + "[" + std::to_string(width) + "]";
+}
+
+} // namespace
+
+void hex_writer::append_header(std::string &out) {
+    if (!summary_.empty()) {
+        out += "// " + summary_ + '\n';
+    }
+    out += "// " + field_label("dividend", layout_.dividend_range().width()) + ' ' +
+           field_label("divisor", layout_.divisor_range().width());
+    for (const output_field &field : layout_.fields()) {
+        out += ' ' + field_label(field.name, field.width);
+    }
+    out += " div_by_zero[1]\n";
+}
+
+void hex_writer::append_row(const sample &input, const sample_result &result,
+                            std::string &out) {
+    numbers_.append_hex_pattern(out, input.dividend.get(), layout_.dividend_range().width());
+    out += ' ';
+    numbers_.append_hex_pattern(out, input.divisor.get(), layout_.divisor_range().width());
+    const std::vector<output_field> &fields = layout_.fields();
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        out += ' ';
+        if (result.field_known[f]) {
+            numbers_.append_hex_pattern(out, result.field_values[f].get(), fields[f].width);
+        } else {
+            out.append(hex_digits(fields[f].width), 'x');
+        }
+    }
+    out += result.div_by_zero ? " 1\n" : " 0\n";
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+namespace {
+
+// A hex operand of a hex row: a pattern of its field's width, read as two's
+// complement when the field is signed.
+void parse_hex_operand(std::string_view cell, const char *role, const operand_range &range,
+                       mpz_ptr value) {
+    if (!parse_pattern(cell, role, value)) {
+        malformed(role, cell, "hex digits");
+    }
+    if (mpz_sizeinbase(value, 2) > range.width()) {
+        throw usage_error(std::string(role) + " " + quoted_excerpt(cell) + " is wider than the " +
+                          range.kind() + " " + role + " field");
+    }
+    range.wrap(value);
+}
+
+void parse_hex_field(std::string_view hex, const output_field &field, field_cell &cell) {
+    cell.has_decimal = false;
+    cell.hex_text.assign(hex);
+    cell.defined = parse_pattern(hex, field.name, cell.pattern.get());
+    if (cell.defined && mpz_sizeinbase(cell.pattern.get(), 2) > field.width) {
+        throw usage_error(field.name + " " + quoted_excerpt(hex) + " is wider than its " +
+                          std::to_string(field.width) + "-bit field");
+    }
+    if (cell.defined) {
+        mpz_set(cell.decimal.get(), cell.pattern.get());
+        wrap_to_width(cell.decimal.get(), field.width, field.is_signed);
+    }
+}
+
+void parse_hex_row(const std::vector<std::string_view> &cells, const result_layout &layout,
+                   result_row &row) {
+    parse_hex_operand(cells[0], "dividend", layout.dividend_range(),
+                      row.operands.dividend.get());
+    parse_hex_operand(cells[1], "divisor", layout.divisor_range(), row.operands.divisor.get());
+    const std::vector<output_field> &fields = layout.fields();
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        parse_hex_field(cells[2 + f], fields[f], row.fields[f]);
+    }
+    row.has_real = false;
+    parse_flag(cells[2 + fields.size()], row);
+}
+
+// One operand cell, see require_written_operand_digits.
+void require_operand_digits(std::string_view cell, const char *role,
+                            const operand_range &range) {
+    std::string_view digits = cell;
+    if (starts_with(digits, "0x") || starts_with(digits, "0X")) {
+        digits.remove_prefix(2);
+    }
+    const std::size_t wanted = (range.width() + 3) / 4;
+    if (digits.size() != wanted) {
+        throw usage_error(std::string(role) + " " + quoted_excerpt(cell) + " has " +
+                          std::to_string(digits.size()) + " hex digits where the " +
+                          range.kind() + " " + role + " field is written with " +
+                          std::to_string(wanted) + ": give the widths the file was written with");
+    }
+}
+
+} // namespace
+
+std::size_t hex_row_columns(const result_layout &layout) {
+    return 2 + layout.fields().size() + 1;
+}
+
+bool is_hex_comment(std::string_view text) { return starts_with(text, "//"); }
+
+line_kind read_hex_line(std::string_view text, const row_reading &reading, result_row &row) {
+    if (is_hex_comment(text)) {
+        // Comments; the tool's own two header lines must agree with the flags.
+        const std::string_view comment = trimmed(text.substr(2));
+        if (starts_with(comment, "configuration ")) {
+            check_configuration_line(comment, reading.header);
+        } else if (starts_with(comment, "dividend[")) {
+            check_column_names(blank_separated(comment), reading.header);
+        }
+        return line_kind::header;
+    }
+    const std::vector<std::string_view> cells = blank_separated(text);
+    require_columns(cells, hex_row_columns(reading.layout), output_format::hex);
+    parse_hex_row(cells, reading.layout, row);
+    return line_kind::data;
+}
+
+void require_written_operand_digits(std::string_view text, const result_layout &layout) {
+    const std::vector<std::string_view> cells = blank_separated(trimmed(text));
+    require_operand_digits(cells[0], "dividend", layout.dividend_range());
+    require_operand_digits(cells[1], "divisor", layout.divisor_range());
+}
+
+} // namespace quodra_div

@@ -1,0 +1,284 @@
+#include "output/output_file.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "cli/tool_error.h"
+
+namespace quodra_div {
+namespace {
+
+// The temporary that a fatal signal must remove. A fixed buffer, because
+// the signal handler may only call async-signal-safe functions.
+char pending_temporary[4096];
+constexpr int cleanup_signals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void remove_temporary_and_reraise(int signal_number) {
+    if (pending_temporary[0] != '\0') {
+        unlink(pending_temporary);
+    }
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
+void watch_signals_for(const std::string &temporary) {
+    if (temporary.size() >= sizeof pending_temporary) {
+        return; // too long to remember safely; normal exits still clean up
+    }
+    std::memcpy(pending_temporary, temporary.c_str(), temporary.size() + 1);
+    struct sigaction action {};
+    action.sa_handler = remove_temporary_and_reraise;
+    sigemptyset(&action.sa_mask);
+    for (int signal_number : cleanup_signals) {
+        sigaction(signal_number, &action, nullptr);
+    }
+}
+
+void stop_watching_signals() {
+    for (int signal_number : cleanup_signals) {
+        std::signal(signal_number, SIG_DFL);
+    }
+    pending_temporary[0] = '\0';
+}
+
+// mkstemp creates files readable by the owner only; a finished output gets
+// the permissions any new file of the user would get.
+mode_t permissions_for_new_files() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+tool_error output_error(const std::string &what, const std::string &path) {
+    return tool_error(exit_status::output_failed,
+                      "--output: " + what + " '" + path + "': " + std::strerror(errno));
+}
+
+// N for "/dev/fd/N" and "/proc/self/fd/N", else -1.
+int descriptor_number_of(const std::string &path) {
+    for (const char *prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        const std::size_t length = std::strlen(prefix);
+        if (path.compare(0, length, prefix) != 0 || path.size() == length ||
+            path.size() > length + 9 ||
+            path.find_first_not_of("0123456789", length) != std::string::npos) {
+            continue;
+        }
+        return std::atoi(path.c_str() + length);
+    }
+    return -1;
+}
+
+std::string folder_of(const std::string &path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Follows symlinks to the name finally written. Stops early at a
+// descriptor name; a dangling link ends at the name it points to, which
+// is then created.
+std::string final_target(const std::string &path) {
+    constexpr int most_links = 40; // as the kernel allows
+    std::string current = path;
+    for (int hop = 0; hop < most_links && descriptor_number_of(current) < 0; ++hop) {
+        struct stat status {};
+        if (lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return current;
+        }
+        std::vector<char> link(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : 255) +
+                               1);
+        const ssize_t length = readlink(current.c_str(), link.data(), link.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= link.size()) {
+            throw output_error("cannot follow the link", current);
+        }
+        const std::string destination(link.data(), static_cast<std::size_t>(length));
+        current = destination.front() == '/' ? destination : folder_of(current) + destination;
+    }
+    return current;
+}
+
+} // namespace
+
+output_file::output_file(const std::string &path) {
+    if (path.empty() || path == "-") {
+        standard_output_ = true;
+        stream_ = stdout;
+        return;
+    }
+    target_ = final_target(path);
+    const int descriptor_number = descriptor_number_of(target_);
+    if (descriptor_number >= 0) {
+        open_in_place(target_, descriptor_number);
+        return;
+    }
+    struct stat existing {};
+    if (stat(target_.c_str(), &existing) != 0) {
+        if (errno != ENOENT) {
+            throw output_error("cannot write", target_);
+        }
+        open_temporary(nullptr);
+        return;
+    }
+    if (S_ISDIR(existing.st_mode)) {
+        errno = EISDIR;
+        throw output_error("cannot write", target_);
+    }
+    if (S_ISREG(existing.st_mode)) {
+        open_temporary(&existing);
+        return;
+    }
+    open_in_place(target_, -1);
+}
+
+// Devices, FIFOs, sockets and inherited descriptors: written where they
+// are, since replacing them would break whatever reads them.
+void output_file::open_in_place(const std::string &path, int descriptor_number) {
+    in_place_ = true;
+    int descriptor = -1;
+    if (descriptor_number >= 0) {
+        descriptor = fcntl(descriptor_number, F_DUPFD_CLOEXEC, 0);
+    } else {
+        struct stat status {};
+        if (stat(path.c_str(), &status) == 0 && S_ISSOCK(status.st_mode)) {
+            descriptor = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            if (descriptor >= 0 && path.size() < sizeof address.sun_path) {
+                std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+                if (connect(descriptor, reinterpret_cast<const sockaddr *>(&address),
+                            sizeof address) != 0) {
+                    const int reason = errno;
+                    close(descriptor);
+                    descriptor = -1;
+                    errno = reason;
+                }
+            } else if (descriptor >= 0) {
+                close(descriptor);
+                descriptor = -1;
+                errno = ENAMETOOLONG;
+            }
+        } else {
+            descriptor = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        }
+    }
+    if (descriptor < 0) {
+        throw output_error("cannot write", path);
+    }
+    stream_ = fdopen(descriptor, "w");
+    if (stream_ == nullptr) {
+        close(descriptor);
+        throw output_error("cannot write", path);
+    }
+}
+
+// A temporary beside the file, later renamed over it. An existing file's
+// mode, owner and group carry over; a new one gets the permissions any new
+// file of the user would get (mkstemp's are owner-only).
+void output_file::open_temporary(const struct stat *existing) {
+    std::vector<char> name(target_.begin(), target_.end());
+    const char suffix[] = ".partial-XXXXXX";
+    name.insert(name.end(), suffix, suffix + sizeof suffix);
+    const int descriptor = mkstemp(name.data());
+    if (descriptor < 0) {
+        throw output_error("cannot write", target_);
+    }
+    temporary_ = name.data();
+    watch_signals_for(temporary_);
+    stream_ = fdopen(descriptor, "w");
+    if (stream_ == nullptr) {
+        close(descriptor);
+        fail("cannot write");
+    }
+    mode_t mode = permissions_for_new_files();
+    if (existing != nullptr) {
+        // Only root may give a file away; others keep their own ownership.
+        if (fchown(descriptor, existing->st_uid, existing->st_gid) != 0 && errno != EPERM) {
+            fail("cannot write");
+        }
+        mode = existing->st_mode & 07777;
+    }
+    if (fchmod(descriptor, mode) != 0) {
+        fail("cannot write");
+    }
+}
+
+output_file::~output_file() {
+    if (!standard_output_) {
+        discard_temporary();
+    }
+}
+
+bool output_file::is_terminal() const {
+    return (standard_output_ || in_place_) && stream_ != nullptr && isatty(fileno(stream_)) != 0;
+}
+
+void output_file::discard_temporary() {
+    if (stream_ != nullptr) {
+        std::fclose(stream_);
+        stream_ = nullptr;
+    }
+    if (!temporary_.empty()) {
+        unlink(temporary_.c_str());
+        temporary_.clear();
+        stop_watching_signals();
+    }
+}
+
+void output_file::fail(const std::string &what) {
+    const int reason = errno;
+    discard_temporary();
+    errno = reason;
+    throw output_error(what, target_);
+}
+
+void output_file::write(std::string_view text) {
+    if (std::fwrite(text.data(), 1, text.size(), stream_) != text.size()) {
+        if (standard_output_) {
+            throw tool_error(exit_status::output_failed,
+                             std::string("cannot write standard output: ") + std::strerror(errno));
+        }
+        fail("cannot write");
+    }
+}
+
+void output_file::finish() {
+    if (standard_output_) {
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            throw tool_error(exit_status::output_failed,
+                             std::string("cannot write standard output: ") + std::strerror(errno));
+        }
+        return;
+    }
+    if (in_place_) {
+        const bool flushed = std::fflush(stream_) == 0 && !std::ferror(stream_);
+        const int closed = std::fclose(stream_);
+        stream_ = nullptr;
+        if (!flushed || closed != 0) {
+            fail("cannot write");
+        }
+        return;
+    }
+    if (std::fflush(stream_) != 0 || fsync(fileno(stream_)) != 0) {
+        fail("cannot write");
+    }
+    const int closed = std::fclose(stream_);
+    stream_ = nullptr;
+    if (closed != 0) {
+        fail("cannot write");
+    }
+    if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        fail("cannot replace");
+    }
+    temporary_.clear();
+    stop_watching_signals();
+}
+
+} // namespace quodra_div

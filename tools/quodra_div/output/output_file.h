@@ -1,0 +1,57 @@
+// Where the formatted text goes: standard output, or the -o target.
+//   - A regular file (or a new name) is written completely or not at all:
+//     the text goes to a temporary beside it, which is renamed over it only
+//     after everything has been written and flushed to disk, keeping the
+//     old file's mode (and owner and group, when permitted). On any
+//     failure, and on SIGINT, SIGTERM or SIGHUP, the temporary is removed
+//     and an existing file is left as it was.
+//   - A symlink is followed to its final target, which is replaced the same
+//     way; the link itself stays a link.
+//   - Devices, FIFOs and sockets are opened and written in place, never
+//     replaced; so are /dev/fd/N and /proc/self/fd/N, which write to the
+//     tool's own descriptor N.
+#ifndef QUODRA_DIV_OUTPUT_OUTPUT_FILE_H
+#define QUODRA_DIV_OUTPUT_OUTPUT_FILE_H
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace quodra_div {
+
+class output_file {
+public:
+    // An empty path or "-" means standard output. For a file, creates the
+    // temporary; throws tool_error (output_failed) if that is impossible.
+    explicit output_file(const std::string &path);
+    ~output_file();
+    output_file(const output_file &) = delete;
+    output_file &operator=(const output_file &) = delete;
+
+    // Both throw tool_error with exit_status::output_failed.
+    void write(std::string_view text);
+    // Called once after the last write; the output is then complete (a
+    // file is flushed, synced and renamed onto its target).
+    void finish();
+
+    // True when the output is a terminal that a progress line would disturb.
+    bool is_terminal() const;
+
+private:
+    void open_in_place(const std::string &path, int descriptor_number);
+    void open_temporary(const struct stat *existing);
+    [[noreturn]] void fail(const std::string &what);
+    void discard_temporary();
+
+    std::string target_; // the file finally written; empty: standard output
+    std::string temporary_;
+    std::FILE *stream_ = nullptr;
+    bool standard_output_ = false;
+    bool in_place_ = false;
+};
+
+} // namespace quodra_div
+
+#endif

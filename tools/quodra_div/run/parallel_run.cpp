@@ -1,0 +1,196 @@
+#include "run/parallel_run.h"
+
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "formats/row_formatter.h"
+#include "run/division_batch.h"
+#include "run/progress_meter.h"
+#include "run/row_writer.h"
+
+namespace quodra_div {
+
+namespace {
+
+// One batch and everything a worker needs to finish it on its own: the
+// batch with its library arrays, a formatter (formatters keep scratch
+// buffers, so each batch has its own) and the text and messages it made.
+struct batch_slot {
+    batch_slot(const tool_options &options, const result_layout &layout,
+               const std::string &summary)
+        : batch(options.batch_size, layout.has_remainder()),
+          formatter(options.format, layout, summary) {}
+
+    void reset() {
+        batch.reset();
+        text.clear();
+        messages.clear();
+        failure = nullptr;
+        done = false;
+    }
+
+    division_batch batch;
+    row_formatter formatter;
+    std::string text;           // header (first batch only) and rows
+    std::string messages;       // the library's, in call order
+    std::exception_ptr failure; // the division or decoding failed
+    bool done = false;          // guarded by the pool's mutex
+};
+
+// Divides and formats one batch as the --jobs 1 loop does, keeping the
+// library's messages for the writer to print in order. Loading the arrays
+// here keeps the reader free for reading.
+void finish_batch(batch_slot &slot, const divider_model &model, const result_layout &layout) {
+    std::string *previous = capture_library_messages(&slot.messages);
+    try {
+        slot.batch.divide(model, layout, fault_naming::with_operands,
+                          [&](std::size_t, const sample &input, const sample_result &result) {
+                              slot.formatter.append_row(input, result, slot.text);
+                          });
+    } catch (...) {
+        slot.failure = std::current_exception();
+    }
+    capture_library_messages(previous);
+}
+
+// Worker threads taking batches from a queue. Destroying the pool stops
+// and joins the workers, abandoning queued batches, so an exception in the
+// writer never leaves a thread touching a destroyed batch.
+class worker_pool {
+public:
+    worker_pool(unsigned threads, const divider_model &model, const result_layout &layout)
+        : model_(model), layout_(layout) {
+        try {
+            for (unsigned i = 0; i < threads; ++i) {
+                workers_.emplace_back([this] { work(); });
+            }
+        } catch (...) {
+            stop();
+            throw;
+        }
+    }
+
+    ~worker_pool() { stop(); }
+    worker_pool(const worker_pool &) = delete;
+    worker_pool &operator=(const worker_pool &) = delete;
+
+    void submit(batch_slot &slot) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            queue_.push_back(&slot);
+        }
+        work_ready_.notify_one();
+    }
+
+    void wait_until_done(batch_slot &slot) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        slot_done_.wait(lock, [&] { return slot.done; });
+    }
+
+private:
+    void work() {
+        for (;;) {
+            batch_slot *slot = nullptr;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                work_ready_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+                if (stopping_) {
+                    return;
+                }
+                slot = queue_.front();
+                queue_.pop_front();
+            }
+            finish_batch(*slot, model_, layout_);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                slot->done = true;
+            }
+            slot_done_.notify_all();
+        }
+    }
+
+    void stop() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        work_ready_.notify_all();
+        for (std::thread &worker : workers_) {
+            worker.join();
+        }
+        workers_.clear();
+    }
+
+    const divider_model &model_;
+    const result_layout &layout_;
+    std::mutex mutex_;
+    std::condition_variable work_ready_;
+    std::condition_variable slot_done_;
+    std::deque<batch_slot *> queue_;
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};
+
+} // namespace
+
+void run_batches_in_parallel(const tool_options &options, const divider_model &model,
+                             const result_layout &layout, sample_source &source,
+                             output_file &sink) {
+    const std::string summary = describe_configuration(options.divider);
+    std::vector<std::unique_ptr<batch_slot>> slots;
+    const std::size_t window = std::size_t{options.jobs} * batches_per_job;
+    for (std::size_t i = 0; i < window; ++i) {
+        slots.push_back(std::make_unique<batch_slot>(options, layout, summary));
+    }
+    // Declared after the slots, so its workers are joined before the slots go.
+    worker_pool pool(options.jobs, model, layout);
+    progress_meter progress(options.progress, sink.is_terminal(), source.known_total());
+
+    uint64_t filled = 0;  // batches handed to the workers
+    uint64_t written = 0; // batches written, always in sample order
+    uint64_t done = 0;    // samples written
+    bool input_over = false;
+    for (;;) {
+        while (!input_over && filled - written < slots.size()) {
+            batch_slot &slot = *slots[filled % slots.size()];
+            slot.reset();
+            slot.batch.fill([&](sample &operands, std::size_t) { return source.next(operands); });
+            // As with --jobs 1, the header goes out with the first batch.
+            if (filled == 0 && options.header && header_goes_with(slot.batch)) {
+                slot.formatter.append_header(slot.text);
+            }
+            input_over = slot.batch.is_last();
+            pool.submit(slot);
+            ++filled;
+        }
+        if (written == filled) {
+            break;
+        }
+        batch_slot &slot = *slots[written % slots.size()];
+        pool.wait_until_done(slot);
+        if (!slot.messages.empty()) {
+            std::fputs(slot.messages.c_str(), stderr);
+        }
+        if (slot.failure) {
+            std::rethrow_exception(slot.failure);
+        }
+        sink.write(slot.text);
+        done += slot.batch.count();
+        progress.update(done);
+        if (slot.batch.input_problem()) {
+            std::rethrow_exception(slot.batch.input_problem()); // after the rows before it
+        }
+        ++written;
+    }
+    progress.finish();
+    sink.finish();
+}
+
+} // namespace quodra_div

@@ -1,0 +1,18 @@
+// A run: the samples the options chose, divided by the model and written
+// in the chosen format.
+#ifndef QUODRA_DIV_RUN_RUN_DIVISIONS_H
+#define QUODRA_DIV_RUN_RUN_DIVISIONS_H
+
+#include "cli/options.h"
+
+namespace quodra_div {
+
+// Checks the configuration with the library, then streams samples through
+// it a batch at a time, on options.jobs threads, and writes each batch's
+// rows. Throws tool_error for every failure; returns when the output is
+// complete.
+void run_divisions(const tool_options &options);
+
+} // namespace quodra_div
+
+#endif

@@ -1,0 +1,105 @@
+#include "samples/random_samples.h"
+
+namespace quodra_div {
+
+namespace {
+
+// Edge values that the range holds, in a fixed order, without repeats.
+std::vector<big_integer> edge_values(const operand_range &range) {
+    std::vector<big_integer> candidates(5);
+    mpz_set(candidates[0].get(), range.lowest());
+    mpz_set_si(candidates[1].get(), -1);
+    mpz_set_si(candidates[2].get(), 0);
+    mpz_set_si(candidates[3].get(), 1);
+    mpz_set(candidates[4].get(), range.highest());
+    std::vector<big_integer> edges;
+    for (const big_integer &candidate : candidates) {
+        bool repeated = false;
+        for (const big_integer &kept : edges) {
+            repeated = repeated || mpz_cmp(kept.get(), candidate.get()) == 0;
+        }
+        if (!repeated && range.contains(candidate.get())) {
+            edges.push_back(candidate);
+        }
+    }
+    return edges;
+}
+
+} // namespace
+
+random_samples::random_samples(const operand_range &dividend_range,
+                               const operand_range &divisor_range, uint64_t count, uint64_t seed)
+    : dividend_range_(dividend_range),
+      divisor_range_(divisor_range),
+      dividend_edges_(edge_values(dividend_range)),
+      divisor_edges_(edge_values(divisor_range)),
+      count_(count),
+      engine_(seed) {}
+
+bool random_samples::next(sample &next_sample) {
+    if (produced_ >= count_) {
+        return false;
+    }
+    if (!next_edge_pair(next_sample)) {
+        draw(dividend_range_, next_sample.dividend.get());
+        draw(divisor_range_, next_sample.divisor.get());
+    }
+    ++produced_;
+    return true;
+}
+
+bool random_samples::next_edge_pair(sample &next_sample) {
+    const uint64_t pairs = dividend_edges_.size() * divisor_edges_.size();
+    if (produced_ >= pairs) {
+        return false;
+    }
+    const std::size_t divisor_index = produced_ % divisor_edges_.size();
+    const std::size_t dividend_index = produced_ / divisor_edges_.size();
+    mpz_set(next_sample.dividend.get(), dividend_edges_[dividend_index].get());
+    mpz_set(next_sample.divisor.get(), divisor_edges_[divisor_index].get());
+    return true;
+}
+
+// Unbiased: rejects the few raw values that would favour small results.
+uint64_t random_samples::uniform_below(uint64_t bound) {
+    const uint64_t threshold = (0 - bound) % bound; // 2^64 mod bound
+    uint64_t raw = 0;
+    do {
+        raw = engine_();
+    } while (raw < threshold);
+    return raw % bound;
+}
+
+// The magnitude's bit length is uniform, then its bits: quotients of every
+// size occur, not only those of two full-width operands. Negative values are
+// -(m + 1), so the most negative value is reachable and 0 is not doubled.
+void random_samples::draw(const operand_range &range, mpz_ptr value) {
+    const unsigned magnitude_width = range.is_signed() ? range.width() - 1 : range.width();
+    const auto length = static_cast<unsigned>(uniform_below(uint64_t{magnitude_width} + 1));
+    mpz_set_ui(value, 0);
+    if (length > 0) {
+        words_.resize((length + 63) / 64);
+        for (uint64_t &word : words_) {
+            word = engine_();
+        }
+        mpz_import(value, words_.size(), -1, sizeof(uint64_t), 0, 0, words_.data());
+        mpz_fdiv_r_2exp(value, value, length);
+        mpz_setbit(value, length - 1);
+    }
+    if (range.is_signed() && (engine_() & 1) != 0) {
+        mpz_add_ui(value, value, 1);
+        mpz_neg(value, value);
+    }
+}
+
+std::string random_samples::position() const {
+    return "random sample " + std::to_string(produced_);
+}
+
+void random_samples::skip(uint64_t n) {
+    sample discarded;
+    for (uint64_t i = 0; i < n && next(discarded); ++i) {
+    }
+}
+
+} // namespace quodra_div

@@ -1,0 +1,48 @@
+// Random in-range samples, reproducible from a seed (--random).
+#ifndef QUODRA_DIV_SAMPLES_RANDOM_SAMPLES_H
+#define QUODRA_DIV_SAMPLES_RANDOM_SAMPLES_H
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "samples/sample.h"
+
+namespace quodra_div {
+
+// Random in-range samples, reproducible from a seed. The first samples are
+// every combination of each field's edge values (most negative, -1, 0, 1,
+// maximum, as far as the field holds them), so zero divisors and the
+// overflowing most-negative / -1 are always covered.
+class random_samples {
+public:
+    random_samples(const operand_range &dividend_range, const operand_range &divisor_range,
+                   uint64_t count, uint64_t seed);
+
+    bool next(sample &next_sample);
+    std::string position() const;
+    uint64_t known_total() const { return count_; }
+    // Draws and discards n samples: the sequence of a seed never changes.
+    void skip(uint64_t n);
+
+private:
+    bool next_edge_pair(sample &next_sample);
+    void draw(const operand_range &range, mpz_ptr value);
+    uint64_t uniform_below(uint64_t bound);
+
+    const operand_range &dividend_range_;
+    const operand_range &divisor_range_;
+    std::vector<big_integer> dividend_edges_;
+    std::vector<big_integer> divisor_edges_;
+    uint64_t count_;
+    uint64_t produced_ = 0;
+    // The engine's output sequence is fixed by the C++ standard, so a seed
+    // gives the same samples on every platform and library version.
+    std::mt19937_64 engine_;
+    std::vector<uint64_t> words_;
+};
+
+} // namespace quodra_div
+
+#endif
