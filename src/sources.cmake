@@ -33,5 +33,4 @@ set(QUODRA_LIBRARY_SOURCES
   engine/high_radix/reference/digit_string.cpp
   engine/high_radix/fast_path/word_divider.cpp
   engine/high_radix/fast_path/gathered_rounding.cpp
-  engine/high_radix/fast_path/digit_register.cpp
 )

@@ -43,38 +43,6 @@ int128 signed_eight_digits(const int32_t *d, int128 flip) {
     return (part ^ flip) - flip;
 }
 
-// Nine to twelve digits (shift below 56, pad below 62): T = upper * 2^56 +
-// lower with the last 4 digits in lower (one 64-bit word) and at most 8 in
-// upper (one signed 128-bit word), so Q = upper * 2^(56 - shift) +
-// floor((lower + 2^pad) / 2^shift): the 2^56 term passes the shift exactly.
-// Q is formed in three words, two's complement, then as sign and magnitude.
-// Kept out of line: inlined, it changes how the compiler lays out the long
-// strings' loop, which then runs slower.
-__attribute__((noinline)) void round_up_to_twelve_digits(mpz_ptr Q, const int32_t *digits,
-                                                         uint32_t count, bool negative_divisor,
-                                                         uint32_t pad, uint32_t shift) {
-    const int64_t flip = -int64_t{negative_divisor};
-    // digits[count - 12 .. count - 5], reaching at most 3 into the lead of zeros.
-    const int128 upper = signed_eight_digits(digits + count - 12, int128{flip});
-    const int64_t lower = (four_digits(digits + count - 4) ^ flip) - flip;
-    const int64_t low_quotient = (lower + (int64_t{1} << pad)) >> shift; // arithmetic
-    const unsigned lift = 56 - shift; // 1 .. 55
-    const uint128 lifted = static_cast<uint128>(upper) << lift;
-    const int64_t upper_top = static_cast<int64_t>(upper >> 64);
-    const uint128 bottom = lifted + static_cast<uint128>(int128{low_quotient});
-    const uint64_t top = static_cast<uint64_t>(upper_top >> (64 - lift)) +
-                         (bottom < lifted ? 1u : 0u) - (low_quotient < 0 ? 1u : 0u);
-    const bool negative = static_cast<int64_t>(top) < 0;
-    const uint64_t sign = uint64_t{0} - uint64_t{negative};
-    uint64_t words[3] = {static_cast<uint64_t>(bottom), static_cast<uint64_t>(bottom >> 64), top};
-    uint64_t carry = uint64_t{negative};
-    for (uint64_t &word : words) {
-        word = (word ^ sign) + carry;
-        carry &= word == 0 ? 1u : 0u;
-    }
-    write_signed(Q, words, 3, negative);
-}
-
 } // namespace
 
 void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
@@ -94,10 +62,6 @@ void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
         const uint64_t words[2] = {static_cast<uint64_t>(magnitude),
                                    static_cast<uint64_t>(magnitude >> 64)};
         write_signed(Q, words, 2, rounded < 0);
-        return;
-    }
-    if (count <= word_digits + 4 && shift < 56 && pad < 62) {
-        round_up_to_twelve_digits(Q, digits, count, negative_divisor, pad, shift);
         return;
     }
     if (count <= 2 * word_digits) {

@@ -13,7 +13,7 @@ constexpr uint32_t digit_bits = high_radix_core::digit_bits;
 constexpr uint32_t max_word_slices = 5;
 constexpr uint32_t max_word_low_digits = 8;
 
-// The limb register and the limb reads assume plain 64-bit limbs.
+// The limb reads and the limb-wide set-up assume plain 64-bit limbs.
 constexpr bool plain_64_bit_limbs = GMP_NUMB_BITS == 64 && GMP_NAIL_BITS == 0;
 
 bool configuration_fits(const quodra_v5_1 &model, const high_radix_unit_shape &shape) {
@@ -115,8 +115,7 @@ high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
     : model(model), shape(high_radix_unit_shape_of(model)),
       configuration_usable(configuration_fits(model, shape)),
       words(false),
-      store(high_radix_digit_register::holds(model.hr_iterations) ? digit_store::limb_register
-                                                                  : digit_store::gnu_mp),
+      store(digit_store::gnu_mp),
       divisor_width(static_cast<uint32_t>(model.config.divisor_width)),
       dividend_width(static_cast<uint32_t>(model.config.dividend_width)),
       dividend_drop(model.hr_product_width - model.hr_working_width),
@@ -287,12 +286,6 @@ high_radix_word_divider::word_sample high_radix_word_divider::word_sample_for(ui
 #endif
 
 void high_radix_word_divider::run_unit_and_round(uint32_t reciprocal, bool negative) {
-    if (store == digit_store::limb_register) {
-        digit_register.start(shape.iterations);
-        high_radix_core::iterate_digits(shape, prep, reciprocal, digit_register);
-        digit_register.round_into(result, negative, model.hr_quotient_pad, quotient_shift);
-        return;
-    }
     mpz_set_ui(digits, 0);
     long_string.restart(digits, shape.iterations);
     high_radix_core::iterate_digits(shape, prep, reciprocal, long_string);

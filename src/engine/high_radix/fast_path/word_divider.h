@@ -1,19 +1,52 @@
 // The High Radix divider's fast path. It runs the set-up steps of the
 // reference sample divider (reference/sample_divider.h) without building the
 // intermediate integers: the divisor's magnitude and the dividend are read
-// as bit fields, from 64-bit and 128-bit words when both ports are at most 64
-// bits wide, else as limb-wide windows of their limbs; the scaled divisor M
-// is formed limb by limb as R times the normalised divisor with a running
-// carry; the aligned dividend X is the dividend's bits at the normalisation
-// offset; and the unit is fed its slices directly. Each slice count has its
-// own compiled sample steps (set-up, unit loop, rounding), chosen once per
-// call, so that every slice loop is unrolled. Digit
-// strings of up to 36 digits are gathered in an array and rounded in fixed
-// limbs, longer ones in one GNU MP string reused from sample to sample.
+// as bit fields; the scaled divisor M is formed as R times the normalised
+// divisor with a running carry; the aligned dividend X is the dividend's bits
+// at the normalisation offset; and the unit is fed its slices directly. Each
+// slice count has its own compiled sample steps (set-up, unit loop,
+// rounding), chosen once per call.
 //
-// Operands outside their ports are first reduced in place, as the reference
-// reduces them. Configurations it does not take (see usable()) go to the
-// reference divider; the results are the same bit for bit.
+// Entry assumptions: usable() holds (64-bit limbs without nails, a shape
+// within the unit's register files, operands within padded_limbs' capacity);
+// operands outside their ports are first reduced in place, as the reference
+// reduces them. Every other configuration goes to the reference divider.
+//
+// Where exactness can break: each tier below is a second implementation of
+// a step of the reference, taken for the widths it serves, and tied to the
+// reference by a differential test (tests/engine/high_radix/). K is the
+// digit count (iterations), Ns the slice count, h the low digits; gains are
+// the model/I-O-floor ratio of quodra_ratio_bench with the tier against
+// without it (the same run, medians; about +-2% is noise), and the
+// instructions per sample under callgrind.
+//
+//   tier                       serves                    gain (time, instr)  tied by
+//   set-up in 64/128-bit words both ports <= 64 bits,    16/16 +6%, +14%     AgreesWithTheReference-
+//     (divide_words<Ns>)       Ns <= 5, h <= 8           64/64 +16%, +23%    AtEveryWidthUpTo64
+//   set-up on limb windows     every other usable shape  (against the GNU    AgreesWithTheReference-
+//     (divide_limbs<Ns>)                                 MP set-up)          OnRandomWideAndLong...
+//   kernel fixed_slice_unit    K <= 36, Ns 1 .. 19,      16/16 +21%, +14%    CompiledUnitLoopsGive-
+//     (digit_kernels.h)        unrolled per Ns           128/128 +28%, +37%  TheReferenceDigits
+//                                                        300/200 -4%, +30%
+//   kernel iterate_digits      K > 36, any Ns            (against the        SampleLoopMatches-
+//     (digit_kernels.h)                                  traced unit)        TheReferenceLoop
+//   rounding, one word         K <= 8                    16/16 +17%, +5%     DigitRegistersRound-
+//     (gathered_rounding.cpp)                            32/32 +21%, +9%     AsTheGnuMpString
+//   rounding, two words        9 <= K <= 16              128/128 +13%, +5%   (same)
+//   rounding, limbs            17 <= K <= 36             (all gathered       (same)
+//                                                        rounding: 64/64
+//                                                        +60%, +61%)
+//   digit string on GNU MP     K > 36, in blocks of 256  C = 10^6: x100;     LongDigitStrings-
+//     (reference/digit_string)  digits merged pairwise    C = 10^7: x450      AssembleExactly
+//
+// Measured on a shared 2-core machine (see docs/performance.md for the
+// commands). Removed for showing no gain: a rounding tier for 9 to 12 digits
+// in three words (+1.7% in time, within noise: those strings take the
+// two-word tier), and a fixed limb register for compilers without 128-bit
+// integers (no build here reaches it: such compilers take the GNU MP string).
+// The fixed_slice_unit kernel at Ns = 19 with K = 18 (300/200 C40) runs 30%
+// fewer instructions but about 4% longer than iterate_digits; kept, as the
+// only such point measured, with Ns = 17 gaining 18%.
 #ifndef QUODRA_ENGINE_HIGH_RADIX_FAST_PATH_WORD_DIVIDER_H
 #define QUODRA_ENGINE_HIGH_RADIX_FAST_PATH_WORD_DIVIDER_H
 
@@ -23,7 +56,6 @@
 #include <utility>
 
 #include "engine/common/working_integer.h"
-#include "engine/high_radix/fast_path/digit_register.h"
 #include "engine/high_radix/fast_path/gathered_rounding.h"
 #include "engine/high_radix/fast_path/padded_limbs.h"
 #include "engine/high_radix/reference/digit_string.h"
@@ -65,7 +97,7 @@ private:
     void run_unit_and_round(uint32_t reciprocal, bool negative);
 
     // Where the digit string is gathered, by its length.
-    enum class digit_store { gathered, limb_register, gnu_mp };
+    enum class digit_store { gathered, gnu_mp };
 
     const quodra_v5_1 &model;
     high_radix_unit_shape shape;
@@ -89,7 +121,6 @@ private:
     // The digits of one sample after a lead of zeros.
     int32_t gathered[gathered_digit_lead + max_gathered_digits] = {};
 #endif
-    high_radix_digit_register digit_register;
     high_radix_digit_string long_string;
     working_integer digits;
     working_integer result;
