@@ -179,7 +179,8 @@ private:
             operands.emplace_back();
             mpz_set(operands.back().divisor, d);
             mpz_set(operands.back().dividend, n);
-            const bool remainder_skips = config.remainder_type == QUODRA_OUTPUT_REMAINDER && mpz_sgn(d.get()) == 0;
+            const bool remainder_skips =
+                config.remainder_type == QUODRA_OUTPUT_REMAINDER && mpz_sgn(d.get()) == 0;
             if (keeps_magnitudes && !remainder_skips) {
                 mpz_abs(d, d);
                 mpz_abs(n, n);

@@ -50,8 +50,8 @@ static void test_lifecycle(void) {
     CHECK(back.divisor_width == 16 && back.aux_param_2 == 3);
     CHECK(qor_quodra_v5_1_destroy(model) == 0);
 
-    config.algorithm_type = 3;
-    config.operand_sign = 0;
+    config.algorithm_type = QUODRA_ALGORITHM_HIGH_RADIX;
+    config.operand_sign = QUODRA_OPERAND_UNSIGNED;
     CHECK(qor_quodra_v5_1_create(&config, record_message, &seen) == NULL);
     CHECK(seen.count == 1 && seen.last_error == 1);
     CHECK(strcmp(seen.last, "Operand sign must be Signed for the High Radix algorithm") == 0);

@@ -19,8 +19,6 @@
 
 namespace {
 
-using driver_test::configured;
-using driver_test::core;
 using driver_test::mpz_vector;
 using driver_test::test_model;
 using driver_test::uint_vector;
@@ -30,7 +28,7 @@ const std::string error_prefix = "Default configuration ERROR: ";
 
 struct limit_case {
     const char *name;
-    core configuration;
+    qor_quodra_v5_1_config configuration;
     const char *message; // null: accepted
 };
 
@@ -48,19 +46,53 @@ std::vector<limit_case> limit_cases() {
     const char *const digits =
         "The High Radix quotient digit string exceeds the limit of 1048576 bits";
     return {
-        {"remainder_dividend_past", configured(1, 1, 0, limit + 1, 8, 0), dividend},
-        {"remainder_divisor_past", configured(4, 1, 0, 8, limit + 1, 0), divisor},
-        {"remainder_both_at", configured(1, 1, 0, limit, limit, 0), nullptr},
-        {"remainder_unsigned_widths_unused", configured(1, 0, 0, INT32_MAX, INT32_MAX, 0), nullptr},
-        {"radix2_sum_past", configured(1, 0, 1, limit - 99, 8, 100), sum},
-        {"radix2_sum_at", configured(1, 0, 1, limit - 100, 8, 100), nullptr},
-        {"radix2_dividend_past", configured(1, 0, 2, limit + 1, 8, 0), dividend},
-        {"radix2_split_fraction_past", configured(1, 1, 2, 8, 8, limit + 1), fraction},
-        {"radix2_split_fraction_at", configured(1, 1, 2, 8, 8, limit), nullptr},
-        {"radix2_unsigned_fraction_unused", configured(1, 0, 2, 8, 8, INT32_MAX), nullptr},
-        {"high_radix_digits_past", configured(3, 1, 1, 16, 16, high_radix_sum_at_limit - 15),
+        {"remainder_dividend_past",
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+             .widths(8, limit + 1, 0),
+         dividend},
+        {"remainder_divisor_past",
+         config_builder(QUODRA_ALGORITHM_LUTMULT, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+             .widths(limit + 1, 8, 0),
+         divisor},
+        {"remainder_both_at",
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+             .widths(limit, limit, 0),
+         nullptr},
+        {"remainder_unsigned_widths_unused",
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_REMAINDER)
+             .widths(INT32_MAX, INT32_MAX, 0),
+         nullptr},
+        {"radix2_sum_past",
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(8, limit - 99, 100),
+         sum},
+        {"radix2_sum_at",
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(8, limit - 100, 100),
+         nullptr},
+        {"radix2_dividend_past",
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, 2)
+             .widths(8, limit + 1, 0),
+         dividend},
+        {"radix2_split_fraction_past",
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, 2).widths(8, 8, limit + 1),
+         fraction},
+        {"radix2_split_fraction_at",
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, 2).widths(8, 8, limit),
+         nullptr},
+        {"radix2_unsigned_fraction_unused",
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, 2)
+             .widths(8, 8, INT32_MAX),
+         nullptr},
+        {"high_radix_digits_past",
+         config_builder(QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_SIGNED,
+                        QUODRA_OUTPUT_FRACTIONAL)
+             .widths(16, 16, high_radix_sum_at_limit - 15),
          digits},
-        {"high_radix_digits_at", configured(3, 1, 1, 16, 16, high_radix_sum_at_limit - 16),
+        {"high_radix_digits_at",
+         config_builder(QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_SIGNED,
+                        QUODRA_OUTPUT_FRACTIONAL)
+             .widths(16, 16, high_radix_sum_at_limit - 16),
          nullptr},
     };
 }
@@ -73,7 +105,7 @@ TEST_P(RegisterLimit, RefusedPastTheLimitAcceptedAtIt) {
     const limit_case &c = GetParam();
     test_model model(c.configuration);
     ASSERT_NE(model.get(), nullptr);
-    const bool high_radix = c.configuration.algorithm_type == 3;
+    const bool high_radix = c.configuration.algorithm_type == QUODRA_ALGORITHM_HIGH_RADIX;
     mpz_vector divisor{high_radix ? 3 : 1}, dividend{high_radix ? 1 : -1}, quotient{-99},
         remainder{-98};
     uint_vector flags(1, 5u);
@@ -101,7 +133,9 @@ INSTANTIATE_TEST_SUITE_P(Paths, RegisterLimit, testing::ValuesIn(limit_cases()),
 
 // Signed remainder mode at the limit wraps with the full 2^W.
 TEST(RegisterLimitValues, SignedRemainderAtTheLimitWrapsWithTwoToTheWidth) {
-    test_model model(configured(1, 1, 0, limit, limit, 0));
+    test_model model(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+            .widths(limit, limit, 0));
     mpz_vector divisor{1}, dividend{-1}, quotient(1), remainder(1);
     uint_vector flags(1, 5u);
     ASSERT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(), quotient.get(),
@@ -117,7 +151,9 @@ TEST(RegisterLimitValues, SignedRemainderAtTheLimitWrapsWithTwoToTheWidth) {
 // 0101...01 below the integer part.
 TEST(RegisterLimitValues, Radix2AtTheLimitDividesExactly) {
     const int32_t fraction = limit - 8;
-    test_model model(configured(1, 0, 1, 8, 8, fraction));
+    test_model model(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(8, 8, fraction));
     mpz_vector divisor{3}, dividend{1}, quotient(1);
     uint_vector flags(1, 5u);
     ASSERT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(), quotient.get(),
@@ -148,7 +184,9 @@ class RemainderOperandLimit : public testing::TestWithParam<std::tuple<operand_c
 // divided.
 TEST_P(RemainderOperandLimit, RefusedPastTheLimitAcceptedAtIt) {
     const operand_case &c = std::get<0>(GetParam());
-    test_model model(configured(1, std::get<1>(GetParam()), 0, 8, 8, 0));
+    test_model model(
+        config_builder(QUODRA_ALGORITHM_RADIX2, std::get<1>(GetParam()), QUODRA_OUTPUT_REMAINDER)
+            .widths(8, 8, 0));
     mpz_vector divisor{3, 3}, dividend{7, 7}, quotient{-99, -99}, remainder{-98, -98};
     uint_vector flags(2, 5u);
     mpz_t value;
@@ -198,7 +236,9 @@ INSTANTIATE_TEST_SUITE_P(
 // Only samples the call reads count: a wide operand past the count or past
 // data_size is never looked at.
 TEST(RemainderOperandLimit, OperandsTheCallDoesNotReadAreNotChecked) {
-    test_model model(configured(1, 0, 0, 8, 8, 0));
+    test_model model(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_REMAINDER)
+            .widths(8, 8, 0));
     mpz_vector divisor{3, 3}, dividend{7, 7}, quotient(2), remainder(2);
     uint_vector flags(2, 5u);
     mpz_t wide;
@@ -223,7 +263,8 @@ TEST(RemainderOperandLimit, OperandsTheCallDoesNotReadAreNotChecked) {
 // gives 0; only the low W dividend bits enter).
 TEST(Radix2WideOperands, DivideAsTheDatapathDefines) {
     for (int32_t sign : {0, 1}) {
-        test_model model(configured(1, sign, 1, 8, 8, 4));
+        test_model model(config_builder(QUODRA_ALGORITHM_RADIX2, sign, QUODRA_OUTPUT_FRACTIONAL)
+                             .widths(8, 8, 4));
         mpz_vector divisor(2), dividend(2), quotient(2);
         uint_vector flags(2, 5u);
         mpz_t wide;
@@ -247,7 +288,9 @@ TEST(Radix2WideOperands, DivideAsTheDatapathDefines) {
 // one comparison, not 2^20 additions of a million-bit value.
 TEST(Radix2WideOperands, WideDivisorAtTheIterationLimit) {
     const int32_t fraction = limit - 8;
-    test_model model(configured(1, 0, 1, 8, 8, fraction));
+    test_model model(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(8, 8, fraction));
     mpz_vector divisor(2), dividend(2), quotient(2);
     uint_vector flags(2, 5u);
     mpz_t value;
@@ -301,8 +344,15 @@ template <class Call> int32_t returns_without_spinning(Call call) {
 }
 
 TEST(LyingExtents, CallStopsOnceNoSampleCanChangeAnything) {
-    for (const core &c : {configured(1, 1, 0, 8, 8, 0), configured(1, 0, 1, 8, 8, 4),
-                          configured(3, 1, 1, 8, 8, 4)}) {
+    for (const qor_quodra_v5_1_config &c : std::initializer_list<qor_quodra_v5_1_config>{
+             config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+                 .widths(8, 8, 0),
+             config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED,
+                            QUODRA_OUTPUT_FRACTIONAL)
+                 .widths(8, 8, 4),
+             config_builder(QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_SIGNED,
+                            QUODRA_OUTPUT_FRACTIONAL)
+                 .widths(8, 8, 4)}) {
         SCOPED_TRACE("algorithm " + std::to_string(c.algorithm_type));
         test_model one_sample(c);
         lying_arrays expected;
@@ -322,7 +372,9 @@ TEST(LyingExtents, CallStopsOnceNoSampleCanChangeAnything) {
 // is written by every sample: the call runs to the count, the last sample's
 // result in place.
 TEST(LyingExtents, SingleSampleOutputStillSeesEverySample) {
-    test_model model(configured(1, 0, 0, 8, 8, 0));
+    test_model model(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_REMAINDER)
+            .widths(8, 8, 0));
     mpz_vector divisor{7, 5, 3}, dividend{100, 100, 100}, quotient{-99}, remainder{-98};
     uint_vector flags(1, 5u);
     quotient->dim_size = 0;

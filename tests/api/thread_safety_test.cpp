@@ -114,10 +114,7 @@ int remainder_mismatches(const quodra_v5_1 *model, int32_t width, uint64_t seed,
 }
 
 quodra_v5_1 *signed_remainder_model(int32_t width, qor_msg_handler handler, void *handle) {
-    qor_quodra_v5_1_config config{};
-    qor_quodra_v5_1_default_config(&config);
-    config.dividend_width = width;
-    config.divisor_width = width;
+    const qor_quodra_v5_1_config config = config_builder().widths(width, width, 16);
     return qor_quodra_v5_1_create(&config, handler, handle);
 }
 

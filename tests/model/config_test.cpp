@@ -7,25 +7,12 @@
 #include <thread>
 #include <vector>
 
-#include "quodra.h"
 #include "model/quodra_v5_1.h"
+#include "quodra.h"
+#include "support/config_builder.h"
 #include "support/recording_handler.h"
 
 namespace {
-
-qor_quodra_v5_1_config default_record() {
-    qor_quodra_v5_1_config config{};
-    qor_quodra_v5_1_default_config(&config);
-    return config;
-}
-
-qor_quodra_v5_1_config record_with(int32_t algorithm, int32_t sign, int32_t remainder) {
-    qor_quodra_v5_1_config config = default_record();
-    config.algorithm_type = algorithm;
-    config.operand_sign = sign;
-    config.remainder_type = remainder;
-    return config;
-}
 
 TEST(DefaultConfig, WritesDefaultsAndKeepsSecondAuxParameter) {
     qor_quodra_v5_1_config config;
@@ -59,7 +46,7 @@ class DerivedParameters : public ::testing::TestWithParam<derived_case> {};
 
 TEST_P(DerivedParameters, MatchTheDatapathGeometry) {
     const derived_case &c = GetParam();
-    qor_quodra_v5_1_config config = default_record();
+    qor_quodra_v5_1_config config = config_builder();
     config.divisor_width = c.divisor_width;
     config.dividend_width = c.dividend_width;
     config.fractional_width = c.fractional_width;
@@ -110,7 +97,7 @@ class Validation : public ::testing::TestWithParam<validation_case> {};
 
 TEST_P(Validation, FirstBrokenRuleIsReportedBare) {
     const validation_case &c = GetParam();
-    qor_quodra_v5_1_config config = record_with(c.algorithm, c.sign, c.remainder);
+    qor_quodra_v5_1_config config = config_builder(c.algorithm, c.sign, c.remainder);
     recording_handler handler;
     quodra_v5_1 *model = qor_quodra_v5_1_create(&config, recording_handler::record, &handler);
     if (c.message == nullptr) {
@@ -132,14 +119,29 @@ const char *const lutmult_rule = "Remainder type must be Remainder for the LutMu
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, Validation,
-    ::testing::Values(validation_case{3, 0, 0, sign_rule}, validation_case{3, 0, 1, sign_rule},
-                      validation_case{3, 2, 1, sign_rule}, validation_case{3, 1, 0, fraction_rule},
-                      validation_case{3, 1, 2, fraction_rule}, validation_case{3, 1, 1, nullptr},
-                      validation_case{4, 1, 1, lutmult_rule}, validation_case{4, 0, 2, lutmult_rule},
-                      validation_case{4, 1, 0, nullptr}, validation_case{4, 0, 0, nullptr},
-                      validation_case{4, 9, 0, nullptr}, validation_case{1, 0, 7, nullptr},
-                      validation_case{2, 1, 1, nullptr}, validation_case{7, 0, 1, nullptr},
-                      validation_case{-3, 1, 0, nullptr}));
+    ::testing::Values(
+        validation_case{QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_UNSIGNED,
+                        QUODRA_OUTPUT_REMAINDER, sign_rule},
+        validation_case{QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_UNSIGNED,
+                        QUODRA_OUTPUT_FRACTIONAL, sign_rule},
+        validation_case{QUODRA_ALGORITHM_HIGH_RADIX, 2, QUODRA_OUTPUT_FRACTIONAL, sign_rule},
+        validation_case{QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER,
+                        fraction_rule},
+        validation_case{QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_SIGNED, 2, fraction_rule},
+        validation_case{QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_SIGNED,
+                        QUODRA_OUTPUT_FRACTIONAL, nullptr},
+        validation_case{QUODRA_ALGORITHM_LUTMULT, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL,
+                        lutmult_rule},
+        validation_case{QUODRA_ALGORITHM_LUTMULT, QUODRA_OPERAND_UNSIGNED, 2, lutmult_rule},
+        validation_case{QUODRA_ALGORITHM_LUTMULT, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER,
+                        nullptr},
+        validation_case{QUODRA_ALGORITHM_LUTMULT, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_REMAINDER,
+                        nullptr},
+        validation_case{QUODRA_ALGORITHM_LUTMULT, 9, QUODRA_OUTPUT_REMAINDER, nullptr},
+        validation_case{QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, 7, nullptr},
+        validation_case{2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL, nullptr},
+        validation_case{7, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL, nullptr},
+        validation_case{-3, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER, nullptr}));
 
 struct bound_case {
     int32_t divisor_width, dividend_width, fractional_width;
@@ -154,10 +156,8 @@ class HighRadixBounds : public ::testing::TestWithParam<bound_case> {};
 
 TEST_P(HighRadixBounds, UnitRegisterFilesLimitTheConfiguration) {
     const bound_case &c = GetParam();
-    qor_quodra_v5_1_config config = record_with(3, 1, 1);
-    config.divisor_width = c.divisor_width;
-    config.dividend_width = c.dividend_width;
-    config.fractional_width = c.fractional_width;
+    qor_quodra_v5_1_config config =
+        config_builder::high_radix(c.divisor_width, c.dividend_width, c.fractional_width);
     recording_handler handler;
     quodra_v5_1 *model = qor_quodra_v5_1_create(&config, recording_handler::record, &handler);
     EXPECT_EQ(model != nullptr, c.accepted);
@@ -180,16 +180,20 @@ INSTANTIATE_TEST_SUITE_P(Table, HighRadixBounds,
                                            bound_case{16, 16, 100000, true}));
 
 TEST(HighRadixBounds, OtherAlgorithmsAreNotBounded) {
-    qor_quodra_v5_1_config config = default_record();
+    qor_quodra_v5_1_config config = config_builder();
     config.divisor_width = 4000;
     quodra_v5_1 *model = qor_quodra_v5_1_create(&config, nullptr, nullptr);
     EXPECT_NE(model, nullptr);
     qor_quodra_v5_1_destroy(model);
 }
 
-TEST(HighRadixBounds, SpecifiedRulesComeFirst) {
-    qor_quodra_v5_1_config config = record_with(3, 0, 1);
-    config.divisor_width = 1000;
+// A High Radix record that breaks both the sign rule and the unit's width
+// bound is refused for the sign: the algorithm's rules are checked first.
+TEST(HighRadixBounds, AlgorithmRulesAreCheckedBeforeTheUnitBounds) {
+    qor_quodra_v5_1_config config =
+        config_builder(QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_UNSIGNED,
+                       QUODRA_OUTPUT_FRACTIONAL)
+            .widths(1000, 16, 16);
     recording_handler handler;
     EXPECT_EQ(qor_quodra_v5_1_create(&config, recording_handler::record, &handler), nullptr);
     ASSERT_EQ(handler.calls.size(), 1u);
@@ -198,7 +202,7 @@ TEST(HighRadixBounds, SpecifiedRulesComeFirst) {
 
 TEST(GetConfig, ReturnsStoredRecordWithNameInsideModel) {
     std::string caller_name = "Default configuration";
-    qor_quodra_v5_1_config config = default_record();
+    qor_quodra_v5_1_config config = config_builder();
     config.name = caller_name.c_str();
     config.aux_param_2 = -42;
     config.fractional_width = -5; // stored exactly as given, no clamping
@@ -223,7 +227,7 @@ TEST(GetConfig, ReturnsStoredRecordWithNameInsideModel) {
 }
 
 TEST(GetConfig, NullArgumentsFailSilently) {
-    qor_quodra_v5_1_config config = default_record();
+    qor_quodra_v5_1_config config = config_builder();
     recording_handler handler;
     quodra_v5_1 *model = qor_quodra_v5_1_create(&config, recording_handler::record, &handler);
     ASSERT_NE(model, nullptr);

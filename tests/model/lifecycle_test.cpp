@@ -6,21 +6,16 @@
 #include <string>
 
 #include "model/model_guard.h"
-#include "quodra.h"
 #include "model/quodra_exception.h"
 #include "model/quodra_v5_1.h"
+#include "quodra.h"
+#include "support/config_builder.h"
 #include "support/recording_handler.h"
 
 namespace {
 
-qor_quodra_v5_1_config default_record() {
-    qor_quodra_v5_1_config config{};
-    qor_quodra_v5_1_default_config(&config);
-    return config;
-}
-
 TEST(Create, DefaultConfigurationMakesAModelSilently) {
-    qor_quodra_v5_1_config config = default_record();
+    qor_quodra_v5_1_config config = config_builder();
     recording_handler handler;
     quodra_v5_1 *model = qor_quodra_v5_1_create(&config, recording_handler::record, &handler);
     ASSERT_NE(model, nullptr);
@@ -35,7 +30,7 @@ TEST(Create, NullRecordReturnsNullWithoutReport) {
 }
 
 TEST(Create, NullNameIsRefusedOnceWithBareMessage) {
-    qor_quodra_v5_1_config config = default_record();
+    qor_quodra_v5_1_config config = config_builder();
     config.name = nullptr;
     recording_handler handler;
     EXPECT_EQ(qor_quodra_v5_1_create(&config, recording_handler::record, &handler), nullptr);
@@ -46,16 +41,15 @@ TEST(Create, NullNameIsRefusedOnceWithBareMessage) {
 }
 
 TEST(Create, NullHandlerSilencesFailures) {
-    qor_quodra_v5_1_config config = default_record();
-    config.algorithm_type = 3;
-    config.operand_sign = 0;
+    qor_quodra_v5_1_config config =
+        config_builder(QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_UNSIGNED);
     EXPECT_EQ(qor_quodra_v5_1_create(&config, nullptr, nullptr), nullptr);
     config.name = nullptr;
     EXPECT_EQ(qor_quodra_v5_1_create(&config, nullptr, nullptr), nullptr);
 }
 
 TEST(Create, RecordMayBeReusedAfterwards) {
-    qor_quodra_v5_1_config config = default_record();
+    qor_quodra_v5_1_config config = config_builder();
     std::string name = "first core";
     config.name = name.c_str();
     quodra_v5_1 *first = qor_quodra_v5_1_create(&config, nullptr, nullptr);
@@ -89,7 +83,7 @@ class ModelGuard : public ::testing::TestWithParam<guard_case> {};
 
 TEST_P(ModelGuard, TurnsFailuresIntoPrefixedErrors) {
     const guard_case &c = GetParam();
-    qor_quodra_v5_1_config config = default_record();
+    qor_quodra_v5_1_config config = config_builder();
     config.name = c.name;
     recording_handler handler;
     quodra_v5_1 *model = qor_quodra_v5_1_create(&config, recording_handler::record, &handler);
@@ -143,7 +137,7 @@ public:
 TEST(ModelGuardFallback, ErrorThatCannotBeFormedReachesTheHandlerBare) {
     recording_handler handler;
     logger_without_memory logger(recording_handler::record, &handler, "Default configuration");
-    const qor_quodra_v5_1_config config = default_record();
+    const qor_quodra_v5_1_config config = config_builder();
     quodra_v5_1 model(config, &logger);
 
     qor_array_mpz *samples = qor_quodra_v5_1_qor_array_mpz_alloc(1);

@@ -15,48 +15,16 @@
 #include <vector>
 
 #include "quodra.h"
+#include "support/config_builder.h"
 #include "support/recording_handler.h"
 
 namespace driver_test {
 
-struct core {
-    int32_t algorithm_type = 1;
-    int32_t operand_sign = 1;
-    int32_t remainder_type = 0;
-    int32_t dividend_width = 8;
-    int32_t divisor_width = 8;
-    int32_t fractional_width = 4;
-};
-
-inline core configured(int32_t algorithm, int32_t sign, int32_t remainder_type,
-                       int32_t dividend_width, int32_t divisor_width, int32_t fractional_width) {
-    core c;
-    c.algorithm_type = algorithm;
-    c.operand_sign = sign;
-    c.remainder_type = remainder_type;
-    c.dividend_width = dividend_width;
-    c.divisor_width = divisor_width;
-    c.fractional_width = fractional_width;
-    return c;
-}
-
-inline qor_quodra_v5_1_config record_for(const core &c) {
-    qor_quodra_v5_1_config config{};
-    qor_quodra_v5_1_default_config(&config);
-    config.algorithm_type = c.algorithm_type;
-    config.operand_sign = c.operand_sign;
-    config.remainder_type = c.remainder_type;
-    config.dividend_width = c.dividend_width;
-    config.divisor_width = c.divisor_width;
-    config.fractional_width = c.fractional_width;
-    return config;
-}
-
-// A model named "Default configuration" whose handler records every call.
+// A model of the given record (config_builder) whose handler records every
+// call.
 class test_model {
 public:
-    explicit test_model(const core &c) {
-        const qor_quodra_v5_1_config config = record_for(c);
+    explicit test_model(const qor_quodra_v5_1_config &config) {
         model = qor_quodra_v5_1_create(&config, recording_handler::record, &handler);
     }
     ~test_model() { qor_quodra_v5_1_destroy(model); }

@@ -1,5 +1,5 @@
-// Test support for the High Radix divider: configurations and models made
-// directly, GNU MP integers that release themselves, and seeded operands.
+// Test support for the High Radix divider: models made directly, GNU MP
+// integers that release themselves, and seeded operands.
 #ifndef QUODRA_TESTS_SUPPORT_HIGH_RADIX_TEST_SUPPORT_H
 #define QUODRA_TESTS_SUPPORT_HIGH_RADIX_TEST_SUPPORT_H
 
@@ -11,30 +11,19 @@
 #include <vector>
 
 #include "engine/high_radix/reference/setup.h"
-#include "quodra.h"
 #include "model/quodra_exception.h"
 #include "model/quodra_v5_1.h"
+#include "quodra.h"
+#include "support/config_builder.h"
 
 namespace high_radix_test {
-
-inline qor_quodra_v5_1_config high_radix_config(int32_t A, int32_t B, int32_t C) {
-    qor_quodra_v5_1_config config{};
-    qor_quodra_v5_1_default_config(&config);
-    config.algorithm_type = 3;
-    config.operand_sign = 1;
-    config.remainder_type = 1;
-    config.divisor_width = A;
-    config.dividend_width = B;
-    config.fractional_width = C;
-    return config;
-}
 
 // A model made directly, as the library's own code sees it; null when
 // creation refuses the widths (beyond the unit).
 inline std::unique_ptr<quodra_v5_1> created_model(int32_t A, int32_t B, int32_t C,
                                                   qor_quodra_v5_1_zanlogger::ZanLogger &logger) {
     try {
-        return std::make_unique<quodra_v5_1>(high_radix_config(A, B, C), &logger);
+        return std::make_unique<quodra_v5_1>(config_builder::high_radix(A, B, C), &logger);
     } catch (const QUODRAException &) {
         return nullptr;
     }

@@ -220,14 +220,16 @@ TEST(cxx_divider, ResultsThatDoNotFitSixtyFourBitsThrow) {
     EXPECT_EQ(*high.divide(mpz_class(-1), mpz_class(most_negative[0])).quotient, power_of_two(63));
 
     // Signed 64-bit remainder mode: -7 / 2 is the pattern 2^64 - 3.
-    quodra::divider signed64(make_config(1, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER, 64, 64));
+    quodra::divider signed64(make_config(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED,
+                                         QUODRA_OUTPUT_REMAINDER, 64, 64));
     EXPECT_THROW(signed64.divide(std::vector<int64_t>{2}, std::vector<int64_t>{-7}), std::overflow_error);
     const auto fits = signed64.divide(std::vector<int64_t>{-2}, std::vector<int64_t>{-6});
     EXPECT_EQ(*fits[0].quotient, 3);
     EXPECT_EQ(*fits[0].remainder, 0);
 
     // Unsigned 64-bit fields fit uint64_t whole.
-    quodra::divider unsigned64(make_config(1, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_REMAINDER, 64, 64));
+    quodra::divider unsigned64(make_config(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED,
+                                           QUODRA_OUTPUT_REMAINDER, 64, 64));
     const uint64_t top = std::numeric_limits<uint64_t>::max();
     const auto full = unsigned64.divide(std::vector<uint64_t>{1, uint64_t{1} << 63}, std::vector<uint64_t>{top, top});
     EXPECT_EQ(*full[0].quotient, top);
@@ -353,7 +355,8 @@ TEST(cxx_divider, ErrorsCarryTheLibrarysTextExactly) {
 
 TEST(cxx_divider, WarningsReachTheCallbackAndItsExceptionsComeBack) {
     std::vector<std::string> seen;
-    quodra::config c = make_config(1, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_REMAINDER, 16, 16);
+    quodra::config c = make_config(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED,
+                                   QUODRA_OUTPUT_REMAINDER, 16, 16);
     c.name = "real";
     const quodra::divider d(c, [&seen](std::string_view text) { seen.emplace_back(text); });
     quodra::real_array divisor({2}), dividend({2}), quotient({2}), remainder({2});

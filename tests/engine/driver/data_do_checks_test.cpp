@@ -17,7 +17,6 @@
 
 namespace {
 
-using driver_test::core;
 using driver_test::mpz_vector;
 using driver_test::test_model;
 using driver_test::uint_vector;
@@ -75,7 +74,7 @@ void expect_one_error(test_model &model, const std::string &text) {
 
 struct refusal_case {
     const char *name;
-    core configuration;
+    qor_quodra_v5_1_config configuration;
     std::function<void(call_arrays &)> damage;
     const char *message;
 };
@@ -84,12 +83,8 @@ struct refusal_case {
 // from build to build.
 void PrintTo(const refusal_case &c, std::ostream *out) { *out << c.name; }
 
-core fractional_core(int32_t algorithm) {
-    core c;
-    c.algorithm_type = algorithm;
-    c.remainder_type = 1;
-    return c;
-}
+// Radix-2, signed, remainder output, on 8-bit operands.
+const qor_quodra_v5_1_config eight_bits = config_builder().widths(8, 8, 4);
 
 const char *const remainder_pointer_text =
     "The model is configured for remainder output, but the remainder structure pointer is null";
@@ -103,36 +98,41 @@ std::vector<refusal_case> refusal_cases() {
         a.remainder->dim[0] = 2;
     };
     return {
-        {"divisor", core{}, [](call_arrays &a) { a.divisor->dim[0] = 2; },
+        {"divisor", eight_bits, [](call_arrays &a) { a.divisor->dim[0] = 2; },
          "Number of samples requested is larger than the divisor size"},
-        {"dividend", core{}, [](call_arrays &a) { a.dividend->dim[0] = 2; },
+        {"dividend", eight_bits, [](call_arrays &a) { a.dividend->dim[0] = 2; },
          "Number of samples requested is larger than the dividend size"},
-        {"quotient", core{}, [](call_arrays &a) { a.quotient->dim[0] = 2; },
+        {"quotient", eight_bits, [](call_arrays &a) { a.quotient->dim[0] = 2; },
          "Number of samples requested is larger than the quotient size"},
-        {"div_by_zero", core{}, [](call_arrays &a) { a.flags->dim[0] = 2; },
+        {"div_by_zero", eight_bits, [](call_arrays &a) { a.flags->dim[0] = 2; },
          "Number of samples requested is larger than the div_by_zero size"},
-        {"remainder", core{}, [](call_arrays &a) { a.remainder->dim[0] = 2; },
+        {"remainder", eight_bits, [](call_arrays &a) { a.remainder->dim[0] = 2; },
          "Number of samples requested is larger than that remainder size"},
-        {"divisor before all others", core{}, shrink_all,
+        {"divisor before all others", eight_bits, shrink_all,
          "Number of samples requested is larger than the divisor size"},
-        {"dividend before quotient", core{},
+        {"dividend before quotient", eight_bits,
          [](call_arrays &a) {
              a.dividend->dim[0] = 0;
              a.quotient->dim[0] = 0;
              a.remainder->dim[0] = 0;
          },
          "Number of samples requested is larger than the dividend size"},
-        {"extent, not data_size", core{}, [](call_arrays &a) { a.quotient->dim[0] = 1; },
+        {"extent, not data_size", eight_bits, [](call_arrays &a) { a.quotient->dim[0] = 1; },
          "Number of samples requested is larger than the quotient size"},
-        {"fractional algorithm 2", fractional_core(2), [](call_arrays &) {},
-         "Unknown algorithm_type."},
-        {"fractional algorithm 0", fractional_core(0), [](call_arrays &) {},
-         "Unknown algorithm_type."},
-        {"fractional algorithm 5", fractional_core(5), [](call_arrays &) {},
-         "Unknown algorithm_type."},
-        {"fractional algorithm -1", fractional_core(-1), [](call_arrays &) {},
-         "Unknown algorithm_type."},
-        {"size checks before dispatch", fractional_core(2),
+        {"fractional algorithm 2",
+         config_builder(2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL).widths(8, 8, 4),
+         [](call_arrays &) {}, "Unknown algorithm_type."},
+        {"fractional algorithm 0",
+         config_builder(0, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL).widths(8, 8, 4),
+         [](call_arrays &) {}, "Unknown algorithm_type."},
+        {"fractional algorithm 5",
+         config_builder(5, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL).widths(8, 8, 4),
+         [](call_arrays &) {}, "Unknown algorithm_type."},
+        {"fractional algorithm -1",
+         config_builder(-1, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL).widths(8, 8, 4),
+         [](call_arrays &) {}, "Unknown algorithm_type."},
+        {"size checks before dispatch",
+         config_builder(2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL).widths(8, 8, 4),
          [](call_arrays &a) { a.flags->dim[0] = 1; },
          "Number of samples requested is larger than the div_by_zero size"},
     };
@@ -151,7 +151,7 @@ TEST_P(DriverRefusal, ReportsOnceWritesNothingAndLeavesModelUsable) {
     arrays.expect_outputs_untouched();
 
     // The same model divides correctly on the next call.
-    if (c.configuration.remainder_type == 0) {
+    if (c.configuration.remainder_type == QUODRA_OUTPUT_REMAINDER) {
         call_arrays fresh;
         EXPECT_EQ(fresh.run(model.get(), 3), 0);
         EXPECT_TRUE(model.calls().empty());
@@ -173,9 +173,9 @@ INSTANTIATE_TEST_SUITE_P(Checks, DriverRefusal, testing::ValuesIn(refusal_cases(
 // LutMult cannot be created fractional; the driver's own guard is the second
 // line of defence, reached here by changing the stored record.
 TEST(Driver, FractionalLutMultIsRefusedByTheDriverToo) {
-    test_model model(core{4, 1, 0, 8, 8, 4});
+    test_model model(config_builder(QUODRA_ALGORITHM_LUTMULT).widths(8, 8, 4));
     ASSERT_NE(model.get(), nullptr);
-    model.get()->config.remainder_type = 1;
+    model.get()->config.remainder_type = QUODRA_OUTPUT_FRACTIONAL;
     call_arrays arrays;
     EXPECT_EQ(arrays.run(model.get(), 3), 1);
     expect_one_error(model, "LUTMult architecture does not support fractional output");
@@ -191,7 +191,7 @@ qor_array_mpz *array_without_extents() {
 }
 
 TEST(Driver, ArraysWithoutExtentsAreRefusedWithAMessage) {
-    test_model model(core{});
+    test_model model(eight_bits);
     call_arrays arrays;
     qor_array_mpz *bare = array_without_extents();
     EXPECT_EQ(qor_quodra_v5_1_data_do(model.get(), bare, arrays.dividend.get(),
@@ -228,7 +228,7 @@ TEST(Driver, ArraysWithoutExtentsAreRefusedWithAMessage) {
 }
 
 TEST(Driver, NullRemainderInRemainderModeIsReportedBeforeTheCounts) {
-    test_model model(core{});
+    test_model model(eight_bits);
     call_arrays arrays;
     EXPECT_EQ(arrays.run(model.get(), 1000, false), 1);
     expect_one_error(model, remainder_pointer_text);
@@ -238,7 +238,7 @@ TEST(Driver, NullRemainderInRemainderModeIsReportedBeforeTheCounts) {
 // With the remainder and the dividend both missing, the remainder-pointer
 // check, the first of the driver's checks, is the one reported.
 TEST(Driver, NullRemainderIsReportedBeforeANullDividend) {
-    test_model model(core{});
+    test_model model(eight_bits);
     call_arrays arrays;
     EXPECT_EQ(qor_quodra_v5_1_data_do(model.get(), arrays.divisor.get(), nullptr,
                                       arrays.quotient.get(), nullptr, arrays.flags.get(), 1),
@@ -255,7 +255,7 @@ TEST(Driver, NullArgumentsAreRefused) {
         remainder_pointer_text, "The div_by_zero structure pointer is null"};
     for (int position = 0; position < 6; ++position) {
         SCOPED_TRACE("argument " + std::to_string(position));
-        test_model model(core{});
+        test_model model(eight_bits);
         call_arrays arrays;
         EXPECT_EQ(arrays.run_with_null(model.get(), position, 3), 1);
         if (expected[position] == nullptr) {
@@ -268,7 +268,7 @@ TEST(Driver, NullArgumentsAreRefused) {
 }
 
 TEST(Driver, CountEqualToEveryExtentIsAccepted) {
-    test_model model(core{});
+    test_model model(eight_bits);
     call_arrays arrays;
     EXPECT_EQ(arrays.run(model.get(), 3), 0);
     EXPECT_TRUE(model.calls().empty());
@@ -276,7 +276,7 @@ TEST(Driver, CountEqualToEveryExtentIsAccepted) {
 }
 
 TEST(Driver, CountZeroPassesEveryCheckAndWritesNothing) {
-    test_model model(core{});
+    test_model model(eight_bits);
     call_arrays arrays;
     arrays.divisor->dim[0] = 0;
     arrays.remainder->dim[0] = 0;
@@ -286,7 +286,9 @@ TEST(Driver, CountZeroPassesEveryCheckAndWritesNothing) {
 }
 
 TEST(Driver, FractionalModeNeitherNeedsNorTouchesTheRemainder) {
-    test_model model(fractional_core(1));
+    test_model model(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(8, 8, 4));
     call_arrays arrays;
     EXPECT_EQ(arrays.run(model.get(), 3, false), 0);
     arrays.remainder->dim[0] = 0; // not size-tested in fractional mode
@@ -301,7 +303,7 @@ TEST(Driver, FractionalModeNeitherNeedsNorTouchesTheRemainder) {
 // Samples beyond an array's data_size but within its extent pass the checks;
 // a refused read keeps the previous sample's value, a refused write is dropped.
 TEST(Driver, UnreachableElementsAreSkippedSilently) {
-    test_model model(core{});
+    test_model model(eight_bits);
     call_arrays arrays;
     arrays.dividend.set(1, 20);
     arrays.dividend.set(2, 30);

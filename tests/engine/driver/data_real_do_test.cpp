@@ -16,7 +16,6 @@
 
 namespace {
 
-using driver_test::core;
 using driver_test::messages;
 using driver_test::real_vector;
 using driver_test::test_model;
@@ -30,23 +29,19 @@ const std::string quotient_warning = warning_prefix + "Quotient truncated to fit
 const std::string remainder_warning =
     warning_prefix + "Remainder truncated to fit double precision";
 
-core remainder_core(int32_t sign, int32_t dividend_width = 8, int32_t divisor_width = 8) {
-    core c;
-    c.operand_sign = sign;
-    c.dividend_width = dividend_width;
-    c.divisor_width = divisor_width;
-    return c;
-}
-
-core radix2_core(int32_t sign, int32_t dividend_width = 8, int32_t fractional_width = 4) {
-    core c;
-    c.algorithm_type = 1;
-    c.remainder_type = 1;
-    c.operand_sign = sign;
-    c.dividend_width = dividend_width;
-    c.fractional_width = fractional_width;
-    return c;
-}
+// Radix-2 on 8-bit operands with 4 fraction bits, in both output modes.
+const qor_quodra_v5_1_config unsigned_remainder =
+    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_REMAINDER)
+        .widths(8, 8, 4);
+const qor_quodra_v5_1_config signed_remainder =
+    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+        .widths(8, 8, 4);
+const qor_quodra_v5_1_config unsigned_fractional =
+    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+        .widths(8, 8, 4);
+const qor_quodra_v5_1_config signed_fractional =
+    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+        .widths(8, 8, 4);
 
 struct real_call {
     real_vector divisor;
@@ -91,7 +86,7 @@ struct real_row {
     unsigned int div_by_zero;
 };
 
-void expect_rows(const core &c, const std::vector<real_row> &rows) {
+void expect_rows(const qor_quodra_v5_1_config &c, const std::vector<real_row> &rows) {
     test_model model(c);
     ASSERT_NE(model.get(), nullptr);
     real_vector divisor(rows.size()), dividend(rows.size()), quotient(rows.size(), -42.0),
@@ -115,25 +110,25 @@ void expect_rows(const core &c, const std::vector<real_row> &rows) {
 }
 
 TEST(RealFrontEnd, RemainderModeResultsInTheDriversIntegerForm) {
-    expect_rows(remainder_core(0), {{100.0, 7.0, 14.0, 2.0, 0}, {5.0, 0.0, 0.0, 0.0, 1}});
-    expect_rows(remainder_core(1), {{-7.0, 2.0, 253.0, 255.0, 0}, {-0.0, 3.0, 0.0, 0.0, 0}});
+    expect_rows(unsigned_remainder, {{100.0, 7.0, 14.0, 2.0, 0}, {5.0, 0.0, 0.0, 0.0, 1}});
+    expect_rows(signed_remainder, {{-7.0, 2.0, 253.0, 255.0, 0}, {-0.0, 3.0, 0.0, 0.0, 0}});
 }
 
 TEST(RealFrontEnd, FractionalQuotientsAreScaledAndTheRemainderIsNotWritten) {
     expect_rows(
-        radix2_core(0),
+        unsigned_fractional,
         {{7.0, 2.0, 3.5, -43.0, 0}, {1.0, 3.0, 0.3125, -43.0, 0}, {5.0, 0.0, 255.9375, -43.0, 1}});
-    expect_rows(radix2_core(1), {{7.0, 2.0, 3.25, -43.0, 0}, {-7.0, 2.0, 253.75, -43.0, 0}});
+    expect_rows(signed_fractional, {{7.0, 2.0, 3.25, -43.0, 0}, {-7.0, 2.0, 253.75, -43.0, 0}});
 }
 
 TEST(RealFrontEnd, FractionalOutputOtherThanOneIsNotScaled) {
-    core c = radix2_core(0);
-    c.remainder_type = 2; // W iterations, integer quotient
+    qor_quodra_v5_1_config c = unsigned_fractional;
+    c.remainder_type = 2; // not fractional: W iterations, integer quotient
     expect_rows(c, {{7.0, 2.0, 3.0, -43.0, 0}});
 }
 
 TEST(RealFrontEnd, NonIntegerDivisorsAreTruncatedTowardsZeroWithOneWarningEach) {
-    test_model model(remainder_core(1));
+    test_model model(signed_remainder);
     real_call call({7.0, 7.0, 7.0}, {2.5, -2.5, 2.0});
     ASSERT_EQ(call.run_all(model), 0);
     EXPECT_EQ(messages(model.calls()),
@@ -149,14 +144,14 @@ TEST(RealFrontEnd, NonIntegerDivisorsAreTruncatedTowardsZeroWithOneWarningEach) 
 }
 
 TEST(RealFrontEnd, EveryInputElementIsConvertedNotOnlyTheCountedOnes) {
-    test_model model(remainder_core(0));
+    test_model model(unsigned_remainder);
     real_call call({10.0, 20.0, 30.0, 40.5}, {3.0, 3.0, 3.0, 3.0});
     ASSERT_EQ(call.run(model, 2), 0);
     EXPECT_EQ(messages(model.calls()), std::vector<std::string>{dividend_warning});
 }
 
 TEST(RealFrontEnd, ElementsBeyondTheCountComeBackAsZero) {
-    test_model model(remainder_core(0));
+    test_model model(unsigned_remainder);
     real_call call({10.0, 20.0, 30.0, 40.0, 50.0}, {3.0, 3.0, 3.0, 3.0, 3.0});
     ASSERT_EQ(call.run(model, 3), 0);
     EXPECT_EQ(call.quotient[2], 10.0);
@@ -170,7 +165,9 @@ TEST(RealFrontEnd, ElementsBeyondTheCountComeBackAsZero) {
 TEST(RealFrontEnd, ResultsADoubleCannotHoldWarnAndTruncateTowardsZero) {
     // -1 / 1 and -3 / 2 with 64-bit fields: quotient and remainder patterns
     // of 2^64 - 1, whose nearest double towards zero is 2^64 - 2^11.
-    test_model model(remainder_core(1, 64, 64));
+    test_model model(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+            .widths(64, 64, 4));
     real_call call({-1.0, -3.0}, {1.0, 2.0});
     ASSERT_EQ(call.run_all(model), 0);
     const double below_2_64 = std::ldexp(1.0, 64) - std::ldexp(1.0, 11);
@@ -184,7 +181,9 @@ TEST(RealFrontEnd, ResultsADoubleCannotHoldWarnAndTruncateTowardsZero) {
 
 TEST(RealFrontEnd, TheExactnessTestComesBeforeTheFixedPointScaling) {
     // Zero divisor, W 60, F 4: register 2^64 - 1, truncated, then / 16.
-    test_model model(radix2_core(0, 60, 4));
+    test_model model(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(8, 60, 4));
     real_call call({5.0}, {0.0});
     ASSERT_EQ(call.run_all(model), 0);
     EXPECT_EQ(call.quotient[0], (std::ldexp(1.0, 64) - std::ldexp(1.0, 11)) / 16.0);
@@ -192,13 +191,17 @@ TEST(RealFrontEnd, TheExactnessTestComesBeforeTheFixedPointScaling) {
 }
 
 TEST(RealFrontEnd, ResultsBeyondTheDoubleRangeBecomeTheLargestFiniteDouble) {
-    test_model radix2(radix2_core(0, 1100, 0)); // zero divisor: 2^1100 - 1
+    test_model radix2(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(8, 1100, 0)); // zero divisor: 2^1100 - 1
     real_call wide({5.0}, {0.0});
     ASSERT_EQ(wide.run_all(radix2), 0);
     EXPECT_EQ(wide.quotient[0], DBL_MAX);
     EXPECT_EQ(messages(radix2.calls()), std::vector<std::string>{quotient_warning});
 
-    test_model remainder(remainder_core(1, 2000, 8)); // -7 / 2: 2^2000 - 3
+    test_model remainder(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+            .widths(8, 2000, 4)); // -7 / 2: 2^2000 - 3
     real_call negative({-7.0}, {2.0});
     ASSERT_EQ(negative.run_all(remainder), 0);
     EXPECT_EQ(negative.quotient[0], DBL_MAX);
@@ -207,7 +210,7 @@ TEST(RealFrontEnd, ResultsBeyondTheDoubleRangeBecomeTheLargestFiniteDouble) {
 }
 
 TEST(RealFrontEnd, ShapesAreCopiedSoTheExtentIsTheFirstDimension) {
-    test_model model(remainder_core(0));
+    test_model model(unsigned_remainder);
     real_call call({10.0, 20.0, 30.0, 40.0, 50.0, 60.0}, {3.0, 3.0, 3.0, 3.0, 3.0, 3.0});
     qor_quodra_v5_1_qor_array_real_reserve_dim(call.quotient.get(), 2);
     call.quotient->dim_size = 2;
@@ -227,7 +230,7 @@ TEST(RealFrontEnd, ShapesAreCopiedSoTheExtentIsTheFirstDimension) {
 }
 
 TEST(RealFrontEnd, DriverFailureComesAfterInputWarningsAndWritesNothing) {
-    test_model model(remainder_core(0));
+    test_model model(unsigned_remainder);
     real_call call({10.5, 20.0}, {3.0, 3.0});
     EXPECT_EQ(call.run(model, 3), 1);
     EXPECT_EQ(messages(model.calls()),
@@ -252,7 +255,7 @@ TEST(RealFrontEnd, NullArgumentsAreRefused) {
                                                 nullptr,
                                                 "The remainder structure pointer is null",
                                                 "The div_by_zero structure pointer is null"};
-    for (const core &c : {remainder_core(0), radix2_core(0)}) {
+    for (const qor_quodra_v5_1_config &c : {unsigned_remainder, unsigned_fractional}) {
         for (int position = 0; position < 6; ++position) {
             SCOPED_TRACE("argument " + std::to_string(position));
             test_model model(c);
@@ -287,7 +290,7 @@ TEST(RealFrontEnd, NonFiniteInputsAreRefusedBeforeAnyConversion) {
         {nan, inf, "Non-finite divisor input cannot be converted to an integer"},
     };
     for (const non_finite_case &c : cases) {
-        test_model model(remainder_core(0));
+        test_model model(unsigned_remainder);
         // The bad element sits beyond the count: every element is converted.
         real_call call({10.5, c.dividend_tail}, {3.5, c.divisor_tail});
         EXPECT_EQ(call.run(model, 1), 1);
@@ -297,7 +300,7 @@ TEST(RealFrontEnd, NonFiniteInputsAreRefusedBeforeAnyConversion) {
 }
 
 TEST(RealFrontEnd, MissingExtentVectorIsRefusedBeforeAnyConversion) {
-    test_model model(remainder_core(0));
+    test_model model(unsigned_remainder);
     real_call call({10.5}, {3.0});
     size_t *extents = call.divisor->dim;
     call.divisor->dim = nullptr;
@@ -310,7 +313,7 @@ TEST(RealFrontEnd, MissingExtentVectorIsRefusedBeforeAnyConversion) {
 }
 
 TEST(RealFrontEnd, TemporaryWhoseStorageCannotBeReservedRefusesTheCall) {
-    test_model model(remainder_core(0));
+    test_model model(unsigned_remainder);
     real_call call({10.5}, {3.0});
     // Sizes no storage can satisfy; the front end must not write past what
     // it reserved. Restored before the arrays are destroyed.

@@ -17,7 +17,6 @@
 
 namespace {
 
-using driver_test::core;
 using driver_test::messages;
 using driver_test::real_vector;
 using driver_test::test_model;
@@ -28,19 +27,13 @@ const std::string quotient_warning =
 const std::string remainder_warning =
     "Default configuration WARNING: Remainder truncated to fit double precision";
 
-core make_core(int32_t algorithm, int32_t sign, int32_t remainder_type, int32_t dividend_width,
-               int32_t fractional_width) {
-    return driver_test::configured(algorithm, sign, remainder_type, dividend_width, 8,
-                                   fractional_width);
-}
-
 struct real_result {
     double quotient;
     double remainder;
     std::vector<std::string> messages;
 };
 
-real_result divide_real(const core &c, double dividend, double divisor) {
+real_result divide_real(const qor_quodra_v5_1_config &c, double dividend, double divisor) {
     test_model model(c);
     EXPECT_NE(model.get(), nullptr);
     real_vector divisors{divisor}, dividends{dividend}, quotient(1, -42.0), remainder(1, -43.0);
@@ -56,15 +49,27 @@ real_result divide_real(const core &c, double dividend, double divisor) {
 TEST(RealScaling, WideFractionalRegistersGiveTheirValue) {
     for (int32_t fraction : {1000, 1023, 1024, 1100, 5000}) {
         SCOPED_TRACE("F " + std::to_string(fraction));
-        const real_result third = divide_real(make_core(1, 0, 1, 8, fraction), 1.0, 3.0);
+        const real_result third =
+            divide_real(config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED,
+                                       QUODRA_OUTPUT_FRACTIONAL)
+                            .widths(8, 8, fraction),
+                        1.0, 3.0);
         EXPECT_EQ(third.quotient, 1.0 / 3.0);
         EXPECT_EQ(third.messages, std::vector<std::string>{quotient_warning});
 
-        const real_result seventh = divide_real(make_core(3, 1, 1, 8, fraction), 100.0, 7.0);
+        const real_result seventh =
+            divide_real(config_builder(QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_SIGNED,
+                                       QUODRA_OUTPUT_FRACTIONAL)
+                            .widths(8, 8, fraction),
+                        100.0, 7.0);
         EXPECT_EQ(seventh.quotient, std::nextafter(100.0 / 7.0, 0.0));
         EXPECT_EQ(seventh.messages, std::vector<std::string>{quotient_warning});
 
-        const real_result negative = divide_real(make_core(3, 1, 1, 8, fraction), -100.0, 7.0);
+        const real_result negative =
+            divide_real(config_builder(QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_SIGNED,
+                                       QUODRA_OUTPUT_FRACTIONAL)
+                            .widths(8, 8, fraction),
+                        -100.0, 7.0);
         EXPECT_EQ(negative.quotient, -std::nextafter(100.0 / 7.0, 0.0));
     }
 }
@@ -73,11 +78,17 @@ TEST(RealScaling, WideFractionalRegistersGiveTheirValue) {
 // comes back exactly and without a warning: 2 / 1 with F = 1100 is the
 // register 2^1101.
 TEST(RealScaling, ExactValuesOfWideRegistersDoNotWarn) {
-    const real_result two = divide_real(make_core(1, 0, 1, 8, 1100), 2.0, 1.0);
+    const real_result two = divide_real(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(8, 8, 1100),
+        2.0, 1.0);
     EXPECT_EQ(two.quotient, 2.0);
     EXPECT_TRUE(two.messages.empty());
 
-    const real_result half = divide_real(make_core(1, 0, 1, 8, 1100), 1.0, 2.0);
+    const real_result half = divide_real(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(8, 8, 1100),
+        1.0, 2.0);
     EXPECT_EQ(half.quotient, 0.5);
     EXPECT_TRUE(half.messages.empty());
 }
@@ -86,11 +97,17 @@ TEST(RealScaling, ExactValuesOfWideRegistersDoNotWarn) {
 // with W 1100 and F 90 is 255 (exact) while a zero divisor's all-ones
 // register, about 2^1100, is beyond the range.
 TEST(RealScaling, RangeIsJudgedOnTheScaledValue) {
-    const real_result in_range = divide_real(make_core(1, 0, 1, 1100, 90), 255.0, 1.0);
+    const real_result in_range = divide_real(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(8, 1100, 90),
+        255.0, 1.0);
     EXPECT_EQ(in_range.quotient, 255.0);
     EXPECT_TRUE(in_range.messages.empty());
 
-    const real_result beyond = divide_real(make_core(1, 0, 1, 1100, 40), 5.0, 0.0);
+    const real_result beyond = divide_real(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(8, 1100, 40),
+        5.0, 0.0);
     EXPECT_EQ(beyond.quotient, DBL_MAX);
     EXPECT_EQ(beyond.messages, std::vector<std::string>{quotient_warning});
 }
@@ -115,7 +132,11 @@ TEST(RealScaling, WidthsUpTo1023MatchTheFormerConversion) {
         const int32_t fraction = static_cast<int32_t>(random() % 1024);
         const double dividend = static_cast<double>(random() >> (64 - width));
         const double divisor = static_cast<double>(1 + (random() >> (64 - 1 - random() % 52)));
-        const real_result r = divide_real(make_core(1, 0, 1, width, fraction), dividend, divisor);
+        const real_result r =
+            divide_real(config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED,
+                                       QUODRA_OUTPUT_FRACTIONAL)
+                            .widths(8, width, fraction),
+                        dividend, divisor);
 
         // floor(N * 2^F / D), formed independently of the library.
         mpz_set_d(reg, dividend);
@@ -147,11 +168,17 @@ TEST(RealScaling, WidthsUpTo1023MatchTheFormerConversion) {
 TEST(RealScaling, NegativeResultsWiderThanADoubleWarnAndTruncateTowardsZero) {
     const double truncated = -static_cast<double>(1537228672809129301ull >> 8 << 8);
     const double dividend = -std::ldexp(1.0, 62);
-    const real_result high_radix = divide_real(make_core(3, 1, 1, 64, 0), dividend, 3.0);
+    const real_result high_radix = divide_real(
+        config_builder(QUODRA_ALGORITHM_HIGH_RADIX, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(8, 64, 0),
+        dividend, 3.0);
     EXPECT_EQ(high_radix.quotient, truncated);
     EXPECT_EQ(high_radix.messages, std::vector<std::string>{quotient_warning});
 
-    const real_result remainder = divide_real(make_core(1, 0, 0, 64, 0), dividend, 3.0);
+    const real_result remainder = divide_real(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_REMAINDER)
+            .widths(8, 64, 0),
+        dividend, 3.0);
     EXPECT_EQ(remainder.quotient, truncated);
     EXPECT_EQ(remainder.remainder, -1.0);
     EXPECT_EQ(remainder.messages, std::vector<std::string>{quotient_warning});
@@ -161,12 +188,18 @@ TEST(RealScaling, NegativeResultsWiderThanADoubleWarnAndTruncateTowardsZero) {
 // negative, wrapped to the pattern 2^1025 - 2^1023, is beyond the range.
 TEST(RealScaling, TwoToThe1023IsExactWithoutClampOrWarning) {
     const double top = std::ldexp(1.0, 1023);
-    const real_result exact = divide_real(make_core(1, 1, 0, 1025, 0), top, 1.0);
+    const real_result exact = divide_real(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+            .widths(8, 1025, 0),
+        top, 1.0);
     EXPECT_EQ(exact.quotient, top);
     EXPECT_EQ(exact.remainder, 0.0);
     EXPECT_TRUE(exact.messages.empty());
 
-    const real_result wrapped = divide_real(make_core(1, 1, 0, 1025, 0), -top, 1.0);
+    const real_result wrapped = divide_real(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+            .widths(8, 1025, 0),
+        -top, 1.0);
     EXPECT_EQ(wrapped.quotient, DBL_MAX);
     EXPECT_EQ(wrapped.messages, std::vector<std::string>{quotient_warning});
 }
@@ -175,7 +208,9 @@ TEST(RealScaling, TwoToThe1023IsExactWithoutClampOrWarning) {
 // nothing reserved (no dim, dim_size 0) is shaped into an empty temporary
 // and never written.
 TEST(RealScaling, FractionalModeAcceptsAnUnreservedRemainderArray) {
-    test_model model(make_core(1, 0, 1, 8, 4));
+    test_model model(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(8, 8, 4));
     real_vector divisor{2.0, 3.0}, dividend{7.0, 1.0}, quotient(2, -42.0);
     uint_vector flags(2, 9u);
     qor_array_real *remainder = qor_quodra_v5_1_qor_array_real_create();

@@ -22,7 +22,6 @@
 
 namespace {
 
-using driver_test::core;
 using driver_test::mpz_vector;
 using driver_test::test_model;
 using driver_test::uint_vector;
@@ -66,7 +65,7 @@ gmp_allocation_counter *gmp_allocation_counter::active = nullptr;
 
 struct allocation_case {
     const char *path;
-    core c;
+    qor_quodra_v5_1_config c;
 };
 
 void PrintTo(const allocation_case &a, std::ostream *out) { *out << a.path; }
@@ -99,11 +98,11 @@ void operand(mpz_ptr value, size_t i, bool is_divisor, mp_bitcnt_t width, bool i
     mpz_clear(top);
 }
 
-void fill_operands(mpz_vector &divisor, mpz_vector &dividend, const core &c) {
+void fill_operands(mpz_vector &divisor, mpz_vector &dividend, const qor_quodra_v5_1_config &c) {
     gmp_randstate_t random;
     gmp_randinit_default(random);
     gmp_randseed_ui(random, 31337);
-    const bool is_signed = c.operand_sign == 1;
+    const bool is_signed = c.operand_sign == QUODRA_OPERAND_SIGNED;
     for (size_t i = 0; i < long_call; ++i) {
         operand(divisor->data[i], i, true, static_cast<mp_bitcnt_t>(c.divisor_width), is_signed,
                 random);
@@ -119,7 +118,7 @@ void fill_operands(mpz_vector &divisor, mpz_vector &dividend, const core &c) {
 class SteadyStateAllocation : public testing::TestWithParam<allocation_case> {};
 
 TEST_P(SteadyStateAllocation, LongCallAllocatesNoMoreThanShortCall) {
-    const core &c = GetParam().c;
+    const qor_quodra_v5_1_config &c = GetParam().c;
     test_model model(c);
     ASSERT_NE(model.get(), nullptr);
     mpz_vector divisor(long_call), dividend(long_call), quotient(long_call), remainder(long_call);
@@ -142,33 +141,66 @@ TEST_P(SteadyStateAllocation, LongCallAllocatesNoMoreThanShortCall) {
     EXPECT_TRUE(model.calls().empty());
 }
 
-core path(int32_t algorithm, int32_t remainder_type, int32_t sign, int32_t divisor_width,
-          int32_t dividend_width, int32_t fractional_width) {
-    return driver_test::configured(algorithm, sign, remainder_type, dividend_width,
-                                   divisor_width, fractional_width);
-}
-
-constexpr int32_t radix2 = QUODRA_ALGORITHM_RADIX2;
-constexpr int32_t high_radix = QUODRA_ALGORITHM_HIGH_RADIX;
-constexpr int32_t remainder = QUODRA_OUTPUT_REMAINDER;
-constexpr int32_t fractional = QUODRA_OUTPUT_FRACTIONAL;
-
 INSTANTIATE_TEST_SUITE_P(
     Paths, SteadyStateAllocation,
-    testing::Values(allocation_case{"remainder_signed_16", path(radix2, remainder, 1, 16, 16, 0)},
-                    allocation_case{"remainder_signed_64", path(radix2, remainder, 1, 64, 64, 0)},
-                    allocation_case{"remainder_signed_130", path(radix2, remainder, 1, 130, 200, 0)},
-                    allocation_case{"remainder_unsigned_64", path(radix2, remainder, 0, 64, 64, 0)},
-                    allocation_case{"remainder_unsigned_256", path(radix2, remainder, 0, 256, 256, 0)},
-                    allocation_case{"radix2_signed_32", path(radix2, fractional, 1, 32, 32, 32)},
-                    allocation_case{"radix2_signed_64", path(radix2, fractional, 1, 64, 64, 64)},
-                    allocation_case{"radix2_signed_256", path(radix2, fractional, 1, 256, 256, 64)},
-                    allocation_case{"radix2_signed_wide_fraction", path(radix2, fractional, 1, 100, 100, 100)},
-                    allocation_case{"radix2_unsigned_128", path(radix2, fractional, 0, 128, 128, 64)},
-                    allocation_case{"high_radix_16", path(high_radix, fractional, 1, 16, 16, 16)},
-                    allocation_case{"high_radix_64", path(high_radix, fractional, 1, 64, 64, 64)},
-                    allocation_case{"high_radix_128", path(high_radix, fractional, 1, 128, 128, 64)},
-                    allocation_case{"high_radix_300_200", path(high_radix, fractional, 1, 300, 200, 40)}),
-    [](const testing::TestParamInfo<allocation_case> &info) { return std::string(info.param.path); });
+    testing::Values(allocation_case{"remainder_signed_16",
+                                    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED,
+                                                   QUODRA_OUTPUT_REMAINDER)
+                                        .widths(16, 16, 0)},
+                    allocation_case{"remainder_signed_64",
+                                    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED,
+                                                   QUODRA_OUTPUT_REMAINDER)
+                                        .widths(64, 64, 0)},
+                    allocation_case{"remainder_signed_130",
+                                    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED,
+                                                   QUODRA_OUTPUT_REMAINDER)
+                                        .widths(130, 200, 0)},
+                    allocation_case{"remainder_unsigned_64",
+                                    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED,
+                                                   QUODRA_OUTPUT_REMAINDER)
+                                        .widths(64, 64, 0)},
+                    allocation_case{"remainder_unsigned_256",
+                                    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED,
+                                                   QUODRA_OUTPUT_REMAINDER)
+                                        .widths(256, 256, 0)},
+                    allocation_case{"radix2_signed_32",
+                                    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED,
+                                                   QUODRA_OUTPUT_FRACTIONAL)
+                                        .widths(32, 32, 32)},
+                    allocation_case{"radix2_signed_64",
+                                    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED,
+                                                   QUODRA_OUTPUT_FRACTIONAL)
+                                        .widths(64, 64, 64)},
+                    allocation_case{"radix2_signed_256",
+                                    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED,
+                                                   QUODRA_OUTPUT_FRACTIONAL)
+                                        .widths(256, 256, 64)},
+                    allocation_case{"radix2_signed_wide_fraction",
+                                    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED,
+                                                   QUODRA_OUTPUT_FRACTIONAL)
+                                        .widths(100, 100, 100)},
+                    allocation_case{"radix2_unsigned_128",
+                                    config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED,
+                                                   QUODRA_OUTPUT_FRACTIONAL)
+                                        .widths(128, 128, 64)},
+                    allocation_case{"high_radix_16",
+                                    config_builder(QUODRA_ALGORITHM_HIGH_RADIX,
+                                                   QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+                                        .widths(16, 16, 16)},
+                    allocation_case{"high_radix_64",
+                                    config_builder(QUODRA_ALGORITHM_HIGH_RADIX,
+                                                   QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+                                        .widths(64, 64, 64)},
+                    allocation_case{"high_radix_128",
+                                    config_builder(QUODRA_ALGORITHM_HIGH_RADIX,
+                                                   QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+                                        .widths(128, 128, 64)},
+                    allocation_case{"high_radix_300_200",
+                                    config_builder(QUODRA_ALGORITHM_HIGH_RADIX,
+                                                   QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+                                        .widths(300, 200, 40)}),
+    [](const testing::TestParamInfo<allocation_case> &info) {
+        return std::string(info.param.path);
+    });
 
 } // namespace

@@ -15,7 +15,6 @@
 
 namespace {
 
-using driver_test::core;
 using driver_test::mpz_vector;
 using driver_test::test_model;
 using driver_test::uint_vector;
@@ -25,19 +24,13 @@ using width_guard = void (*)(const quodra_v5_1 &);
 struct width_case {
     const char *name;
     width_guard guard;
-    core configuration;
+    qor_quodra_v5_1_config configuration;
     const char *message; // null: accepted
 };
 
 // Prints the case by its name, so test listings stay short and identical
 // from build to build.
 void PrintTo(const width_case &c, std::ostream *out) { *out << c.name; }
-
-core widths(int32_t sign, int32_t remainder_type, int32_t dividend_width, int32_t divisor_width,
-            int32_t fractional_width) {
-    return driver_test::configured(1, sign, remainder_type, dividend_width, divisor_width,
-                                   fractional_width);
-}
 
 const char *const remainder_dividend =
     "Dividend width must not be negative for signed remainder output";
@@ -60,30 +53,87 @@ std::vector<width_case> width_cases() {
     const width_guard radix2 = require_radix2_widths;
     const width_guard high_radix = require_high_radix_widths;
     return {
-        {"remainder_signed_negative_dividend", remainder, widths(1, 0, -1, 8, 4),
+        {"remainder_signed_negative_dividend", remainder,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+             .widths(8, -1, 4),
          remainder_dividend},
-        {"remainder_signed_negative_divisor", remainder, widths(1, 0, 8, -1, 4), remainder_divisor},
-        {"remainder_dividend_checked_first", remainder, widths(1, 0, -3, -3, 4),
+        {"remainder_signed_negative_divisor", remainder,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+             .widths(-1, 8, 4),
+         remainder_divisor},
+        {"remainder_dividend_checked_first", remainder,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+             .widths(-3, -3, 4),
          remainder_dividend},
-        {"remainder_signed_zero_widths", remainder, widths(1, 0, 0, 0, -9), nullptr},
-        {"remainder_signed_maximal_widths", remainder, widths(1, 0, INT_MAX, INT_MAX, 0), nullptr},
-        {"remainder_unsigned_uses_no_width", remainder, widths(0, 0, -5, -5, -5), nullptr},
-        {"radix2_negative_dividend", radix2, widths(0, 1, -1, 8, 4), radix2_dividend},
-        {"radix2_negative_dividend_any_mode", radix2, widths(0, 2, INT_MIN, 8, 4), radix2_dividend},
-        {"radix2_negative_fraction", radix2, widths(0, 1, 8, 8, -1), radix2_fraction},
-        {"radix2_signed_split_uses_fraction", radix2, widths(1, 2, 8, 8, -1), radix2_fraction},
-        {"radix2_unsigned_w_iterations_only", radix2, widths(0, 2, 8, 8, -1), nullptr},
-        {"radix2_divisor_width_unused", radix2, widths(1, 1, 8, -7, 4), nullptr},
-        {"radix2_sum_overflows", radix2, widths(0, 1, INT_MAX, 8, 1), radix2_sum},
-        {"radix2_sum_at_limit", radix2, widths(0, 1, INT_MAX - 1, 8, 1), nullptr},
-        {"radix2_sum_unused_without_fraction_bits", radix2, widths(1, 2, INT_MAX, 8, INT_MAX),
+        {"remainder_signed_zero_widths", remainder,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+             .widths(0, 0, -9),
          nullptr},
-        {"radix2_zero_widths", radix2, widths(1, 1, 0, 0, 0), nullptr},
-        {"high_radix_negative_dividend", high_radix, widths(1, 1, -1, 16, 16), high_radix_dividend},
-        {"high_radix_negative_fraction", high_radix, widths(1, 1, 16, 16, -1), high_radix_fraction},
-        {"high_radix_sum_overflows", high_radix, widths(1, 1, INT_MAX - 10, 16, 9), high_radix_sum},
-        {"high_radix_sum_at_limit", high_radix, widths(1, 1, INT_MAX - 10, 16, 8), nullptr},
-        {"high_radix_divisor_width_unused", high_radix, widths(1, 1, 16, -1, 16), nullptr},
+        {"remainder_signed_maximal_widths", remainder,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+             .widths(INT_MAX, INT_MAX, 0),
+         nullptr},
+        {"remainder_unsigned_uses_no_width", remainder,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_REMAINDER)
+             .widths(-5, -5, -5),
+         nullptr},
+        {"radix2_negative_dividend", radix2,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(8, -1, 4),
+         radix2_dividend},
+        {"radix2_negative_dividend_any_mode", radix2,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, 2).widths(8, INT_MIN, 4),
+         radix2_dividend},
+        {"radix2_negative_fraction", radix2,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(8, 8, -1),
+         radix2_fraction},
+        {"radix2_signed_split_uses_fraction", radix2,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, 2).widths(8, 8, -1),
+         radix2_fraction},
+        {"radix2_unsigned_w_iterations_only", radix2,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, 2).widths(8, 8, -1),
+         nullptr},
+        {"radix2_divisor_width_unused", radix2,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(-7, 8, 4),
+         nullptr},
+        {"radix2_sum_overflows", radix2,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(8, INT_MAX, 1),
+         radix2_sum},
+        {"radix2_sum_at_limit", radix2,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(8, INT_MAX - 1, 1),
+         nullptr},
+        {"radix2_sum_unused_without_fraction_bits", radix2,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, 2)
+             .widths(8, INT_MAX, INT_MAX),
+         nullptr},
+        {"radix2_zero_widths", radix2,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(0, 0, 0),
+         nullptr},
+        {"high_radix_negative_dividend", high_radix,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(16, -1, 16),
+         high_radix_dividend},
+        {"high_radix_negative_fraction", high_radix,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(16, 16, -1),
+         high_radix_fraction},
+        {"high_radix_sum_overflows", high_radix,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(16, INT_MAX - 10, 9),
+         high_radix_sum},
+        {"high_radix_sum_at_limit", high_radix,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(16, INT_MAX - 10, 8),
+         nullptr},
+        {"high_radix_divisor_width_unused", high_radix,
+         config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+             .widths(-1, 16, 16),
+         nullptr},
     };
 }
 
@@ -113,7 +163,11 @@ INSTANTIATE_TEST_SUITE_P(Widths, WidthGuard, testing::ValuesIn(width_cases()),
 // At the data call the guard runs after the array checks and before the
 // first write; creation accepted the widths.
 TEST(WidthGuardAtDataCall, RefusedBeforeAnySampleIsWritten) {
-    for (const core &c : {widths(1, 0, -1, 8, 4), widths(1, 1, 8, 8, -2)}) {
+    for (const qor_quodra_v5_1_config &c : std::initializer_list<qor_quodra_v5_1_config>
+         {config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_REMAINDER)
+              .widths(8, -1, 4),
+          config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+              .widths(8, 8, -2)}) {
         test_model model(c);
         ASSERT_NE(model.get(), nullptr);
         mpz_vector divisor{2}, dividend{-7}, quotient{-99}, remainder{-98};
@@ -124,7 +178,8 @@ TEST(WidthGuardAtDataCall, RefusedBeforeAnySampleIsWritten) {
         ASSERT_EQ(model.calls().size(), 1u);
         EXPECT_EQ(model.calls()[0].message,
                   std::string("Default configuration ERROR: ") +
-                      (c.remainder_type == 0 ? remainder_dividend : radix2_fraction));
+                      (c.remainder_type == QUODRA_OUTPUT_REMAINDER ? remainder_dividend
+                                                                   : radix2_fraction));
         EXPECT_EQ(quotient.text(0), "-99");
         EXPECT_EQ(remainder.text(0), "-98");
         EXPECT_EQ(flags.at(0), 5u);
@@ -141,7 +196,9 @@ TEST(WidthGuardAtDataCall, RefusedBeforeAnySampleIsWritten) {
 }
 
 TEST(WidthGuardAtDataCall, UnsignedRemainderModeIgnoresNegativeWidths) {
-    test_model model(widths(0, 0, -4, -4, -4));
+    test_model model(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_REMAINDER)
+            .widths(-4, -4, -4));
     mpz_vector divisor{7}, dividend{100}, quotient(1), remainder(1);
     uint_vector flags(1, 5u);
     EXPECT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(), quotient.get(),

@@ -19,11 +19,10 @@
 
 namespace {
 
-using high_radix_test::high_radix_config;
-
 struct direct_model {
     direct_model(int32_t A, int32_t B, int32_t C)
-        : logger(nullptr, nullptr, "divider"), model(high_radix_config(A, B, C), &logger) {}
+        : logger(nullptr, nullptr, "divider"), model(config_builder::high_radix(A, B, C), &logger) {
+    }
     qor_quodra_v5_1_zanlogger::ZanLogger logger;
     quodra_v5_1 model;
 };
@@ -31,7 +30,7 @@ struct direct_model {
 // A model made through the public interface.
 struct public_model {
     public_model(int32_t A, int32_t B, int32_t C) {
-        const qor_quodra_v5_1_config config = high_radix_config(A, B, C);
+        const qor_quodra_v5_1_config config = config_builder::high_radix(A, B, C);
         model = qor_quodra_v5_1_create(&config, recording_handler::record, &handler);
     }
     ~public_model() { qor_quodra_v5_1_destroy(model); }
@@ -301,13 +300,10 @@ TEST(HighRadixDivider, UnusableWidthsFailTheDataCallCleanly) {
 // A unit that cannot hold the configuration reports failure; the divider
 // raises after writing the flag of the failing sample, not its quotient.
 TEST(HighRadixDivider, UnitFailureRaisesAfterTheFlag) {
-    qor_quodra_v5_1_config config{};
-    qor_quodra_v5_1_default_config(&config);
-    config.algorithm_type = 1; // not bounded at creation
-    config.remainder_type = 1;
-    config.divisor_width = 400;
-    config.dividend_width = 8;
-    config.fractional_width = 4;
+    // Radix-2 is not bounded at creation.
+    const qor_quodra_v5_1_config config =
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(400, 8, 4);
     qor_quodra_v5_1_zanlogger::ZanLogger logger(nullptr, nullptr, "wide");
     const quodra_v5_1 m(config, &logger);
 
@@ -348,7 +344,7 @@ TEST(HighRadixDivider, DerivedAtTheBoundsOfTheUnit) {
     for (const derived &d : accepted) {
         SCOPED_TRACE(std::to_string(d.A) + "," + std::to_string(d.B) + "," + std::to_string(d.C));
         qor_quodra_v5_1_zanlogger::ZanLogger logger(nullptr, nullptr, "bounds");
-        const quodra_v5_1 m(high_radix_config(d.A, d.B, d.C), &logger);
+        const quodra_v5_1 m(config_builder::high_radix(d.A, d.B, d.C), &logger);
         EXPECT_EQ(m.hr_divisor_width_p1, d.width_p1);
         EXPECT_EQ(m.hr_divisor_pad, d.divisor_pad);
         EXPECT_EQ(m.hr_product_width, d.product_width);
@@ -378,7 +374,7 @@ TEST(HighRadixDivider, CreationRefusesShapesBeyondTheUnit) {
     for (const widths &w : refused) {
         SCOPED_TRACE(std::to_string(w.A) + "," + std::to_string(w.B) + "," + std::to_string(w.C));
         recording_handler handler;
-        const qor_quodra_v5_1_config config = high_radix_config(w.A, w.B, w.C);
+        const qor_quodra_v5_1_config config = config_builder::high_radix(w.A, w.B, w.C);
         quodra_v5_1 *model = qor_quodra_v5_1_create(&config, recording_handler::record, &handler);
         EXPECT_EQ(model, nullptr);
         ASSERT_EQ(handler.calls.size(), 1u);
@@ -390,8 +386,8 @@ TEST(HighRadixDivider, CreationRefusesShapesBeyondTheUnit) {
 
 // The bound applies to the High Radix algorithm only.
 TEST(HighRadixDivider, OtherAlgorithmsAreNotBounded) {
-    qor_quodra_v5_1_config config = high_radix_config(400, 16, 16);
-    config.algorithm_type = 1;
+    qor_quodra_v5_1_config config = config_builder::high_radix(400, 16, 16);
+    config.algorithm_type = QUODRA_ALGORITHM_RADIX2;
     recording_handler handler;
     quodra_v5_1 *model = qor_quodra_v5_1_create(&config, recording_handler::record, &handler);
     EXPECT_NE(model, nullptr);

@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "support/driver_test_support.h"
-#include "support/operand_patterns.h"
 #include "engine/radix2/bit_serial_loop.h"
 #include "engine/radix2/closed_form.h"
+#include "support/division_properties.h"
+#include "support/driver_test_support.h"
+#include "support/operand_patterns.h"
 #include "support/radix2_word_loop.h"
 
 namespace {
 
-using driver_test::core;
 using driver_test::mpz_vector;
 using driver_test::test_model;
 using driver_test::uint_vector;
@@ -31,17 +31,12 @@ struct radix2_row {
     unsigned int div_by_zero;
 };
 
-core radix2_core(int32_t operand_sign) {
-    core c;
-    c.algorithm_type = 1;
-    c.remainder_type = 1;
-    c.operand_sign = operand_sign;
-    c.dividend_width = 8;
-    c.fractional_width = 4;
-    return c;
+// Radix-2, fractional output, 8-bit dividends and divisors, 4 fraction bits.
+qor_quodra_v5_1_config radix2_8_bit(int32_t sign) {
+    return config_builder(QUODRA_ALGORITHM_RADIX2, sign, QUODRA_OUTPUT_FRACTIONAL).widths(8, 8, 4);
 }
 
-void expect_rows(const core &c, const std::vector<radix2_row> &rows) {
+void expect_rows(const qor_quodra_v5_1_config &c, const std::vector<radix2_row> &rows) {
     test_model model(c);
     ASSERT_NE(model.get(), nullptr);
     const size_t n = rows.size();
@@ -63,47 +58,48 @@ void expect_rows(const core &c, const std::vector<radix2_row> &rows) {
 }
 
 TEST(Radix2, UnsignedFixedPointQuotients) {
-    expect_rows(radix2_core(0), {
-                                    {7, 2, 0x038, 0},
-                                    {1, 3, 0x005, 0},
-                                    {255, 1, 0xFF0, 0},
-                                    {255, 255, 0x010, 0},
-                                    {300, 7, 0x064, 0}, // bit 8 ignored: 44 / 7
-                                    {5, 0, 0xFFF, 1},
-                                    {0, 9, 0x000, 0},
-                                    {-1, 1, 0xFF0, 0}, // stored pattern, low 8 bits 255
-                                });
+    expect_rows(radix2_8_bit(QUODRA_OPERAND_UNSIGNED),
+                {
+                    {7, 2, 0x038, 0},
+                    {1, 3, 0x005, 0},
+                    {255, 1, 0xFF0, 0},
+                    {255, 255, 0x010, 0},
+                    {300, 7, 0x064, 0}, // bit 8 ignored: 44 / 7
+                    {5, 0, 0xFFF, 1},
+                    {0, 9, 0x000, 0},
+                    {-1, 1, 0xFF0, 0}, // stored pattern, low 8 bits 255
+                });
 }
 
 TEST(Radix2, SignedIntegerAndFractionFields) {
-    expect_rows(radix2_core(1), {
-                                    {7, 2, 0x034, 0},
-                                    {-7, 2, 0xFDC, 0},
-                                    {7, -2, 0xFDC, 0},
-                                    {-7, -2, 0x034, 0},
-                                    {1, 3, 0x002, 0},
-                                    {-1, 3, 0x00E, 0},
-                                    {-128, 1, 0x800, 0},
-                                    {127, -1, 0x810, 0},
-                                    {5, 0, 0xFF7, 1},
-                                    {0, 0, 0xFF7, 1},
-                                    {-5, 0, 0x019, 1},
-                                });
+    expect_rows(radix2_8_bit(QUODRA_OPERAND_SIGNED), {
+                                                         {7, 2, 0x034, 0},
+                                                         {-7, 2, 0xFDC, 0},
+                                                         {7, -2, 0xFDC, 0},
+                                                         {-7, -2, 0x034, 0},
+                                                         {1, 3, 0x002, 0},
+                                                         {-1, 3, 0x00E, 0},
+                                                         {-128, 1, 0x800, 0},
+                                                         {127, -1, 0x810, 0},
+                                                         {5, 0, 0xFF7, 1},
+                                                         {0, 0, 0xFF7, 1},
+                                                         {-5, 0, 0x019, 1},
+                                                     });
 }
 
 // Fractional output other than 1 runs W iterations only; the signed
 // recombination still splits off F bits.
 TEST(Radix2, RemainderTypeOtherThanOneRunsDividendWidthIterations) {
-    core c = radix2_core(0);
-    c.remainder_type = 2;
+    qor_quodra_v5_1_config c = radix2_8_bit(QUODRA_OPERAND_UNSIGNED);
+    c.remainder_type = 2; // neither named output mode
     expect_rows(c, {{7, 2, 3, 0}, {255, 1, 255, 0}, {5, 0, 0xFF, 1}});
-    c.operand_sign = 1;
+    c.operand_sign = QUODRA_OPERAND_SIGNED;
     // Register 0b00000011: integer part 0, fraction field 3 >> 1 = 1.
     expect_rows(c, {{7, 2, 1, 0}});
 }
 
 TEST(Radix2, RemainderArrayIsNeverTouchedAndCountZeroWritesNothing) {
-    test_model model(radix2_core(1));
+    test_model model(radix2_8_bit(QUODRA_OPERAND_SIGNED));
     mpz_vector divisor{2, 3}, dividend{7, 1}, quotient{-11, -12}, remainder{-21, -22};
     uint_vector flags(2, 9u);
     ASSERT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(), quotient.get(),
@@ -161,59 +157,8 @@ TEST(Radix2, IterationTraceOfFiveByTwo) {
     mpz_clears(q, p, d, n, nullptr);
 }
 
-// Closed forms of the divider, computed with GMP division:
-//   unsigned, D > 0: floor((N mod 2^W) 2^F / D); D = 0: 2^(W+F) - 1;
-//   signed: U = floor((|N| mod 2^W) 2^F / |D|) (all ones for D = 0), then
-//   I = U >> F and G = (U mod 2^F) >> 1, both negated when the signs differ
-//   and wrapped into W and F bits; the value is I 2^F + G.
-// The signed layout of a register U: I = U >> F and G = (U mod 2^F) >> 1,
-// both negated when the result is negative and wrapped into W and F bits;
-// the value is I 2^F + G.
-void signed_layout(mpz_ptr expected, mpz_srcptr u, bool negative, unsigned w, unsigned f) {
-    mpz_t i, g, field;
-    mpz_inits(i, g, field, nullptr);
-    mpz_fdiv_q_2exp(i, u, f);
-    mpz_fdiv_r_2exp(g, u, f);
-    mpz_fdiv_q_2exp(g, g, 1);
-    if (negative) {
-        mpz_neg(i, i);
-        mpz_neg(g, g);
-        if (mpz_sgn(i) < 0) {
-            mpz_ui_pow_ui(field, 2, w);
-            mpz_add(i, i, field);
-        }
-        if (mpz_sgn(g) < 0) {
-            mpz_ui_pow_ui(field, 2, f);
-            mpz_add(g, g, field);
-        }
-    }
-    mpz_mul_2exp(expected, i, f);
-    mpz_add(expected, expected, g);
-    mpz_clears(i, g, field, nullptr);
-}
-
-void closed_form(mpz_ptr expected, mpz_srcptr n, mpz_srcptr d, unsigned w, unsigned f,
-                 bool is_signed) {
-    mpz_t u, i;
-    mpz_inits(u, i, nullptr);
-    if (mpz_sgn(d) == 0) {
-        mpz_ui_pow_ui(u, 2, w + f);
-        mpz_sub_ui(u, u, 1);
-    } else {
-        mpz_abs(u, n);
-        mpz_fdiv_r_2exp(u, is_signed ? u : n, w);
-        mpz_mul_2exp(u, u, f);
-        mpz_abs(i, d);
-        mpz_fdiv_q(u, u, i);
-    }
-    if (!is_signed) {
-        mpz_set(expected, u);
-    } else {
-        signed_layout(expected, u, (mpz_sgn(n) < 0) != (mpz_sgn(d) < 0), w, f);
-    }
-    mpz_clears(u, i, nullptr);
-}
-
+// The closed forms of the divider (support/division_properties.h, shared
+// with the fuzz targets) against the bit-serial path.
 TEST(Radix2Property, BitSerialEqualsClosedForms) {
     gmp_randstate_t random;
     gmp_randinit_default(random);
@@ -222,14 +167,12 @@ TEST(Radix2Property, BitSerialEqualsClosedForms) {
     mpz_t expected;
     mpz_init(expected);
     for (int round = 0; round < 80; ++round) {
-        core c;
-        c.algorithm_type = 1;
-        c.remainder_type = 1;
-        c.operand_sign = round % 2;
         const unsigned max_width = round % 8 == 0 ? 130 : 24;
-        c.dividend_width = 1 + static_cast<int32_t>(shapes() % max_width);
-        c.fractional_width = static_cast<int32_t>(shapes() % max_width);
-        const bool is_signed = c.operand_sign == 1;
+        const auto dividend_width = 1 + static_cast<int32_t>(shapes() % max_width);
+        const qor_quodra_v5_1_config c =
+            config_builder(QUODRA_ALGORITHM_RADIX2, round % 2, QUODRA_OUTPUT_FRACTIONAL)
+                .widths(8, dividend_width, static_cast<int32_t>(shapes() % max_width));
+        const bool is_signed = c.operand_sign == QUODRA_OPERAND_SIGNED;
         const unsigned w = static_cast<unsigned>(c.dividend_width);
         const unsigned f = static_cast<unsigned>(c.fractional_width);
         SCOPED_TRACE("W " + std::to_string(w) + " F " + std::to_string(f) +
@@ -256,7 +199,7 @@ TEST(Radix2Property, BitSerialEqualsClosedForms) {
                                           static_cast<uint32_t>(count)),
                   0);
         for (size_t k = 0; k < count; ++k) {
-            closed_form(expected, dividend.at(k), divisor.at(k), w, f, is_signed);
+            ASSERT_TRUE(radix2_closed_form(c, divisor.at(k), dividend.at(k), expected));
             EXPECT_EQ(mpz_cmp(quotient.at(k), expected), 0)
                 << dividend.text(k) << " / " << divisor.text(k) << " gave 0x"
                 << quotient.text(k, 16);
@@ -293,12 +236,9 @@ TEST(Radix2Property, WordAndGnuMpRegistersAgreeAtTheirBoundaries) {
     mpz_inits(expected, value, nullptr);
     for (shape s : {shape{60, 4}, shape{60, 5}, shape{100, 28}, shape{100, 29}}) {
         for (int32_t sign : {0, 1}) {
-            core c;
-            c.algorithm_type = 1;
-            c.remainder_type = 1;
-            c.operand_sign = sign;
-            c.dividend_width = s.dividend_width;
-            c.fractional_width = s.fractional_width;
+            const qor_quodra_v5_1_config c =
+                config_builder(QUODRA_ALGORITHM_RADIX2, sign, QUODRA_OUTPUT_FRACTIONAL)
+                    .widths(8, s.dividend_width, s.fractional_width);
             test_model model(c);
             const size_t count = std::size(divisors);
             mpz_vector divisor(count), dividend(count), quotient(count);
@@ -320,9 +260,7 @@ TEST(Radix2Property, WordAndGnuMpRegistersAgreeAtTheirBoundaries) {
                                               static_cast<uint32_t>(count)),
                       0);
             for (size_t k = 0; k < count; ++k) {
-                closed_form(expected, dividend.at(k), divisor.at(k),
-                            static_cast<unsigned>(s.dividend_width),
-                            static_cast<unsigned>(s.fractional_width), sign == 1);
+                ASSERT_TRUE(radix2_closed_form(c, divisor.at(k), dividend.at(k), expected));
                 EXPECT_EQ(mpz_cmp(quotient.at(k), expected), 0)
                     << "W " << s.dividend_width << " F " << s.fractional_width << " sign " << sign
                     << " sample " << k;
@@ -435,8 +373,8 @@ TEST(Radix2Property, WordLoopAtTheEdgesOfEachWord) {
 // 100 / -3: U 33, I -2 wraps to 254, G 0 (not wrapped): 254 * 16;
 // -128 / -1: U 128, I 8; 5 / 0: U 255, I 15, G 7.
 TEST(Radix2, SignedSplitWithoutFractionIterations) {
-    core c = radix2_core(1);
-    c.remainder_type = 2;
+    qor_quodra_v5_1_config c = radix2_8_bit(QUODRA_OPERAND_SIGNED);
+    c.remainder_type = 2; // neither named output mode
     expect_rows(c, {{100, 7, 7, 0},
                     {-100, 7, 9, 0},
                     {100, -3, 4064, 0},
@@ -454,8 +392,8 @@ std::string hex_text(mpz_srcptr value) {
 // What the Radix-2 path writes for one sample, from the GNU MP loop: the
 // registers as the divider holds them (magnitudes once signed, kept across
 // a refused read), n iterations, then the signed layout.
-void radix2_reference(mpz_ptr expected, mpz_ptr d, mpz_ptr n, const core &c) {
-    const bool is_signed = c.operand_sign == 1;
+void radix2_reference(mpz_ptr expected, mpz_ptr d, mpz_ptr n, const qor_quodra_v5_1_config &c) {
+    const bool is_signed = c.operand_sign == QUODRA_OPERAND_SIGNED;
     const bool negative = is_signed && (mpz_sgn(d) < 0) != (mpz_sgn(n) < 0);
     if (is_signed) {
         mpz_abs(d, d);
@@ -463,12 +401,12 @@ void radix2_reference(mpz_ptr expected, mpz_ptr d, mpz_ptr n, const core &c) {
     }
     const auto w = static_cast<unsigned>(c.dividend_width);
     const auto f = static_cast<unsigned>(c.fractional_width);
-    const uint64_t iterations = c.remainder_type == 1 ? w + f : w;
+    const uint64_t iterations = c.remainder_type == QUODRA_OUTPUT_FRACTIONAL ? w + f : w;
     mpz_t u, p;
     mpz_inits(u, p, nullptr);
     radix2_bit_serial_traced(u, p, d, n, w, iterations, nullptr, nullptr);
     if (is_signed) {
-        signed_layout(expected, u, negative, w, f);
+        radix2_signed_layout(expected, u, negative, w, f);
     } else {
         mpz_set(expected, u);
     }
@@ -477,19 +415,16 @@ void radix2_reference(mpz_ptr expected, mpz_ptr d, mpz_ptr n, const core &c) {
 
 // Register and written value sizes on both sides of 64 and 128 bits, then
 // anything up to 300 bits each.
-core differential_core(std::mt19937 &pick, int round) {
-    const int32_t remainder_types[] = {1, 1, 2, -1};
-    const int32_t signs[] = {1, 0, 2};
+qor_quodra_v5_1_config differential_config(std::mt19937 &pick, int round) {
+    const int32_t remainder_types[] = {QUODRA_OUTPUT_FRACTIONAL, QUODRA_OUTPUT_FRACTIONAL, 2, -1};
+    const int32_t signs[] = {QUODRA_OPERAND_SIGNED, QUODRA_OPERAND_UNSIGNED, 2};
     const unsigned limits[] = {66, 130, 301};
     const unsigned limit = limits[round % 3];
-    core c;
-    c.algorithm_type = 1;
-    c.remainder_type = remainder_types[pick() % 4];
-    c.operand_sign = signs[pick() % 3];
+    const int32_t output = remainder_types[pick() % 4];
+    const int32_t sign = signs[pick() % 3];
     const unsigned w = pick() % limit;
-    c.dividend_width = static_cast<int32_t>(w);
-    c.fractional_width = static_cast<int32_t>(pick() % (limit - w));
-    return c;
+    return config_builder(QUODRA_ALGORITHM_RADIX2, sign, output)
+        .widths(8, static_cast<int32_t>(w), static_cast<int32_t>(pick() % (limit - w)));
 }
 
 // The fast paths (closed form in 64- or 128-bit words, or in GNU MP with
@@ -505,7 +440,7 @@ TEST(Radix2Property, FastPathsEqualBitSerialLoop) {
     mpz_t expected, d, n;
     mpz_inits(expected, d, n, nullptr);
     for (int round = 0; round < 240; ++round) {
-        const core c = differential_core(pick, round);
+        const qor_quodra_v5_1_config c = differential_config(pick, round);
         SCOPED_TRACE("W " + std::to_string(c.dividend_width) + " F " +
                      std::to_string(c.fractional_width) + " remainder_type " +
                      std::to_string(c.remainder_type) + " sign " +

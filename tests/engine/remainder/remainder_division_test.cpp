@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/remainder/remainder_division.h"
+#include "support/division_properties.h"
 #include "support/driver_test_support.h"
 #include "support/operand_patterns.h"
-#include "engine/remainder/remainder_division.h"
 
 namespace {
 
-using driver_test::core;
 using driver_test::mpz_vector;
 using driver_test::test_model;
 using driver_test::uint_vector;
@@ -30,7 +30,7 @@ struct remainder_row {
 };
 
 // Divides every row in one call and checks every written value.
-void expect_rows(const core &c, const std::vector<remainder_row> &rows) {
+void expect_rows(const qor_quodra_v5_1_config &c, const std::vector<remainder_row> &rows) {
     test_model model(c);
     ASSERT_NE(model.get(), nullptr);
     const size_t n = rows.size();
@@ -61,30 +61,26 @@ const std::vector<remainder_row> signed_8_by_8 = {
 class RemainderModeEveryAlgorithm : public testing::TestWithParam<int32_t> {};
 
 TEST_P(RemainderModeEveryAlgorithm, SignedEightByEight) {
-    core c;
-    c.algorithm_type = GetParam();
+    qor_quodra_v5_1_config c = config_builder(GetParam()).widths(8, 8, 4);
     expect_rows(c, signed_8_by_8);
 }
 
 TEST_P(RemainderModeEveryAlgorithm, NarrowRemainderFieldWrapsWithItsOwnWidth) {
-    core c;
-    c.algorithm_type = GetParam();
+    qor_quodra_v5_1_config c = config_builder(GetParam()).widths(8, 8, 4);
     c.divisor_width = 4;
     expect_rows(c, {{-7, 2, 253, 15, 0}, {7, -2, 253, 1, 0}});
 }
 
 TEST_P(RemainderModeEveryAlgorithm, UnsignedDividesAsStored) {
-    core c;
-    c.algorithm_type = GetParam();
-    c.operand_sign = 0;
+    qor_quodra_v5_1_config c = config_builder(GetParam()).widths(8, 8, 4);
+    c.operand_sign = QUODRA_OPERAND_UNSIGNED;
     expect_rows(c, {{100, 7, 14, 2, 0}, {5, 0, 0, 0, 1}, {255, 255, 1, 0, 0}, {6, 7, 0, 6, 0}});
 }
 
 INSTANTIATE_TEST_SUITE_P(AlgorithmTypes, RemainderModeEveryAlgorithm, testing::Values(1, 4, 0, 2));
 
 TEST(RemainderMode, AnyOperandSignOtherThanOneIsUnsigned) {
-    core c;
-    c.operand_sign = 2;
+    const qor_quodra_v5_1_config c = config_builder(QUODRA_ALGORITHM_RADIX2, 2).widths(8, 8, 4);
     expect_rows(c, {{100, 7, 14, 2, 0}});
 }
 
@@ -93,8 +89,8 @@ TEST(RemainderMode, AnyOperandSignOtherThanOneIsUnsigned) {
 TEST(RemainderMode, OtherOperandSignsDivideNegativeOperandsAsStored) {
     for (int32_t sign : {2, -1}) {
         SCOPED_TRACE("operand_sign " + std::to_string(sign));
-        core c;
-        c.operand_sign = sign;
+        const qor_quodra_v5_1_config c =
+            config_builder(QUODRA_ALGORITHM_RADIX2, sign).widths(8, 8, 4);
         test_model model(c);
         mpz_vector divisor{2, -2, -2, 0}, dividend{-7, 7, -7, -5}, quotient(4), remainder(4);
         uint_vector flags(4, 9u);
@@ -112,8 +108,8 @@ TEST(RemainderMode, OtherOperandSignsDivideNegativeOperandsAsStored) {
 }
 
 TEST(RemainderMode, UnsignedNegativeOperandsAreDividedExactlyAsStored) {
-    core c;
-    c.operand_sign = 0;
+    const qor_quodra_v5_1_config c =
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED).widths(8, 8, 4);
     test_model model(c);
     mpz_vector divisor{2}, dividend{-7}, quotient(1), remainder(1);
     uint_vector flags(1, 9u);
@@ -126,9 +122,7 @@ TEST(RemainderMode, UnsignedNegativeOperandsAreDividedExactlyAsStored) {
 }
 
 TEST(RemainderMode, WideOperandsBeyondMachineWords) {
-    core c;
-    c.dividend_width = 200;
-    c.divisor_width = 100;
+    const qor_quodra_v5_1_config c = config_builder().widths(100, 200, 4);
     test_model model(c);
     mpz_vector divisor(1), dividend(1), quotient(1), remainder(1);
     uint_vector flags(1, 0u);
@@ -175,40 +169,25 @@ void random_field_value(mpz_ptr value, gmp_randstate_t random, std::mt19937 &pic
     }
 }
 
-// The signed value behind a written field: a result whose sign rule says
-// negative was written as 2^width - |value| (zero unwrapped). The written
-// field must lie in [0, 2^width) and the value must have the expected sign.
-void decode_field(mpz_ptr value, mpz_srcptr written, bool negative, unsigned width) {
-    mpz_t field;
-    mpz_init(field);
-    mpz_ui_pow_ui(field, 2, width);
-    EXPECT_GE(mpz_sgn(written), 0);
-    EXPECT_LT(mpz_cmp(written, field), 0);
-    mpz_set(value, written);
-    if (negative && mpz_sgn(written) != 0) {
-        mpz_sub(value, value, field);
-    }
-    mpz_clear(field);
-}
-
-// Truncating division checked by its invariants, not by recomputing it:
-// q d + r = n, |r| < |d|, the quotient negative exactly when the operand
-// signs differ, the remainder zero or of the dividend's sign, and signed
-// results wrapped into fields of dividend_width and divisor_width bits.
+// Truncating division checked by its invariants, not by recomputing it
+// (support/division_properties.h, shared with the fuzz targets):
+// q d + r = n, |r| < |d|, the remainder zero or of the dividend's sign, the
+// signed results wrapped once into fields of dividend_width and
+// divisor_width bits, and results inside their fields.
 TEST(RemainderModeProperty, InvariantsOfTruncatingDivision) {
     gmp_randstate_t random;
     gmp_randinit_default(random);
     gmp_randseed_ui(random, 20240611);
     std::mt19937 pick(4242);
-    mpz_t q, r, check;
-    mpz_inits(q, r, check, nullptr);
     for (int round = 0; round < 120; ++round) {
-        core c;
-        c.operand_sign = round % 2 == 0 ? 1 : 0;
-        c.dividend_width = 1 + static_cast<int32_t>(pick() % 300);
-        c.divisor_width = 1 + static_cast<int32_t>(pick() % 300);
-        c.algorithm_type = (round % 3 == 0) ? 4 : 1;
-        const bool is_signed = c.operand_sign == 1;
+        const int32_t sign = round % 2 == 0 ? QUODRA_OPERAND_SIGNED : QUODRA_OPERAND_UNSIGNED;
+        const auto dividend_width = 1 + static_cast<int32_t>(pick() % 300);
+        const auto divisor_width = 1 + static_cast<int32_t>(pick() % 300);
+        const qor_quodra_v5_1_config c =
+            config_builder(round % 3 == 0 ? QUODRA_ALGORITHM_LUTMULT : QUODRA_ALGORITHM_RADIX2,
+                           sign)
+                .widths(divisor_width, dividend_width, 4);
+        const bool is_signed = c.operand_sign == QUODRA_OPERAND_SIGNED;
         SCOPED_TRACE("widths " + std::to_string(c.dividend_width) + "/" +
                      std::to_string(c.divisor_width) + (is_signed ? " signed" : " unsigned"));
         test_model model(c);
@@ -236,23 +215,9 @@ TEST(RemainderModeProperty, InvariantsOfTruncatingDivision) {
                 EXPECT_EQ(mpz_sgn(remainder.at(i)), 0);
                 continue;
             }
-            const bool quotient_negative = (mpz_sgn(nn) < 0) != (mpz_sgn(d) < 0);
-            if (is_signed) {
-                decode_field(q, quotient.at(i), quotient_negative, c.dividend_width);
-                decode_field(r, remainder.at(i), mpz_sgn(nn) < 0, c.divisor_width);
-            } else {
-                mpz_set(q, quotient.at(i));
-                mpz_set(r, remainder.at(i));
-            }
-            mpz_mul(check, q, d);
-            mpz_add(check, check, r);
-            EXPECT_EQ(mpz_cmp(check, nn), 0) << "q " << mpz_get_si(q) << " r " << mpz_get_si(r);
-            EXPECT_LT(mpz_cmpabs(r, d), 0);
-            EXPECT_TRUE(mpz_sgn(q) == 0 || (mpz_sgn(q) < 0) == quotient_negative);
-            EXPECT_TRUE(mpz_sgn(r) == 0 || mpz_sgn(r) == mpz_sgn(nn));
+            EXPECT_EQ(remainder_sample_violation(c, d, nn, quotient.at(i), remainder.at(i)), "");
         }
     }
-    mpz_clears(q, r, check, nullptr);
     gmp_randclear(random);
 }
 
@@ -270,11 +235,12 @@ TEST(RemainderModeProperty, WordPathEqualsGnuMpRoute) {
     mpz_t q, r, d, nn, scratch;
     mpz_inits(q, r, d, nn, scratch, nullptr);
     for (int round = 0; round < 200; ++round) {
-        core c;
-        c.operand_sign = static_cast<int32_t>(round % 3 == 2 ? 2 : round % 2);
-        c.dividend_width = widths[pick() % std::size(widths)];
-        c.divisor_width = widths[pick() % std::size(widths)];
-        const bool is_signed = c.operand_sign == 1;
+        const auto sign = static_cast<int32_t>(round % 3 == 2 ? 2 : round % 2);
+        const int32_t dividend_width = widths[pick() % std::size(widths)];
+        const int32_t divisor_width = widths[pick() % std::size(widths)];
+        const qor_quodra_v5_1_config c =
+            config_builder(QUODRA_ALGORITHM_RADIX2, sign).widths(divisor_width, dividend_width, 4);
+        const bool is_signed = c.operand_sign == QUODRA_OPERAND_SIGNED;
         SCOPED_TRACE("widths " + std::to_string(c.dividend_width) + "/" +
                      std::to_string(c.divisor_width) + " sign " + std::to_string(c.operand_sign));
         test_model model(c);

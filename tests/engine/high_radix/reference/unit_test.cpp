@@ -10,25 +10,18 @@
 #include "engine/high_radix/reference/sample_divider.h"
 #include "engine/high_radix/reference/unit.h"
 #include "model/quodra_v5_1.h"
+#include "support/config_builder.h"
 
 namespace {
 
-qor_quodra_v5_1_config config_for(int32_t A, int32_t B, int32_t C, int32_t algorithm) {
-    qor_quodra_v5_1_config config{};
-    config.name = "unit";
-    config.algorithm_type = algorithm;
-    config.divisor_width = A;
-    config.dividend_width = B;
-    config.operand_sign = 1;
-    config.remainder_type = 1;
-    config.fractional_width = C;
-    return config;
-}
-
 // A model built directly, as the library's own code sees it.
 struct unit_model {
-    unit_model(int32_t A, int32_t B, int32_t C, int32_t algorithm = 3)
-        : logger(nullptr, nullptr, "unit"), model(config_for(A, B, C, algorithm), &logger) {}
+    unit_model(int32_t A, int32_t B, int32_t C, int32_t algorithm = QUODRA_ALGORITHM_HIGH_RADIX)
+        : logger(nullptr, nullptr, "unit"),
+          model(config_builder(algorithm, QUODRA_OPERAND_SIGNED, QUODRA_OUTPUT_FRACTIONAL)
+                    .widths(A, B, C)
+                    .name("unit"),
+                &logger) {}
     qor_quodra_v5_1_zanlogger::ZanLogger logger;
     quodra_v5_1 model;
 };
@@ -290,7 +283,7 @@ TEST(IterativeUnit, RefusesShapesBeyondItsRegisterFiles) {
         {16, 400, 0}, // 27 low digits
     };
     for (const beyond &b : shapes) {
-        unit_model m(b.A, b.B, b.C, 1);
+        unit_model m(b.A, b.B, b.C, QUODRA_ALGORITHM_RADIX2);
         EXPECT_FALSE(high_radix_unit_shape_in_bounds(high_radix_unit_shape_of(m.model)));
         big T(5), R(174763), X(1), M("0x1000020000000");
         EXPECT_EQ(m.model.iterative_unit(T, R, X, M), 1) << b.A << " " << b.B;
