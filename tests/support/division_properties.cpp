@@ -8,7 +8,9 @@
 
 namespace {
 
-bool signed_operands(const qor_quodra_v5_1_config &config) { return config.operand_sign == QUODRA_OPERAND_SIGNED; }
+bool signed_operands(const qor_quodra_v5_1_config &config) {
+    return config.operand_sign == QUODRA_OPERAND_SIGNED;
+}
 
 // Truncating division: N = Q*D + R, |R| < |D|, R zero or of N's sign.
 bool is_truncated_division(mpz_srcptr d, mpz_srcptr n, mpz_srcptr q, mpz_srcptr r) {
@@ -200,7 +202,8 @@ bool radix2_closed_form(const qor_quodra_v5_1_config &config, mpz_srcptr divisor
 std::string radix2_sample_violation(const qor_quodra_v5_1_config &config, mpz_srcptr divisor,
                                     mpz_srcptr dividend, mpz_srcptr quotient) {
     working_integer expected;
-    if (radix2_closed_form(config, divisor, dividend, expected) && mpz_cmp(quotient, expected) != 0) {
+    if (radix2_closed_form(config, divisor, dividend, expected) &&
+        mpz_cmp(quotient, expected) != 0) {
         return "Radix-2: the register matches its closed form";
     }
     return "";
