@@ -17,7 +17,7 @@
 #include <limits>
 #include <vector>
 
-#include "array_family_support.h"
+#include "support/array_family_support.h"
 #include "fuzz_support.h"
 #include "sample_arrays.h"
 

@@ -22,7 +22,6 @@
 #include <string>
 #include <vector>
 
-#include "division_properties.h"
 #include "fuzz_support.h"
 #include "quodra.h"
 #include "sample_arrays.h"
@@ -45,7 +44,7 @@ std::string first_array_refusal(const qor_quodra_v5_1_config &config, uint32_t c
         "Number of samples requested is larger than the quotient size",
         "Number of samples requested is larger than the div_by_zero size",
         "Number of samples requested is larger than that remainder size"};
-    const bool remainder_mode = config.remainder_type == 0;
+    const bool remainder_mode = config.remainder_type == QUODRA_OUTPUT_REMAINDER;
     if (remainder_mode && !shapes[4].present) {
         return "The model is configured for remainder output, but the remainder structure "
                "pointer is null";
@@ -63,8 +62,9 @@ std::string first_array_refusal(const qor_quodra_v5_1_config &config, uint32_t c
             return too_small[role];
         }
     }
-    if (!remainder_mode && config.algorithm_type != 1 && config.algorithm_type != 3) {
-        return config.algorithm_type == 4
+    if (!remainder_mode && config.algorithm_type != QUODRA_ALGORITHM_RADIX2 &&
+        config.algorithm_type != QUODRA_ALGORITHM_HIGH_RADIX) {
+        return config.algorithm_type == QUODRA_ALGORITHM_LUTMULT
                    ? "LUTMult architecture does not support fractional output"
                    : "Unknown algorithm_type.";
     }
@@ -165,8 +165,8 @@ private:
     // non-zero divisor, replace them by their magnitudes.
     void read_operands(std::deque<sample_operands> &operands) const {
         working_integer d, n;
-        const bool high_radix = config.remainder_type != 0 && config.algorithm_type == 3;
-        const bool keeps_magnitudes = !high_radix && config.operand_sign == 1;
+        const bool high_radix = config.remainder_type != QUODRA_OUTPUT_REMAINDER && config.algorithm_type == QUODRA_ALGORITHM_HIGH_RADIX;
+        const bool keeps_magnitudes = !high_radix && config.operand_sign == QUODRA_OPERAND_SIGNED;
         for (uint32_t i = 0; i < count; ++i) {
             if (divisor.reaches(i))
                 mpz_set(d, divisor.get()->data[divisor.element(i)]);
@@ -179,7 +179,8 @@ private:
             operands.emplace_back();
             mpz_set(operands.back().divisor, d);
             mpz_set(operands.back().dividend, n);
-            const bool remainder_skips = config.remainder_type == 0 && mpz_sgn(d.get()) == 0;
+            const bool remainder_skips =
+                config.remainder_type == QUODRA_OUTPUT_REMAINDER && mpz_sgn(d.get()) == 0;
             if (keeps_magnitudes && !remainder_skips) {
                 mpz_abs(d, d);
                 mpz_abs(n, n);
@@ -204,8 +205,8 @@ private:
                        const std::vector<unsigned> &flags_before) {
         std::deque<sample_operands> operands;
         read_operands(operands);
-        const bool remainder_mode = config.remainder_type == 0;
-        const bool high_radix = !remainder_mode && config.algorithm_type == 3;
+        const bool remainder_mode = config.remainder_type == QUODRA_OUTPUT_REMAINDER;
+        const bool high_radix = !remainder_mode && config.algorithm_type == QUODRA_ALGORITHM_HIGH_RADIX;
         const auto zero_divisor = [&](uint32_t i) {
             return mpz_sgn(operands[i].divisor.get()) == 0;
         };
@@ -257,21 +258,23 @@ private:
     void check_sample(const sample_operands &operands, mpz_srcptr q, mpz_srcptr r) const {
         mpz_srcptr d = operands.divisor;
         mpz_srcptr n = operands.dividend;
-        if (config.remainder_type == 0) {
+        if (config.remainder_type == QUODRA_OUTPUT_REMAINDER) {
             if (mpz_sgn(d) == 0) {
                 fuzz_require((q == nullptr || mpz_sgn(q) == 0) && (r == nullptr || mpz_sgn(r) == 0),
                              "remainder mode: a zero divisor gives 0 and 0");
             } else {
-                check_remainder_sample(config, d, n, q, r);
+                fuzz_require_sample(remainder_sample_violation(config, d, n, q, r), config, d, n, q,
+                                    r);
             }
             return;
         }
         fuzz_require(r == nullptr, "fractional mode never writes the remainder");
-        if (config.algorithm_type == 3) {
-            check_high_radix_sample(config, d, n, q);
+        if (config.algorithm_type == QUODRA_ALGORITHM_HIGH_RADIX) {
+            fuzz_require_sample(high_radix_sample_violation(config, d, n, q), config, d, n, q,
+                                nullptr);
             return;
         }
-        check_radix2_sample(config, d, n, q);
+        fuzz_require_sample(radix2_sample_violation(config, d, n, q), config, d, n, q, nullptr);
     }
 
     qor_quodra_v5_1_config config;

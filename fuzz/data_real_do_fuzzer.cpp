@@ -208,11 +208,11 @@ public:
         fuzz_require(error_calls(calls) == 0, "an accepted call reports no error");
         fuzz_require(contents(flags.get()) == contents(reference_flags.get()),
                      "div_by_zero flags are the integer call's");
-        const bool fractional = config.remainder_type == 1;
+        const bool fractional = config.remainder_type == QUODRA_OUTPUT_FRACTIONAL;
         check_outputs(*quotient_integers.get(), quotient.get(),
                       fractional ? config.fractional_width : 0, calls,
                       "Quotient truncated to fit double precision");
-        if (config.remainder_type == 0) {
+        if (config.remainder_type == QUODRA_OUTPUT_REMAINDER) {
             check_outputs(*remainder_integers.get(), remainder.get(), 0, calls,
                           "Remainder truncated to fit double precision");
         } else {

@@ -1,5 +1,7 @@
 #include "fuzz_support.h"
 
+#include "support/config_builder.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -8,6 +10,15 @@ void fuzz_require(bool holds, const char *property) {
         std::fprintf(stderr, "property violated: %s\n", property);
         std::abort();
     }
+}
+
+void fuzz_require_sample(const std::string &violation, const qor_quodra_v5_1_config &config,
+                         mpz_srcptr divisor, mpz_srcptr dividend, mpz_srcptr quotient,
+                         mpz_srcptr remainder) {
+    if (!violation.empty()) {
+        std::fputs(describe_sample(config, divisor, dividend, quotient, remainder).c_str(), stderr);
+    }
+    fuzz_require(violation.empty(), violation.c_str());
 }
 
 int32_t decode_width(FuzzedDataProvider &input) {
@@ -24,25 +35,27 @@ int32_t decode_width(FuzzedDataProvider &input) {
 }
 
 qor_quodra_v5_1_config decode_config(FuzzedDataProvider &input) {
-    static const int32_t algorithms[] = {1, 1, 1, 3, 3, 3, 4, 4, 0, 2, 5, -1};
-    static const int32_t signs[] = {1, 1, 1, 0, 0, 2, -1};
-    static const int32_t output_modes[] = {0, 0, 1, 1, 2};
-
-    qor_quodra_v5_1_config config{};
-    qor_quodra_v5_1_default_config(&config);
-    config.name = fuzz_model_name;
-    config.algorithm_type = input.PickValueInArray(algorithms);
-    config.operand_sign = input.PickValueInArray(signs);
-    config.remainder_type = input.PickValueInArray(output_modes);
-    config.divisor_width = decode_width(input);
-    config.dividend_width = decode_width(input);
-    config.fractional_width = decode_width(input);
-    return config;
-}
-
-void set_power_of_two(mpz_ptr value, uint64_t bits) {
-    mpz_set_ui(value, 0);
-    mpz_setbit(value, static_cast<mp_bitcnt_t>(bits));
+    constexpr int32_t radix2 = QUODRA_ALGORITHM_RADIX2;
+    constexpr int32_t high_radix = QUODRA_ALGORITHM_HIGH_RADIX;
+    constexpr int32_t lutmult = QUODRA_ALGORITHM_LUTMULT;
+    static const int32_t algorithms[] = {radix2,  radix2,  radix2, high_radix, high_radix, high_radix,
+                                         lutmult, lutmult, 0,      2,          5,          -1};
+    static const int32_t signs[] = {QUODRA_OPERAND_SIGNED,   QUODRA_OPERAND_SIGNED,
+                                    QUODRA_OPERAND_SIGNED,   QUODRA_OPERAND_UNSIGNED,
+                                    QUODRA_OPERAND_UNSIGNED, 2,
+                                    -1};
+    static const int32_t output_modes[] = {QUODRA_OUTPUT_REMAINDER, QUODRA_OUTPUT_REMAINDER,
+                                           QUODRA_OUTPUT_FRACTIONAL, QUODRA_OUTPUT_FRACTIONAL, 2};
+    // One statement per field: the bytes are consumed in this order.
+    const int32_t algorithm = input.PickValueInArray(algorithms);
+    const int32_t sign = input.PickValueInArray(signs);
+    const int32_t output = input.PickValueInArray(output_modes);
+    const int32_t divisor_width = decode_width(input);
+    const int32_t dividend_width = decode_width(input);
+    const int32_t fractional_width = decode_width(input);
+    return config_builder(algorithm, sign, output)
+        .widths(divisor_width, dividend_width, fractional_width)
+        .name(fuzz_model_name);
 }
 
 void decode_operand(FuzzedDataProvider &input, int32_t width, mpz_ptr value) {

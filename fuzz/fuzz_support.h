@@ -13,11 +13,19 @@
 #include <vector>
 
 #include "quodra.h"
-#include "recording_handler.h"
+#include "support/division_properties.h"
+#include "support/recording_handler.h"
 
 // Stops the run when a property does not hold; libFuzzer then saves the
-// input that broke it.
+// input that broke it (the corpus replay names it).
 void fuzz_require(bool holds, const char *property);
+
+// Stops the run when `violation`, the text of a broken division property
+// (support/division_properties.h), is not empty, printing the sample first
+// so that a failure can be reproduced by hand.
+void fuzz_require_sample(const std::string &violation, const qor_quodra_v5_1_config &config,
+                         mpz_srcptr divisor, mpz_srcptr dividend, mpz_srcptr quotient,
+                         mpz_srcptr remainder);
 
 // Widths are kept at or below this many bits so that one execution stays
 // fast; wider registers are exercised by the unit tests.
@@ -35,9 +43,6 @@ qor_quodra_v5_1_config decode_config(FuzzedDataProvider &input);
 // An integer near the scale of a `width`-bit field: small values, field
 // edges, random bit patterns a little wider than the field, either sign.
 void decode_operand(FuzzedDataProvider &input, int32_t width, mpz_ptr value);
-
-// 2^bits for a non-negative bit count.
-void set_power_of_two(mpz_ptr value, uint64_t bits);
 
 // Creates a model whose handler records into `handler`. A refused
 // configuration must be reported once, with the bare text, and gives null;

@@ -18,7 +18,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "array_family_support.h"
+#include "support/array_family_support.h"
 #include "fuzz_support.h"
 
 struct array_shape {
