@@ -14,11 +14,12 @@
 //
 // Where exactness can break: each tier below is a second implementation of
 // a step of the reference, taken for the widths it serves, and tied to the
-// reference by a differential test (tests/engine/high_radix/). K is the
-// digit count (iterations), Ns the slice count, h the low digits; gains are
-// the model/I-O-floor ratio of quodra_ratio_bench with the tier against
-// without it (the same run, medians; about +-2% is noise), and the
-// instructions per sample under callgrind.
+// reference by a differential test (HighRadixWordPath.* in
+// tests/engine/high_radix/fast_path/, IterativeUnit.* beside it in
+// reference/). K is the digit count (iterations), Ns the slice count, h the
+// low digits; gains are the model/I-O-floor ratio of quodra_ratio_bench with
+// the tier against without it (the same run, medians; about +-2% is noise),
+// then the instructions per sample under callgrind.
 //
 //   tier                       serves                    gain (time, instr)  tied by
 //   set-up in 64/128-bit words both ports <= 64 bits,    16/16 +6%, +14%     AgreesWithTheReference-
@@ -30,7 +31,7 @@
 //                                                        300/200 -4%, +30%
 //   kernel iterate_digits      K > 36, any Ns            (against the        SampleLoopMatches-
 //     (digit_kernels.h)                                  traced unit)        TheReferenceLoop
-//   rounding, one word         K <= 8                    16/16 +17%, +5%     DigitRegistersRound-
+//   rounding, one word         K <= 8                    16/16 +17%, +5%     GatheredDigitsRound-
 //     (gathered_rounding.cpp)                            32/32 +21%, +9%     AsTheGnuMpString
 //   rounding, two words        9 <= K <= 16              128/128 +13%, +5%   (same)
 //   rounding, limbs            17 <= K <= 36             (all gathered       (same)
