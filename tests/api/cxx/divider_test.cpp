@@ -406,30 +406,3 @@ TEST(cxx_divider, ConcurrentCallsOnOneModelKeepTheirOwnErrors) {
 }
 
 } // namespace
-
-namespace {
-
-// The README's "From C++" example, with checks in place of printing.
-TEST(cxx_readme, ExampleDividesAsDocumented) {
-    quodra::config config; // the library's defaults: signed 16/16, remainder output
-    config.name = "my divider";
-    config.divisor_width = 8;
-    config.dividend_width = 8;
-    std::vector<std::string> warnings;
-    quodra::divider divider(config, [&](std::string_view warning) { warnings.emplace_back(warning); });
-
-    const quodra::result<mpz_class> r = divider.divide(2, -7); // divisor first: -7 / 2
-    EXPECT_EQ(r.quotient->get_str(), "253");                    // -3 as an 8-bit pattern
-    EXPECT_EQ(r.remainder->get_str(), "255");                   // -1, the dividend's sign
-
-    const std::vector<int64_t> divisors{7, 0}, dividends{100, 5};
-    const std::vector<quodra::result<int64_t>> batch = divider.divide(divisors, dividends);
-    EXPECT_EQ(*batch[0].quotient, 14);
-    EXPECT_EQ(*batch[0].remainder, 2);
-    EXPECT_FALSE(batch[0].div_by_zero);
-    EXPECT_EQ(*batch[1].quotient, 0);
-    EXPECT_TRUE(batch[1].div_by_zero);
-    EXPECT_TRUE(warnings.empty());
-}
-
-} // namespace

@@ -13,7 +13,7 @@
 #include "engine/high_radix/reference/unit.h"
 #include "engine/high_radix/reference/unit_registers.h"
 
-namespace high_radix_core {
+namespace high_radix_datapath {
 
 // The digits alone, without a trace, with the registers in local variables,
 // for any slice count (strings too long to gather take this loop; the usual
@@ -242,6 +242,6 @@ inline digit_kernel digit_kernel_for(uint32_t slices) {
     return digit_kernel_among(slices, std::make_integer_sequence<uint32_t, high_radix_max_slices>{});
 }
 
-} // namespace high_radix_core
+} // namespace high_radix_datapath
 
 #endif

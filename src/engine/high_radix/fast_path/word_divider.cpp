@@ -7,8 +7,8 @@
 namespace {
 
 constexpr int64_t fraction_bits = 26;
-constexpr uint32_t slice_bits = high_radix_core::slice_bits;
-constexpr uint32_t digit_bits = high_radix_core::digit_bits;
+constexpr uint32_t slice_bits = high_radix_datapath::slice_bits;
+constexpr uint32_t digit_bits = high_radix_datapath::digit_bits;
 // The word path's limits: XH in at most 5 slices, XL in at most 8 digits.
 constexpr uint32_t max_word_slices = 5;
 constexpr uint32_t max_word_low_digits = 8;
@@ -87,7 +87,7 @@ void split_word_dividend(int128_word X, uint32_t lift, const high_radix_unit_sha
         prep.dividend_slice[k] =
             static_cast<uint32_t>(static_cast<machine_words::uint128>(high) >> (slice_bits * k)) & 0xffffu;
     }
-    high_radix_core::prepare_dividend_top(shape, prep);
+    high_radix_datapath::prepare_dividend_top(shape, prep);
 }
 
 // reduce_to_port_width() for a port of at most 64 bits, whose values lie in
@@ -194,7 +194,7 @@ void high_radix_word_divider::divide_limbs(const padded_limbs &magnitude, uint64
         carry = high >> 32;
     }
     cut_into_slices<Ns>(scaled, prep.divisor_slice);
-    high_radix_core::prepare_multiplicands(Ns, prep);
+    high_radix_datapath::prepare_multiplicands(Ns, prep);
     // s = X * 2^(aligned - working) with X = floor(N * 2^j / 2^drop): bit p of
     // s is bit p - lift + drop - j of N, and s has zeros below the lift.
     // One limb of sign above it lets the digits be cut without range tests.
@@ -216,7 +216,7 @@ void high_radix_word_divider::divide_limbs(const padded_limbs &magnitude, uint64
         high[m] = (s[first + m] >> within) | ((s[first + m + 1] << 1) << (63 - within));
     }
     cut_into_slices<Ns>(high, prep.dividend_slice);
-    high_radix_core::prepare_dividend_top(shape, prep);
+    high_radix_datapath::prepare_dividend_top(shape, prep);
     gather_and_round<Ns>(reciprocal, negative);
 }
 
@@ -233,7 +233,7 @@ void high_radix_word_divider::gather_and_round(uint32_t reciprocal, bool negativ
 #if defined(__SIZEOF_INT128__)
     if (store == digit_store::gathered) {
         int32_t *string = gathered + gathered_digit_lead;
-        high_radix_core::gather_digits<Ns>(shape, prep, reciprocal, string);
+        high_radix_datapath::gather_digits<Ns>(shape, prep, reciprocal, string);
         round_gathered_digits(result, string, shape.iterations, negative, model.hr_quotient_pad,
                               quotient_shift);
         return;
@@ -267,7 +267,7 @@ void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr divide
     for (uint32_t k = 0; k < Ns; ++k) {
         prep.divisor_slice[k] = static_cast<uint32_t>(scaled >> (slice_bits * k)) & 0xffffu;
     }
-    high_radix_core::prepare_multiplicands(Ns, prep);
+    high_radix_datapath::prepare_multiplicands(Ns, prep);
     // X = floor(N * 2^j / 2^drop); right shifts of a signed word are
     // arithmetic.
     const int128_word X = (word_of(dividend) * (int128_word{1} << j)) >> dividend_drop;
@@ -288,7 +288,7 @@ high_radix_word_divider::word_sample high_radix_word_divider::word_sample_for(ui
 void high_radix_word_divider::run_unit_and_round(uint32_t reciprocal, bool negative) {
     mpz_set_ui(digits, 0);
     long_string.restart(digits, shape.iterations);
-    high_radix_core::iterate_digits(shape, prep, reciprocal, long_string);
+    high_radix_datapath::iterate_digits(shape, prep, reciprocal, long_string);
     long_string.finish();
     round_digit_string(result, digits, negative, model.hr_quotient_pad, quotient_shift, scratch);
 }

@@ -10,7 +10,7 @@
 
 namespace {
 
-using namespace high_radix_core;
+using namespace high_radix_datapath;
 
 // The low-part product: b = 2^14 * (b mod 2^18) + 2 R delta, formed from the
 // 17-bit upper part of R and its lowest bit. A1 carries into slice 1.
@@ -100,13 +100,13 @@ bool reciprocal_fits_port(mpz_srcptr R) {
 // The unit's registers from X and M, read from their limbs.
 void prepare(const high_radix_unit_shape &shape, mpz_srcptr X, mpz_srcptr M,
              high_radix_unit_preparation &prep) {
-    high_radix_core::prepare_dividend(shape, twos_complement_fields(X), prep);
+    high_radix_datapath::prepare_dividend(shape, twos_complement_fields(X), prep);
     const twos_complement_fields divisor(M);
     for (uint32_t k = 0; k < shape.slices; ++k) {
         prep.divisor_slice[k] =
-            divisor.field(int64_t{high_radix_core::slice_bits} * k, high_radix_core::slice_bits);
+            divisor.field(int64_t{high_radix_datapath::slice_bits} * k, high_radix_datapath::slice_bits);
     }
-    high_radix_core::prepare_multiplicands(shape.slices, prep);
+    high_radix_datapath::prepare_multiplicands(shape.slices, prep);
 }
 
 } // namespace
@@ -117,8 +117,8 @@ high_radix_unit_shape high_radix_unit_shape_of(const quodra_v5_1 &model) {
 }
 
 bool high_radix_unit_shape_in_bounds(const high_radix_unit_shape &shape) {
-    using high_radix_core::digit_bits;
-    using high_radix_core::slice_bits;
+    using high_radix_datapath::digit_bits;
+    using high_radix_datapath::slice_bits;
     return shape.slices >= 1 && shape.slices <= high_radix_max_slices &&
            shape.low_digits <= high_radix_max_low_digits &&
            shape.low_width == digit_bits * shape.low_digits &&

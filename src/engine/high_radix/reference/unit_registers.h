@@ -9,7 +9,7 @@
 
 #include "engine/high_radix/reference/unit.h"
 
-namespace high_radix_core {
+namespace high_radix_datapath {
 
 constexpr unsigned digit_bits = 14;    // radix 2^14: bits per quotient digit
 constexpr unsigned slice_bits = 16;    // width of a remainder / divisor slice
@@ -87,6 +87,6 @@ inline void prepare_multiplicands(uint32_t slices, high_radix_unit_preparation &
     prep.multiplicand[top] = as_signed(2 * prep.divisor_slice[top], slice_bits + 1);
 }
 
-} // namespace high_radix_core
+} // namespace high_radix_datapath
 
 #endif

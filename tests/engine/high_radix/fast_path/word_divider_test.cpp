@@ -209,8 +209,8 @@ TEST(HighRadixWordPath, CompiledUnitLoopsGiveTheReferenceDigits) {
             direct_model m(A, B, C);
             ASSERT_TRUE(m.model) << widths_text(A, B, C);
             const high_radix_unit_shape shape = high_radix_unit_shape_of(*m.model);
-            const high_radix_core::digit_kernel kernel =
-                high_radix_core::digit_kernel_for(shape.slices);
+            const high_radix_datapath::digit_kernel kernel =
+                high_radix_datapath::digit_kernel_for(shape.slices);
             ASSERT_NE(kernel, nullptr);
             high_radix_sample_divider reference(*m.model);
             unsigned compared = 0;
@@ -393,7 +393,7 @@ TEST(HighRadixWordPath, BranchFreeSignReadsAgreeWithTheirDefinitions) {
         {0xffff, 16, -1},     {0xfffe, 17, 65534},  {0x10000, 17, -65536}, {0x1fffe, 17, -2},
         {0x1ffff, 17, -1},    {0, 17, 0}};
     for (const pattern_case &c : patterns) {
-        EXPECT_EQ(high_radix_core::as_signed(c.pattern, c.width), c.value)
+        EXPECT_EQ(high_radix_datapath::as_signed(c.pattern, c.width), c.value)
             << c.pattern << " in " << c.width << " bits";
     }
     random_source random(65);
