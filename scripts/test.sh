@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite twice: an optimised build with
-# warnings as errors (followed by the Python package, installed the README's
-# way and tested with pytest), then an AddressSanitizer +
+# warnings as errors (followed by the Python package, installed as docs/python.md
+# says and tested with pytest), then an AddressSanitizer +
 # UndefinedBehaviorSanitizer build; then a valgrind leak check of the C
 # client, the C++ layer's tests, the tool and the SystemVerilog DPI library's
 # tests, the thread-safety test under ThreadSanitizer, and each fuzz target

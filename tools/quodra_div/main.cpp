@@ -10,7 +10,7 @@
 
 namespace {
 
-int report(quodra_div::exit_status status, const char *message) {
+int print_failure(quodra_div::exit_status status, const char *message) {
     if (message != nullptr && *message != '\0') {
         std::fprintf(stderr, "quodra-div: %s\n", message);
     }
@@ -31,10 +31,10 @@ int main(int argc, char **argv) {
         }
         return static_cast<int>(exit_status::success);
     } catch (const tool_error &e) {
-        return report(e.status(), e.what());
+        return print_failure(e.status(), e.what());
     } catch (const std::bad_alloc &) {
-        return report(exit_status::division_failed, "out of memory");
+        return print_failure(exit_status::division_failed, "out of memory");
     } catch (const std::exception &e) {
-        return report(exit_status::division_failed, e.what());
+        return print_failure(exit_status::division_failed, e.what());
     }
 }
