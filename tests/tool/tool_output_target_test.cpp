@@ -169,4 +169,37 @@ TEST(ToolOutputTarget, FolderIsRefusedAndLeftAlone) {
     EXPECT_TRUE(dir.entries().empty());
 }
 
+// -o targets that would lose data: an empty name (an unset variable) would
+// put the rows on standard output with success, and a --check report
+// written over the checked file (by its name or a link to it) would destroy
+// the results it judged. Both are refused as usage, the file left as it was.
+TEST(ToolOutputTarget, TargetsThatWouldLoseDataAreRefused) {
+    scratch_directory dir;
+    const std::string results = dir.file("results.hex");
+    write_text(results, two_rows_hex);
+    ASSERT_EQ(symlink(results.c_str(), dir.file("link.hex").c_str()), 0);
+    struct refused {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const refused cases[] = {
+        {with_output(""), "--output: expected a FILE name ('-' for standard output)"},
+        {{"-f", "hex", "--check", results, "-o", results}, "is the file --check reads"},
+        {{"-f", "hex", "--check", results, "-o", dir.file("link.hex")},
+         "is the file --check reads"},
+    };
+    for (const refused &c : cases) {
+        const tool_run run = run_tool(c.arguments);
+        EXPECT_EQ(run.exit_status, 2) << c.message;
+        EXPECT_EQ(run.out, "") << c.message;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(read_text(results), two_rows_hex) << c.message;
+    }
+    // A report beside the checked file is written.
+    const tool_run beside =
+        run_tool({"-f", "hex", "--check", results, "-o", dir.file("report.txt")});
+    EXPECT_EQ(beside.exit_status, 0) << beside.err;
+    EXPECT_NE(read_text(dir.file("report.txt")).find("0 of 2 rows differ"), std::string::npos);
+}
+
 } // namespace

@@ -1,11 +1,14 @@
 #include "check/check_results.h"
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <string>
 #include <vector>
 
 #include "check/check_report.h"
 #include "check/result_rows.h"
+#include "cli/tool_error.h"
 #include "output/output_file.h"
 #include "run/batch_loop.h"
 #include "run/prepared_divider.h"
@@ -41,9 +44,31 @@ private:
     std::vector<result_row> batch_rows_;
 };
 
+// True when both names lead to one existing file (through links too).
+bool same_file(const std::string &first, const std::string &second) {
+    struct stat a {};
+    struct stat b {};
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 &&
+           a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The report replaces the -o file only once the check is done, so a report
+// written over the checked file would destroy the results it judged.
+void refuse_report_over_checked_file(const tool_options &options) {
+    const std::string &checked = options.check_path;
+    const std::string &report = options.output_path;
+    if (checked == "-" || report.empty() || report == "-") return;
+    if (same_file(checked, report)) {
+        throw usage_error("--output " + quoted_excerpt(report) +
+                          " is the file --check reads: the report would replace the results "
+                          "it checks");
+    }
+}
+
 } // namespace
 
 exit_status check_results(const tool_options &options) {
+    refuse_report_over_checked_file(options);
     prepared_divider divider(options);
     result_rows rows(options, divider.layout);
     output_file sink(options.output_path);

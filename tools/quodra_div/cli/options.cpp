@@ -506,6 +506,12 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
         }
     }
     raw.check_given = app.count("--check") > 0;
+    // An unset shell variable gives -o "": writing to standard output then
+    // would report success for a file that was never written.
+    if (app.count("--output") > 0 && options.output_path.empty()) {
+        throw usage_error("--output: expected a FILE name ('-' for standard output), got an "
+                          "empty one");
+    }
     options.format_given = app.count("--format") > 0;
     if (app.count("--max-report") > 0 && !raw.check_given) {
         throw usage_error("--max-report applies only to --check");
