@@ -133,27 +133,38 @@ TEST(ToolReadback, MismatchesAndPairErrorsAreRefusedWithTheLine) {
     }
 }
 
+// With or without header lines, and with a '#' note above the first row (a
+// line that holds no sample, before the line that tells the format).
 TEST(ToolReadback, ShardsAndJobsOfAGoldenFileMatchTheWholeRun) {
     scratch_directory scratch;
     const arguments flags = {"--unsigned", "--dividend-width", "8", "--divisor-width", "8"};
     for (const char *format : formats) {
-        SCOPED_TRACE(format);
-        const std::string golden = scratch.file("golden");
-        ASSERT_EQ(run_tool(with(flags, {"--random", "9", "-f", format, "--header", "-o", golden}))
-                      .exit_status,
-                  0);
-        const arguments read = with(flags, {"-i", golden, "-f", "hex", "--no-header"});
-        const tool_run whole = run_tool(read);
-        ASSERT_EQ(lines_of(whole.out).size(), 9u) << whole.err;
-        EXPECT_EQ(run_tool(with(read, {"--jobs", "3", "--batch-size", "2"})).out, whole.out);
-        // Nine rows in three parts of three: header lines are not samples.
-        std::string joined;
-        for (const char *shard : {"1/3", "2/3", "3/3"}) {
-            const tool_run part = run_tool(with(read, {"--shard", shard}));
-            EXPECT_EQ(lines_of(part.out).size(), 3u) << shard << part.err;
-            joined += part.out;
+        for (const char *header : {"--header", "--no-header"}) {
+            for (const bool note : {false, true}) {
+                SCOPED_TRACE(std::string(format) + " " + header + (note ? ", a note first" : ""));
+                const std::string golden = scratch.file("golden");
+                ASSERT_EQ(run_tool(with(flags, {"--random", "9", "-f", format, header, "-o",
+                                                golden}))
+                              .exit_status,
+                          0);
+                if (note) write_text(golden, "# stimulus of run 7\n" + read_text(golden));
+                const arguments read = with(flags, {"-i", golden, "-f", "hex", "--no-header"});
+                const tool_run whole = run_tool(read);
+                ASSERT_EQ(lines_of(whole.out).size(), 9u) << whole.err;
+                EXPECT_EQ(run_tool(with(read, {"--jobs", "3", "--batch-size", "2"})).out,
+                          whole.out);
+                // Nine rows in three parts of three: header lines and notes
+                // are not samples.
+                std::string joined;
+                for (const char *shard : {"1/3", "2/3", "3/3"}) {
+                    const tool_run part = run_tool(with(read, {"--shard", shard}));
+                    EXPECT_EQ(part.exit_status, 0) << shard << part.err;
+                    EXPECT_EQ(lines_of(part.out).size(), 3u) << shard << part.err;
+                    joined += part.out;
+                }
+                EXPECT_EQ(joined, whole.out);
+            }
         }
-        EXPECT_EQ(joined, whole.out);
     }
 }
 

@@ -45,8 +45,17 @@ void text_samples::choose_reader(std::string_view line) {
     }
 }
 
+// Lines above the one that chose the reader hold no sample (it is the first
+// line with sample text). Counting for --shard reads the whole file first
+// and chooses the reader there, so when the file is read again from the top
+// these lines must not reach that reader.
+bool text_samples::before_chosen_line() const {
+    return format_chosen_ && lines_.number() < choosing_line_;
+}
+
 bool text_samples::holds_sample(std::string_view line) {
     choose_reader(line);
+    if (before_chosen_line()) return false;
     return reader_ ? reader_->holds_sample(line) : has_sample_text(line);
 }
 
@@ -54,6 +63,7 @@ bool text_samples::next(sample &next_sample) {
     while (lines_.read()) {
         const std::string_view line = current_line();
         choose_reader(line);
+        if (before_chosen_line()) continue;
         try {
             if (line.find('\0') != std::string_view::npos) {
                 throw usage_error("line holds a NUL byte: is this a text file?");

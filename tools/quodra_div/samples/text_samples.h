@@ -37,6 +37,7 @@ public:
 private:
     std::string_view current_line() const;
     void choose_reader(std::string_view line);
+    bool before_chosen_line() const;
     bool holds_sample(std::string_view line);
 
     text_lines lines_;
