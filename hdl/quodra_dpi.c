@@ -1,10 +1,13 @@
 /*
  * quodra_dpi.c - DPI-C functions behind quodra_pkg (see quodra_dpi.h).
  *
- * A model handle is a pointer to a dpi_model, which owns the library model
- * and one-sample arrays reused by every call. Live handles are kept in a
- * list and every call looks its handle up there first, so a null, freed or
- * foreign chandle is reported as an error instead of being dereferenced.
+ * A model handle is a number, never an address: the index of a slot in the
+ * table of live models, above it a serial number that no other model made
+ * here has had. Every call looks its handle up in the table first, so a
+ * null, freed or foreign chandle is reported as an error instead of being
+ * dereferenced, and a freed handle stays dead when its slot (or the memory
+ * of its model) is used again by a later model. Each slot's dpi_model owns
+ * the library model and one-sample arrays reused by every call.
  *
  * Output fields, as the core drives them:
  *   remainder mode  quotient: dividend_width bits, remainder: divisor_width
@@ -19,6 +22,7 @@
 #include "quodra_dpi.h"
 
 #include <stdarg.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -26,7 +30,6 @@
 #include "quodra.h"
 
 typedef struct dpi_model {
-    struct dpi_model *next;
     quodra_v5_1 *model;
     qor_array_mpz *divisor;
     qor_array_mpz *dividend;
@@ -45,8 +48,21 @@ typedef struct dpi_model {
     int fraction_width;   /* 0 in remainder mode */
 } dpi_model;
 
-static dpi_model *live_models;
+/* The table of live models. A handle is (serial << SLOT_BITS) | (slot + 1):
+ * never 0, and on a 64-bit host its 48-bit serial does not repeat. */
+#define SLOT_BITS 16
+#define MAX_SLOTS (((size_t)1 << SLOT_BITS) - 1)
+
+typedef struct live_slot {
+    dpi_model *entry; /* null: free */
+    uintptr_t handle;
+} live_slot;
+
+static live_slot *slots;
+static size_t slot_count;
+static uintptr_t last_serial;
 static char last_error[1024];
+static int library_reported; /* the handler set last_error during this call */
 
 static void set_error(const char *format, ...) {
     va_list args;
@@ -61,19 +77,64 @@ static void on_message(void *handle, int32_t error, const char *message) {
     (void)handle;
     if (error) {
         set_error("%s", message);
+        library_reported = 1;
     }
 }
 
+/* A library call's failure as the last error: the library's own text when
+ * its handler gave one, else `fallback`. A success leaves it alone. */
+static void report_library_failure(const char *fallback) {
+    if (!library_reported) {
+        set_error("%s", fallback);
+    }
+}
+
+static live_slot *slot_of(const void *handle) {
+    const uintptr_t value = (uintptr_t)handle;
+    const size_t index = (size_t)(value & MAX_SLOTS);
+    if (index == 0 || index > slot_count || slots[index - 1].entry == NULL ||
+        slots[index - 1].handle != value) {
+        return NULL;
+    }
+    return &slots[index - 1];
+}
+
 static dpi_model *find_live(const void *handle, const char *caller) {
-    dpi_model *entry;
-    for (entry = live_models; entry != NULL; entry = entry->next) {
-        if (entry == handle) {
-            return entry;
-        }
+    const live_slot *slot = slot_of(handle);
+    if (slot != NULL) {
+        return slot->entry;
     }
     set_error("%s: %s", caller,
               handle == NULL ? "null model handle" : "not a live model handle (freed or foreign)");
     return NULL;
+}
+
+/* Files entry in a free slot under a new handle; null when the table is
+ * full or cannot grow. */
+static void *register_live(dpi_model *entry) {
+    size_t index = 0;
+    while (index < slot_count && slots[index].entry != NULL) {
+        ++index;
+    }
+    if (index == slot_count) {
+        live_slot *grown;
+        if (slot_count == MAX_SLOTS) {
+            set_error("quodra_dpi_create: %lu models are live; free some first",
+                      (unsigned long)MAX_SLOTS);
+            return NULL;
+        }
+        grown = (live_slot *)realloc(slots, sizeof *slots * (slot_count + 1));
+        if (grown == NULL) {
+            set_error("quodra_dpi_create: out of memory");
+            return NULL;
+        }
+        slots = grown;
+        ++slot_count;
+    }
+    ++last_serial;
+    slots[index].entry = entry;
+    slots[index].handle = (last_serial << SLOT_BITS) | (uintptr_t)(index + 1);
+    return (void *)slots[index].handle;
 }
 
 int quodra_dpi_max_width(void) { return QUODRA_DPI_MAX_WIDTH; }
@@ -160,6 +221,7 @@ void *quodra_dpi_create(int algorithm, int divisor_width, int dividend_width, in
                         int fractional, int fractional_width, const char *name) {
     qor_quodra_v5_1_config config;
     dpi_model *entry;
+    void *handle;
     const int high_radix = algorithm == QUODRA_ALGORITHM_HIGH_RADIX;
 
     if (!width_ok("divisor width", divisor_width, 1, QUODRA_DPI_MAX_WIDTH) ||
@@ -205,16 +267,14 @@ void *quodra_dpi_create(int algorithm, int divisor_width, int dividend_width, in
         return NULL;
     }
 
-    set_error("quodra_dpi_create: the library refused the configuration");
+    library_reported = 0;
     entry->model = qor_quodra_v5_1_create(&config, on_message, NULL);
-    if (entry->model == NULL) {
-        release(entry);
-        return NULL;
-    }
     /* A call with no samples runs the library's checks of the configuration
      * that creation leaves to the data path (an unknown algorithm_type). */
-    if (qor_quodra_v5_1_data_do(entry->model, entry->divisor, entry->dividend, entry->quotient,
+    if (entry->model == NULL ||
+        qor_quodra_v5_1_data_do(entry->model, entry->divisor, entry->dividend, entry->quotient,
                                 entry->remainder, entry->div_by_zero, 0) != 0) {
+        report_library_failure("quodra_dpi_create: the library refused the configuration");
         release(entry);
         return NULL;
     }
@@ -235,23 +295,29 @@ void *quodra_dpi_create(int algorithm, int divisor_width, int dividend_width, in
     entry->fraction_width = fractional ? fractional_width : 0;
     mpz_setbit(entry->marker, (mp_bitcnt_t)(dividend_width + entry->fraction_width + 3));
     mpz_neg(entry->marker, entry->marker);
-    entry->next = live_models;
-    live_models = entry;
-    return entry;
+    handle = register_live(entry);
+    if (handle == NULL) {
+        release(entry);
+    }
+    return handle;
 }
 
 int quodra_dpi_free(void *model) {
-    dpi_model **link;
-    if (find_live(model, "quodra_dpi_free") == NULL) {
+    live_slot *slot = slot_of(model);
+    if (slot == NULL) {
+        find_live(model, "quodra_dpi_free"); /* sets the reason */
         return 1;
     }
-    for (link = &live_models; *link != NULL; link = &(*link)->next) {
-        if (*link == model) {
-            dpi_model *entry = *link;
-            *link = entry->next;
-            release(entry);
-            break;
-        }
+    release(slot->entry);
+    slot->entry = NULL;
+    slot->handle = 0;
+    /* Trailing free slots go, and with the last model the table itself. */
+    while (slot_count > 0 && slots[slot_count - 1].entry == NULL) {
+        --slot_count;
+    }
+    if (slot_count == 0) {
+        free(slots);
+        slots = NULL;
     }
     return 0;
 }
@@ -334,10 +400,11 @@ int quodra_dpi_divide(void *model, const svBitVecVal *dividend, const svBitVecVa
     qor_quodra_v5_1_qor_array_mpz_set_data(entry->remainder, entry->marker, 0);
     qor_quodra_v5_1_qor_array_uint_set_data(entry->div_by_zero, 2u, 0);
 
-    set_error("quodra_dpi_divide: the library refused the division");
+    library_reported = 0;
     if (qor_quodra_v5_1_data_do(entry->model, entry->divisor, entry->dividend, entry->quotient,
                                 entry->fractional ? NULL : entry->remainder,
                                 entry->div_by_zero, 1) != 0) {
+        report_library_failure("quodra_dpi_divide: the library refused the division");
         return 1;
     }
     qor_quodra_v5_1_qor_array_uint_get_data(entry->div_by_zero, &flag, 0);

@@ -423,4 +423,46 @@ TEST(DpiErrors, FreeingOneModelLeavesTheOthersWorking) {
     }
 }
 
+// Handles are never addresses: after a model is freed its handle stays dead,
+// even when a later model takes its slot or its memory, so a stale handle
+// can neither divide with another model's configuration nor free it.
+TEST(DpiErrors, FreedHandlesStayDeadWhenLaterModelsReuseTheirPlace) {
+    constexpr int count = 64;
+    std::vector<void *> old_models, new_models;
+    for (int i = 0; i < count; ++i) old_models.push_back(quodra_dpi_create(1, 8, 8, 0, 0, 0, "old"));
+    for (void *m : old_models) ASSERT_EQ(quodra_dpi_free(m), 0);
+    // Signed 16/16: a stale handle that reached these would divide 0xff as -1.
+    for (int i = 0; i < count; ++i) new_models.push_back(quodra_dpi_create(1, 16, 16, 1, 0, 0, "new"));
+    for (void *m : old_models) {
+        EXPECT_EQ(divide(m, from_hex("ff"), from_hex("10")).status, 1);
+        EXPECT_EQ(quodra_dpi_free(m), 1);
+        EXPECT_EQ(quodra_dpi_quotient_width(m), 0);
+    }
+    for (void *m : new_models) {
+        const outputs out = divide(m, from_hex("ff"), from_hex("10"));
+        EXPECT_EQ(out.status, 0);
+        EXPECT_EQ(out.quotient, from_hex("f"));  // 255 / 16 in the new 16-bit fields
+        EXPECT_EQ(out.remainder, from_hex("f"));
+        EXPECT_EQ(quodra_dpi_quotient_width(m), 16);
+        EXPECT_EQ(quodra_dpi_free(m), 0);
+    }
+}
+
+// A failed call sets the last error; a successful create, divide or free
+// leaves it as it was.
+TEST(DpiErrors, SuccessfulCallsLeaveTheLastErrorAlone) {
+    EXPECT_EQ(quodra_dpi_free(nullptr), 1);
+    const std::string reason = quodra_dpi_last_error();
+    void *model = quodra_dpi_create(1, 8, 8, 1, 0, 0, "quiet");
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(divide(model, from_hex("7"), from_hex("2")).status, 0);
+    EXPECT_EQ(quodra_dpi_free(model), 0);
+    EXPECT_EQ(quodra_dpi_last_error(), reason);
+    // A refusal by the library carries the library's own text.
+    EXPECT_EQ(quodra_dpi_create(3, 8, 8, 0, 1, 4, "refused"), nullptr);
+    EXPECT_NE(std::string(quodra_dpi_last_error()).find("Operand sign must be Signed"),
+              std::string::npos)
+        << quodra_dpi_last_error();
+}
+
 } // namespace
