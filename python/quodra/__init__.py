@@ -231,11 +231,17 @@ class Divider:
         arrays in, float arrays out (remainder None in fractional mode), with
         every truncation the library reports raised as a LibraryWarning.
         Results keep the library's reading: remainder-mode patterns, and in
-        fractional mode the quotient register divided by 2^fractional_width."""
-        dividends = np.asarray(dividends, dtype=np.float64)
-        divisors = np.asarray(divisors, dtype=np.float64)
+        fractional mode the quotient register divided by 2^fractional_width.
+        Operands must be numbers (not strings, bools or None), and each
+        finite one, truncated towards zero as the library converts it, must
+        fit its field, as in divide(); non-finite ones are the library's to
+        refuse."""
+        dividends = _real_array("dividends", dividends)
+        divisors = _real_array("divisors", divisors)
         dividends, divisors = np.broadcast_arrays(dividends, divisors)
         shape = dividends.shape
+        self._require_reals_in_field("dividends", dividends.ravel(), self._dividend_width)
+        self._require_reals_in_field("divisors", divisors.ravel(), self._divisor_width)
         quotient, remainder, flags, messages = self._core.divide_real(
             np.ascontiguousarray(divisors.ravel()), np.ascontiguousarray(dividends.ravel()))
         for message in messages:
@@ -266,6 +272,22 @@ class Divider:
             i = int(outside[0])
             raise OperandError("%s[%d] = %d does not fit %s"
                                % (what, i, int(values[i]), self._fields.describe_field(width)))
+
+    def _require_reals_in_field(self, what, values, width):
+        bounds = self._fields.operand_range(width)
+        if bounds is None or values.size == 0:
+            return
+        low, high = bounds
+        finite = np.flatnonzero(np.isfinite(values))
+        truncated = np.trunc(values[finite])
+        # A bound wider than a double's mantissa rounds as a float: the
+        # values at or past either rounded bound are decided as exact ints.
+        near = np.flatnonzero((truncated <= float(low)) | (truncated >= float(high)))
+        for j in near:
+            if not low <= int(truncated[j]) <= high:
+                i = int(finite[j])
+                raise OperandError("%s[%d] = %r does not fit %s"
+                                   % (what, i, float(values[i]), self._fields.describe_field(width)))
 
     def _divide_raw(self, dividends, divisors):
         q_type = self._fields.quotient_dtype("raw")
@@ -302,6 +324,19 @@ def _integer_array(what, values):
     if not flat or (min(flat) >= -(1 << 63) and max(flat) < (1 << 63)):
         return np.array(flat, dtype=np.int64).reshape(shaped.shape)
     return _as_array(flat, object).reshape(shaped.shape)
+
+
+def _real_array(what, values):
+    """Numbers as a float64 array: numpy integer and float arrays, Python
+    ints and floats; strings, bools, None and other objects are refused."""
+    array = np.asarray(values)
+    if array.dtype == object:
+        for i, v in enumerate(array.ravel().tolist()):
+            if isinstance(v, bool) or not isinstance(v, (int, float, np.integer, np.floating)):
+                raise TypeError("%s[%d] must be a number, not %s" % (what, i, type(v).__name__))
+    elif array.dtype.kind not in "iuf":
+        raise TypeError("%s must hold numbers, not %s" % (what, array.dtype))
+    return array.astype(np.float64)
 
 
 def _as_array(values, dtype):

@@ -1,5 +1,6 @@
 """The double-precision entry point with its warnings, and several threads
 dividing with one Divider at once."""
+import re
 import threading
 import warnings
 
@@ -77,3 +78,34 @@ def test_library_messages_are_not_shared_between_threads():
         assert good.divide_many([9], [2]).quotient.tolist() == [4]
     thread.join()
     assert set(errors) == {"bad ERROR: Unknown algorithm_type."} and len(errors) == 200
+
+
+@pytest.mark.parametrize("dividends, divisors, error, text", [
+    # 1e9 / 3 in 16-bit fields: divide() refuses 10**9, so must divide_real.
+    ([1e9], [3.0], quodra.OperandError, "dividends[0] = 1000000000.0 does not fit"),
+    ([7.0, -32768.9], [2.0, 1.0], None, None),              # truncates to -32768: fits
+    ([7.0, -32769.0], [2.0, 1.0], quodra.OperandError, "dividends[1] = -32769.0"),
+    ([7.0], [32768.0], quodra.OperandError, "divisors[0] = 32768.0"),
+    (["7"], [2.0], TypeError, "must hold numbers"),
+    ([True], [2.0], TypeError, "must hold numbers"),
+    ([None], [2.0], TypeError, "dividends[0] must be a number, not NoneType"),
+    ([7.0], ["2"], TypeError, "must hold numbers"),
+])
+def test_real_division_checks_operands_as_divide_does(dividends, divisors, error, text):
+    divider = quodra.Divider(divisor_width=16, dividend_width=16)
+    if error is None:
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore")
+            divider.divide_real(dividends, divisors)
+        return
+    with pytest.raises(error, match=re.escape(text)):
+        divider.divide_real(dividends, divisors)
+
+
+def test_real_division_decides_wide_bounds_exactly():
+    # 2**63 - 1 rounds to 2**63 as a double: 2**63 itself must still be refused.
+    divider = quodra.Divider(divisor_width=64, dividend_width=64)
+    with pytest.raises(quodra.OperandError, match="dividends"):
+        divider.divide_real([2.0 ** 63], [3.0])
+    result = divider.divide_real([-(2.0 ** 63)], [-1.0])
+    assert result.div_by_zero.tolist() == [False]
