@@ -56,6 +56,11 @@ const refused_flag refused_flags[] = {
     {{"--check", "-", "--max-report", "-3"}, {"--max-report: ", seeds, "got '-3'"}},
     {{"--check", "-", "--max-report", "2.5"}, {"--max-report: ", seeds, "got '2.5'"}},
     {{"--check", "-", "--max-report", "18446744073709551616"}, {"--max-report: ", seeds}},
+    // --name goes into header lines: a newline or other control character
+    // would split the header
+    {{"-n", "run\n7", "-f", "hex", "--header", "1", "2"},
+     {"--name: expected text without control characters", "got 'run\\x0a7'"}},
+    {{"-n", "tab\there", "1", "2"}, {"--name: expected text without control characters"}},
     // format and flags that take no value
     {{"-f", "json", "1", "2"}, {"--format: expected table, csv or hex, got 'json'"}},
     {{"-f"}, {"--format: expected table, csv or hex, got nothing"}},

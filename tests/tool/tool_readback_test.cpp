@@ -111,6 +111,9 @@ TEST(ToolReadback, MismatchesAndPairErrorsAreRefusedWithTheLine) {
          "g.txt:2: unexpected '3' after the divisor: one DIVIDEND DIVISOR pair per line\n"},
         {"pair line of column names", {}, "dividend divisor\n", w8,
          "g.txt:1: malformed dividend 'dividend'"},
+        {"'#' note among hex rows", {}, "64 07 0e 02 0\n# run 7\n64 07 0e 02 0\n", w8,
+         "g.txt:2: 3 columns where a hex row of this configuration has 5 ('#' starts a "
+         "comment only in a file of DIVIDEND DIVISOR pairs)"},
         {"five-cell pair line", {}, "1 2 3 4 5\n", w8,
          "g.txt:1: unexpected '3 4 5' after the divisor: one DIVIDEND DIVISOR pair per line "
          "(nor is it a hex row"},

@@ -235,6 +235,7 @@ TEST(ShardInput, PipedStandardInputIsRefused) {
     EXPECT_EQ(WEXITSTATUS(status), 2);
     EXPECT_NE(text.find("--shard"), std::string::npos) << text;
     EXPECT_NE(text.find("regular file"), std::string::npos) << text;
+    EXPECT_NE(text.find("save the samples to a file"), std::string::npos) << text;
 }
 
 TEST(ShardInput, MalformedShardIsAUsageError) {

@@ -48,6 +48,10 @@ TEST(Shard, ParsesKOfN) {
         } catch (const tool_error &e) {
             EXPECT_EQ(e.status(), exit_status::bad_usage_or_input);
             EXPECT_NE(std::string(e.what()).find("--shard"), std::string::npos) << e.what();
+            // The message states the bound a too-long count broke.
+            EXPECT_NE(std::string(e.what()).find("K <= N <= 9999999999999999999"),
+                      std::string::npos)
+                << e.what();
         }
     }
 }

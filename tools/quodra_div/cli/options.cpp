@@ -83,7 +83,7 @@ std::vector<flag_rule> flag_rules() {
         {"--divisor-width", widths},
         {"--dividend-width", widths},
         {"--fractional-width", "a whole number from 0 to " + std::to_string(max_field_width)},
-        {"--name", "any text"},
+        {"--name", "text without control characters"},
         {"--input", "a file name, or '-' for standard input"},
         {"--random", "a whole number from 0 to " + std::to_string(max_random_count)},
         {"--seed", "a whole number from 0 to " + std::to_string(UINT64_MAX)},
@@ -398,7 +398,21 @@ void choose_sample_origin(tool_options &options, const raw_flags &raw) {
     }
 }
 
+// The name goes into the header lines of every format, one line each: a
+// control character (a newline above all) would split the header, and the
+// tool would then refuse its own file.
+void require_printable_name(const std::string &name) {
+    for (const char c : name) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            throw usage_error("--name: expected text without control characters (it is "
+                              "written into header lines), got " +
+                              quoted_excerpt(name));
+        }
+    }
+}
+
 void apply_raw_flags(tool_options &options, const raw_flags &raw) {
+    require_printable_name(options.divider.name);
     require_at_most_one({raw.want_signed, raw.want_unsigned}, "--signed and --unsigned");
     require_at_most_one({raw.want_remainder, raw.want_fractional},
                         "--remainder and --fractional");

@@ -28,7 +28,8 @@ shard_choice parse_shard(const std::string &text) {
     if (slash == std::string::npos || !parse_count(text.substr(0, slash), shard.index) ||
         !parse_count(text.substr(slash + 1), shard.count) || shard.index < 1 ||
         shard.index > shard.count) {
-        throw usage_error("--shard: expected K/N with 1 <= K <= N, e.g. --shard 2/4, got " +
+        throw usage_error("--shard: expected K/N, whole numbers with 1 <= K <= N <= "
+                          "9999999999999999999, e.g. --shard 2/4, got " +
                           quoted_excerpt(text));
     }
     return shard;

@@ -148,10 +148,15 @@ void parse_flag(std::string_view cell, result_row &row) {
 void require_columns(const std::vector<std::string_view> &cells, std::size_t wanted,
                      output_format format) {
     if (cells.size() != wanted) {
+        // A note copied from a pair file is the likeliest such line.
+        const bool note = !cells.empty() && !cells[0].empty() && cells[0][0] == '#';
         throw usage_error(std::to_string(cells.size()) +
                           (cells.size() == 1 ? " column where a " : " columns where a ") +
-                          format_name(format) +
-                          " row of this configuration has " + std::to_string(wanted));
+                          format_name(format) + " row of this configuration has " +
+                          std::to_string(wanted) +
+                          (note ? " ('#' starts a comment only in a file of DIVIDEND DIVISOR "
+                                  "pairs)"
+                                : ""));
     }
 }
 

@@ -87,7 +87,8 @@ uint64_t text_samples::count_samples() {
     if (!lines_.is_regular_file()) {
         throw usage_error("--shard counts the samples of its input first, so the input must "
                           "be a regular file ('" +
-                          lines_.display_name() + "' is not): use -i FILE");
+                          lines_.display_name() +
+                          "' is not): save the samples to a file and give that to -i");
     }
     const text_lines::mark start = lines_.here();
     uint64_t count = 0;
