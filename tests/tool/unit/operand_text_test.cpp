@@ -152,6 +152,38 @@ TEST(QuotedText, ShortensAtFortyCharactersAndEscapesControls) {
     EXPECT_EQ(shortened(forty + "bc"), forty + "...");
 }
 
+// The quoted form of a huge operand, cut from one division, against cutting
+// the whole decimal text: at every digit count around the cut and the
+// sizeinbase estimate's off-by-one (10^k - 1 and 10^k), both signs, and long
+// runs of ones and zeros (GNU MP's random long-run patterns).
+TEST(QuotedText, ShortDecimalOfAHugeValueIsTheCutOfItsWholeText) {
+    big_integer value;
+    gmp_randstate_t random;
+    gmp_randinit_default(random);
+    gmp_randseed_ui(random, 11);
+    std::vector<std::string> cases;
+    for (unsigned digits = 1; digits <= 120; ++digits) {
+        cases.push_back("1" + std::string(digits - 1, '0'));           // 10^(digits-1)
+        cases.push_back(std::string(digits, '9'));                     // 10^digits - 1
+    }
+    for (const std::string &text : cases) {
+        for (const char *sign : {"", "-"}) {
+            ASSERT_EQ(mpz_set_str(value.get(), (sign + text).c_str(), 10), 0);
+            EXPECT_EQ(shortened_decimal_text(value.get()), shortened(decimal_text(value.get())))
+                << sign << text;
+        }
+    }
+    for (unsigned bits : {130u, 150u, 160u, 1000u, 40000u}) {
+        for (int trial = 0; trial < 20; ++trial) {
+            mpz_rrandomb(value.get(), random, bits);
+            if (trial % 2 == 1) mpz_neg(value.get(), value.get());
+            EXPECT_EQ(shortened_decimal_text(value.get()), shortened(decimal_text(value.get())))
+                << bits << " bits";
+        }
+    }
+    gmp_randclear(random);
+}
+
 struct range_case {
     unsigned width;
     bool is_signed;

@@ -36,6 +36,10 @@ void wrap_to_width(mpz_ptr value, unsigned width, bool as_signed);
 // The value in decimal, for messages.
 std::string decimal_text(mpz_srcptr value);
 
+// shortened(decimal_text(value)), the form a message quotes, without
+// converting every digit of a huge value.
+std::string shortened_decimal_text(mpz_srcptr value);
+
 } // namespace quodra_div
 
 #endif

@@ -253,7 +253,7 @@ void fit_operand(mpz_ptr value, const char *role, const operand_range &range, bo
         range.wrap(value);
         return;
     }
-    throw usage_error(std::string(role) + " " + shortened(decimal_text(value)) +
+    throw usage_error(std::string(role) + " " + shortened_decimal_text(value) +
                       " does not fit the " + range.kind() + " " + role + " field (" +
                       range.limits() + "); --wrap-operands keeps its low bits");
 }
