@@ -161,6 +161,29 @@ TEST(ToolOutputTarget, CharacterDeviceStaysADevice) {
     EXPECT_EQ(kind_of("/dev/null"), S_IFCHR);
 }
 
+// rename needs only the folder's permission, so without this check a
+// read-only file would be replaced; it is refused, through a link too.
+TEST(ToolOutputTarget, WriteProtectedFileIsRefusedAndLeftAlone) {
+    scratch_directory dir;
+    const std::string file = dir.file("golden.hex");
+    write_text(file, "keep me\n");
+    ASSERT_EQ(chmod(file.c_str(), 0444), 0);
+    ASSERT_EQ(symlink(file.c_str(), dir.file("link.hex").c_str()), 0);
+    for (const std::string &target : {file, dir.file("link.hex")}) {
+        const tool_run run = run_tool(with_output(target));
+        EXPECT_EQ(run.exit_status, 3) << target;
+        EXPECT_NE(run.err.find("'" + file + "' is write-protected; change its mode"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(read_text(file), "keep me\n");
+        EXPECT_EQ(dir.entries().size(), 2u); // no temporary left behind
+    }
+    // Made writable again, it is replaced, keeping its mode.
+    ASSERT_EQ(chmod(file.c_str(), 0644), 0);
+    EXPECT_EQ(run_tool(with_output(file)).exit_status, 0);
+    EXPECT_EQ(read_text(file), two_rows_hex);
+}
+
 TEST(ToolOutputTarget, FolderIsRefusedAndLeftAlone) {
     scratch_directory dir;
     const tool_run run = run_tool(with_output(dir.path()));

@@ -77,6 +77,18 @@ int descriptor_number_of(const std::string &path) {
     return -1;
 }
 
+// Replacing a file goes through rename, which needs only the folder's
+// permission: a file its owner made read-only would be replaced all the
+// same. So the file's own permission decides: the kernel's answer for the
+// caller, and for root (whom the kernel lets write anything) whether any
+// write bit is set at all.
+bool write_protected(const std::string &path, const struct stat &status) {
+    if (geteuid() == 0) {
+        return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    }
+    return access(path.c_str(), W_OK) != 0 && errno == EACCES;
+}
+
 std::string folder_of(const std::string &path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -132,6 +144,11 @@ output_file::output_file(const std::string &path) {
         throw output_error("cannot write", target_);
     }
     if (S_ISREG(existing.st_mode)) {
+        if (write_protected(target_, existing)) {
+            throw tool_error(exit_status::output_failed,
+                             "--output: '" + target_ +
+                                 "' is write-protected; change its mode to replace it");
+        }
         open_temporary(&existing);
         return;
     }
