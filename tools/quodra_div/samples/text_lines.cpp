@@ -30,8 +30,13 @@ bool text_lines::read() {
     errno = 0;
     const ssize_t length = getline(&line_, &capacity_, stream_);
     if (length < 0) {
-        if (std::ferror(stream_)) {
-            throw usage_error("cannot read '" + display_name_ + "': " + std::strerror(errno));
+        // getline also fails short of the end when a line does not fit in
+        // memory (ENOMEM) or in a length (EOVERFLOW), with no stream error:
+        // only the end of the file ends the input.
+        if (std::ferror(stream_) || !std::feof(stream_)) {
+            const int reason = errno != 0 ? errno : EIO;
+            throw usage_error("cannot read '" + display_name_ + "' at line " +
+                              std::to_string(number_ + 1) + ": " + std::strerror(reason));
         }
         return false;
     }
