@@ -1,6 +1,14 @@
 // An output file is written completely or not at all.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+
 #include "tool_runner.h"
 
 namespace {
@@ -51,6 +59,82 @@ TEST(ToolOutputFile, LongRunStreamsEveryBatch) {
     ASSERT_EQ(run.exit_status, 0) << run.err;
     EXPECT_EQ(run.err, ""); // no progress line when standard error is a file
     EXPECT_EQ(lines_of(read_text(target)).size(), 20000u);
+}
+
+// A large -o run, started with its own standard streams sent to files, and
+// with a file-size limit when `file_blocks` is not zero.
+struct large_run {
+    pid_t pid;
+};
+
+large_run start_large_run(const std::string &target, const std::string &err, rlim_t file_bytes) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (file_bytes != 0) {
+            const struct rlimit limit {file_bytes, file_bytes};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        const int error_file = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(error_file, 2);
+        execl(QUODRA_DIV_PATH, QUODRA_DIV_PATH, "--random", "30000000", "-f", "hex", "--jobs",
+              "1", "-o", target.c_str(), static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    return {pid};
+}
+
+bool temporary_exists(const scratch_directory &dir) {
+    for (const std::string &name : dir.entries()) {
+        if (name.find(".partial-") != std::string::npos) return true;
+    }
+    return false;
+}
+
+// Killed in the middle of writing by any signal whose default action ends
+// the process, the tool dies of that signal, and leaves the old file as it
+// was and no temporary beside it (SIGKILL, which cannot be caught, aside).
+TEST(ToolOutputFile, EveryFatalSignalLeavesTheOldFileAndNoTemporary) {
+    const int signals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGPIPE, SIGUSR1, SIGUSR2, SIGXCPU,
+                           SIGALRM, SIGQUIT, SIGABRT,   SIGSEGV, SIGBUS,  SIGVTALRM, SIGPROF};
+    for (const int signal_number : signals) {
+        SCOPED_TRACE(strsignal(signal_number));
+        scratch_directory dir;
+        const std::string target = dir.file("golden.hex");
+        write_text(target, "previous contents\n");
+        const large_run run = start_large_run(target, dir.file("err"), 0);
+        for (int wait = 0; wait < 1000 && !temporary_exists(dir); ++wait) usleep(10000);
+        ASSERT_TRUE(temporary_exists(dir)) << "the run never started writing";
+        usleep(50000); // well inside the writing of 30 million rows
+        kill(run.pid, signal_number);
+        int status = 0;
+        waitpid(run.pid, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+        EXPECT_EQ(WTERMSIG(status), signal_number);
+        EXPECT_EQ(read_text(target), "previous contents\n");
+        EXPECT_EQ(dir.entries(), (std::vector<std::string>{"err", "golden.hex"}));
+    }
+}
+
+// Past the file-size limit (SIGXFSZ, which the tool ignores so that the
+// write fails) and on a full device, the run ends with status 3 and a
+// message; the limited file is left as it was, with no temporary.
+TEST(ToolOutputFile, FileSizeLimitAndFullDiskAreWriteFailuresWithAMessage) {
+    scratch_directory dir;
+    const std::string target = dir.file("golden.hex");
+    write_text(target, "previous contents\n");
+    const large_run run = start_large_run(target, dir.file("err"), 1 << 20);
+    int status = 0;
+    waitpid(run.pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_NE(read_text(dir.file("err")).find("File too large"), std::string::npos)
+        << read_text(dir.file("err"));
+    EXPECT_EQ(read_text(target), "previous contents\n");
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"err", "golden.hex"}));
+
+    const tool_run full = run_tool({"--random", "100000", "-f", "hex", "-o", "/dev/full"});
+    EXPECT_EQ(full.exit_status, 3);
+    EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
 }
 
 } // namespace

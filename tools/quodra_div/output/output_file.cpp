@@ -20,15 +20,28 @@ namespace {
 // The temporary that a fatal signal must remove. A fixed buffer, because
 // the signal handler may only call async-signal-safe functions.
 char pending_temporary[4096];
-constexpr int cleanup_signals[] = {SIGINT, SIGTERM, SIGHUP};
+// Every signal whose default action ends the process, SIGKILL and SIGSTOP
+// aside (they cannot be caught). SIGXFSZ is not among them: the tool
+// ignores it, so that a write past the file-size limit fails with EFBIG and
+// ends as any other failed write, with a message.
+constexpr int cleanup_signals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGPIPE, SIGUSR1, SIGUSR2,
+                                   SIGXCPU, SIGALRM, SIGVTALRM, SIGPROF, SIGQUIT, SIGABRT,
+                                   SIGSEGV, SIGBUS,  SIGILL,    SIGFPE,  SIGTRAP, SIGSYS};
 
+// Runs with the signal's default action already restored (SA_RESETHAND)
+// and the signal not blocked (SA_NODEFER): raising it again ends the
+// process as the signal would have, once the temporary is gone.
 extern "C" void remove_temporary_and_reraise(int signal_number) {
     if (pending_temporary[0] != '\0') {
         unlink(pending_temporary);
     }
-    std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
 }
+
+constexpr std::size_t cleanup_signal_count = sizeof cleanup_signals / sizeof cleanup_signals[0];
+// Which signals got the handler: only those whose action was the default;
+// one the caller ignores (nohup's SIGHUP) stays ignored.
+bool watching[cleanup_signal_count];
 
 void watch_signals_for(const std::string &temporary) {
     if (temporary.size() >= sizeof pending_temporary) {
@@ -37,15 +50,22 @@ void watch_signals_for(const std::string &temporary) {
     std::memcpy(pending_temporary, temporary.c_str(), temporary.size() + 1);
     struct sigaction action {};
     action.sa_handler = remove_temporary_and_reraise;
+    action.sa_flags = SA_RESETHAND | SA_NODEFER;
     sigemptyset(&action.sa_mask);
-    for (int signal_number : cleanup_signals) {
-        sigaction(signal_number, &action, nullptr);
+    for (std::size_t i = 0; i < cleanup_signal_count; ++i) {
+        struct sigaction previous {};
+        watching[i] = sigaction(cleanup_signals[i], nullptr, &previous) == 0 &&
+                      previous.sa_handler == SIG_DFL &&
+                      sigaction(cleanup_signals[i], &action, nullptr) == 0;
     }
 }
 
 void stop_watching_signals() {
-    for (int signal_number : cleanup_signals) {
-        std::signal(signal_number, SIG_DFL);
+    for (std::size_t i = 0; i < cleanup_signal_count; ++i) {
+        if (watching[i]) {
+            std::signal(cleanup_signals[i], SIG_DFL);
+            watching[i] = false;
+        }
     }
     pending_temporary[0] = '\0';
 }
@@ -120,6 +140,9 @@ std::string final_target(const std::string &path) {
 } // namespace
 
 output_file::output_file(const std::string &path) {
+    // Past the file-size limit a write then fails with EFBIG, reported like
+    // any failed write, instead of the process ending without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (path.empty() || path == "-") {
         standard_output_ = true;
         stream_ = stdout;

@@ -3,8 +3,9 @@
 //     the text goes to a temporary beside it, which is renamed over it only
 //     after everything has been written and flushed to disk, keeping the
 //     old file's mode (and owner and group, when permitted). On any
-//     failure, and on SIGINT, SIGTERM or SIGHUP, the temporary is removed
-//     and an existing file is left as it was.
+//     failure, and on every catchable signal whose default action ends the
+//     process, the temporary is removed and an existing file is left as it
+//     was. SIGXFSZ is ignored: a write past the file-size limit fails.
 //   - A symlink is followed to its final target, which is replaced the same
 //     way; the link itself stays a link.
 //   - Devices, FIFOs and sockets are opened and written in place, never
