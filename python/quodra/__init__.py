@@ -21,7 +21,7 @@ from typing import Any, NamedTuple, Optional
 import numpy as np
 
 from . import _quodra
-from ._fields import Fields
+from ._fields import Fields, value_text
 
 __all__ = ["Algorithm", "BatchResult", "ConfigurationError", "DivisionError", "Divider", "Error",
            "LibraryWarning", "OperandError", "Result", "library_version", "__version__"]
@@ -254,7 +254,8 @@ class Divider:
     def _require_in_field(self, what, value, width):
         bounds = self._fields.operand_range(width)
         if bounds is not None and not bounds[0] <= value <= bounds[1]:
-            raise OperandError("%s %d does not fit %s" % (what, value, self._fields.describe_field(width)))
+            raise OperandError("%s %s does not fit %s"
+                               % (what, value_text(value), self._fields.describe_field(width)))
 
     def _require_array_in_field(self, what, values, width):
         bounds = self._fields.operand_range(width)
@@ -270,8 +271,8 @@ class Divider:
             outside = []
         if len(outside):
             i = int(outside[0])
-            raise OperandError("%s[%d] = %d does not fit %s"
-                               % (what, i, int(values[i]), self._fields.describe_field(width)))
+            raise OperandError("%s[%d] = %s does not fit %s"
+                               % (what, i, value_text(int(values[i])), self._fields.describe_field(width)))
 
     def _require_reals_in_field(self, what, values, width):
         bounds = self._fields.operand_range(width)
@@ -314,6 +315,10 @@ def _integer_array(what, values):
     become int64 arrays when every value fits, object arrays of Python ints
     otherwise. Anything else is refused."""
     if isinstance(values, (np.ndarray, np.generic)) and values.dtype != object:
+        if values.dtype.kind in "iu" and not values.dtype.isnative:
+            # Data of the other byte order (">u8", ">i8") in the machine's.
+            wide_unsigned = values.dtype.kind == "u" and values.dtype.itemsize == 8
+            return np.asarray(values).astype(np.uint64 if wide_unsigned else np.int64)
         if values.dtype.kind == "u" and values.dtype.itemsize == 8:
             return np.asarray(values)
         if values.dtype.kind in "iu":

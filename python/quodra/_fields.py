@@ -53,6 +53,11 @@ class Fields:
     def describe_field(self, width):
         low, high = self.operand_range(width)
         kind = "signed" if self.signed else "unsigned"
+        if width > _DECIMAL_BITS:
+            # Past what Python converts to decimal by default: as powers of two.
+            low_text = "-2**%d" % (width - 1) if self.signed else "0"
+            high_text = "2**%d - 1" % (width - 1 if self.signed else width)
+            return "the %d-bit %s field [%s, %s]" % (width, kind, low_text, high_text)
         return "the %d-bit %s field [%d, %d]" % (width, kind, low, high)
 
     # ---- results --------------------------------------------------------
@@ -128,3 +133,16 @@ class Fields:
         if patterns.dtype == object:
             return np.array([self.signed_remainder(int(p)) for p in patterns], dtype=object)
         return _sign_extend_array(patterns, self.divisor_width)
+
+
+# Integers up to this many bits have fewer than 4300 decimal digits, the
+# most that Python converts to text by default.
+_DECIMAL_BITS = 14000
+
+
+def value_text(value):
+    """An operand as a message quotes it: in decimal, or, past what Python
+    converts to decimal by default, by its size."""
+    if value.bit_length() <= _DECIMAL_BITS:
+        return "%d" % value
+    return "%s(an integer of %d bits)" % ("-" if value < 0 else "", value.bit_length())

@@ -95,3 +95,20 @@ def test_batch_shape_and_reading_errors():
         divider.divide_many([1, 2, 3], [1, 2])
     with pytest.raises(ValueError, match="reading must be 'raw' or 'signed', not 'hex'"):
         divider.divide_many([1], [1], reading="hex")
+
+
+@pytest.mark.parametrize("dtype", [">u8", ">i8", "<u8", ">u4", ">i2"])
+def test_integer_arrays_of_either_byte_order_divide_alike(dtype):
+    divider = quodra.Divider(divisor_width=16, dividend_width=16, signed=False)
+    result = divider.divide_many(np.array([7, 100, 0], dtype=dtype), np.array([2, 7, 5], dtype=dtype))
+    assert result.quotient.tolist() == [3, 14, 0]
+    assert result.remainder.tolist() == [1, 2, 0]
+
+
+@pytest.mark.parametrize("value", [1 << 20000, -(1 << 20000) - 5], ids=["2**20000", "-2**20000-5"])
+def test_operands_too_large_to_print_in_decimal_are_operand_errors(value):
+    divider = quodra.Divider(divisor_width=20000, dividend_width=20000)
+    with pytest.raises(quodra.OperandError, match="an integer of 2000[01] bits"):
+        divider.divide(value, 3)
+    with pytest.raises(quodra.OperandError, match=r"dividends\[1\]"):
+        divider.divide_many([1, value], [3, 3])
