@@ -320,4 +320,48 @@ TEST(Driver, UnreachableElementsAreSkippedSilently) {
     EXPECT_EQ(arrays.flags.at(2), 0u);
 }
 
+// An array with its extent slot reserved and an extent of 1 but nothing in
+// use (dim_size 0, data_size 0): it passes the count check, and no sample
+// index reaches an element of it. Dividing one sample through it as the
+// divisor reads nothing (the working divisor keeps its initial 0, a zero
+// divisor); as the quotient, nothing is written. No element is touched past
+// what each array holds.
+TEST(Driver, ReservedButEmptyArraysAreReadAndWrittenAsHoldingNothing) {
+    auto reserved_but_empty = [] {
+        qor_array_mpz *array = qor_quodra_v5_1_qor_array_mpz_create();
+        qor_quodra_v5_1_qor_array_mpz_reserve_dim(array, 1);
+        qor_quodra_v5_1_qor_array_mpz_reserve_data(array, 1);
+        array->dim[0] = 1;
+        array->dim_size = 0;
+        array->data_size = 0;
+        return array;
+    };
+    test_model model(eight_bits);
+    {
+        call_arrays arrays;
+        qor_array_mpz *divisor = reserved_but_empty();
+        EXPECT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor, arrays.dividend.get(),
+                                          arrays.quotient.get(), arrays.remainder.get(),
+                                          arrays.flags.get(), 1),
+                  0);
+        EXPECT_EQ(arrays.flags.at(0), 1u);
+        EXPECT_EQ(mpz_sgn(arrays.quotient.at(0)), 0);
+        EXPECT_EQ(mpz_sgn(arrays.remainder.at(0)), 0);
+        EXPECT_EQ(divisor->data_size, 0u);
+        qor_quodra_v5_1_qor_array_mpz_destroy(divisor);
+    }
+    {
+        call_arrays arrays;
+        qor_array_mpz *quotient = reserved_but_empty();
+        EXPECT_EQ(qor_quodra_v5_1_data_do(model.get(), arrays.divisor.get(), arrays.dividend.get(),
+                                          quotient, arrays.remainder.get(), arrays.flags.get(), 1),
+                  0);
+        EXPECT_EQ(quotient->data_size, 0u);
+        EXPECT_EQ(mpz_cmp_ui(arrays.remainder.at(0), 2), 0); // 100 / 7
+        EXPECT_EQ(arrays.flags.at(0), 0u);
+        qor_quodra_v5_1_qor_array_mpz_destroy(quotient);
+    }
+    EXPECT_TRUE(model.calls().empty());
+}
+
 } // namespace

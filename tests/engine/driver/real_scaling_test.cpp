@@ -93,6 +93,27 @@ TEST(RealScaling, ExactValuesOfWideRegistersDoNotWarn) {
     EXPECT_TRUE(half.messages.empty());
 }
 
+// The exactness test at its two edges. 2^107 / (2^53 - 1) = 2^54 + 2 (rest
+// 2) has 54 significant bits, one more than a double holds, so it warns; its
+// remainder 2 does not. 1 / (3 * 2^1022) with F = 1074 is floor(2^52 / 3) *
+// 2^-1074, a subnormal double held exactly, so it does not warn.
+TEST(RealScaling, ExactnessIsJudgedAtFiftyFourBitsAndInTheSubnormals) {
+    const real_result wide = divide_real(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_REMAINDER)
+            .widths(64, 120, 0),
+        std::ldexp(1.0, 107), std::ldexp(1.0, 53) - 1.0);
+    EXPECT_EQ(wide.quotient, std::ldexp(1.0, 54)); // truncated towards zero
+    EXPECT_EQ(wide.remainder, 2.0);
+    EXPECT_EQ(wide.messages, std::vector<std::string>{quotient_warning});
+
+    const real_result subnormal = divide_real(
+        config_builder(QUODRA_ALGORITHM_RADIX2, QUODRA_OPERAND_UNSIGNED, QUODRA_OUTPUT_FRACTIONAL)
+            .widths(1100, 2, 1074),
+        1.0, 3.0 * std::ldexp(1.0, 1022));
+    EXPECT_EQ(subnormal.quotient, std::ldexp(1501199875790165.0, -1074)); // floor(2^52 / 3)
+    EXPECT_TRUE(subnormal.messages.empty());
+}
+
 // The value, not the register, decides whether the range is left: 255 / 1
 // with W 1100 and F 90 is 255 (exact) while a zero divisor's all-ones
 // register, about 2^1100, is beyond the range.
