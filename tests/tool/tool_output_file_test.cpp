@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 
 #include "tool_runner.h"
@@ -74,6 +75,13 @@ large_run start_large_run(const std::string &target, const std::string &err, rli
             const struct rlimit limit {file_bytes, file_bytes};
             setrlimit(RLIMIT_FSIZE, &limit);
         }
+        // A sanitizer build claims SIGSEGV and SIGBUS for its own reports; the
+        // tool leaves a handler it did not install alone, so hand those two
+        // back to their default action, as a plain build has them.
+        const char *options = std::getenv("ASAN_OPTIONS");
+        const std::string sanitizer =
+            std::string(options ? options : "") + ":handle_segv=0:handle_sigbus=0";
+        setenv("ASAN_OPTIONS", sanitizer.c_str(), 1);
         const int error_file = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(error_file, 2);
         execl(QUODRA_DIV_PATH, QUODRA_DIV_PATH, "--random", "30000000", "-f", "hex", "--jobs",
