@@ -3,6 +3,7 @@
 #include <gmp.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "tool_runner.h"
@@ -69,6 +70,60 @@ TEST(ToolRandom, SameSeedSameSamplesOtherSeedOtherSamples) {
     ASSERT_EQ(first.size(), 500u);
     EXPECT_EQ(first, again);
     EXPECT_NE(first, other);
+}
+
+// Sample i is a function of the seed and i alone: the last sample of a
+// 10^15-sample run, reached as the one sample of the last of 10^15 shards,
+// is the last of the two samples of the last of 5 x 10^14 shards. (Were
+// earlier samples drawn and discarded, neither run would ever finish.)
+TEST(ToolRandom, AShardOfAHugeRunStartsAtItsOwnSamples) {
+    const std::string total = "1000000000000000";
+    const tool_run one = run_tool({"-f", "hex", "--random", total, "--shard", total + "/" + total});
+    const tool_run two = run_tool({"-f", "hex", "--random", total, "--shard",
+                                   "500000000000000/500000000000000"});
+    ASSERT_EQ(one.exit_status, 0) << one.err;
+    ASSERT_EQ(two.exit_status, 0) << two.err;
+    const auto last = lines_of(one.out);
+    const auto last_two = lines_of(two.out);
+    ASSERT_EQ(last.size(), 1u);
+    ASSERT_EQ(last_two.size(), 2u);
+    EXPECT_EQ(last[0], last_two[1]);
+    EXPECT_NE(last_two[0], last_two[1]);
+}
+
+// A seed's samples never change, on any platform or version: rows written
+// once and kept here, from a narrow, a default and a multi-word field pair
+// (the first rows after the edge combinations).
+TEST(ToolRandom, SeedsKeepTheirStoredSamples) {
+    struct stored_run {
+        std::vector<std::string> flags;
+        std::vector<std::string> rows;
+    };
+    const stored_run runs[] = {
+        {{"--random", "29", "--seed", "0", "--dividend-width", "7", "--divisor-width", "3",
+          "--shard", "2/2"},
+         {"7c 6 02 0 0", "01 6 00 1 0", "7f 0 00 0 1", "76 7 0a 0 0"}},
+        {{"--random", "28"}, {"fff5 fef8 0000 fff5 0", "f445 defe 0000 f445 0", "0007 fffc ffff 0003 0"}},
+        {{"--random", "12", "--seed", "18446744073709551615", "--unsigned", "--dividend-width",
+          "130", "--divisor-width", "70", "--shard", "4/4"},
+         {"00000000000000000002721e22207d406 00000000000000063f "
+          "0000000000000000000000643dd1e9581 000000000000000347 0",
+          "000000000000000000000000000000004 0009b0965079d6b929 "
+          "000000000000000000000000000000000 000000000000000004 0",
+          "307d5e5e8d75b8faae2b28ce98419724f 000000000000000007 "
+          "06ed569fcb10d14862062a66a8095ebc2 000000000000000001 0"}},
+    };
+    for (const stored_run &stored : runs) {
+        std::vector<std::string> arguments{"-f", "hex", "--no-header"};
+        arguments.insert(arguments.end(), stored.flags.begin(), stored.flags.end());
+        const tool_run run = run_tool(arguments);
+        ASSERT_EQ(run.exit_status, 0) << run.err;
+        const auto rows = lines_of(run.out);
+        EXPECT_EQ(std::vector<std::string>(rows.end() - std::min(rows.size(), stored.rows.size()),
+                                           rows.end()),
+                  stored.rows)
+            << run.out;
+    }
 }
 
 TEST(ToolRandom, EdgeCombinationsComeFirst) {

@@ -16,6 +16,7 @@
 #include "samples/fixed_samples.h"
 #include "samples/random_samples.h"
 #include "samples/sample_line.h"
+#include "samples/sample_words.h"
 #include "samples/text_lines.h"
 #include "samples/text_samples.h"
 #include "unit_helpers.h"
@@ -115,6 +116,27 @@ TEST(RandomSkip, SkippedSequenceContinuesTheSeed) {
             EXPECT_EQ(decimal(got.divisor.get()), decimal(expected.divisor.get()));
         }
     }
+}
+
+// Philox4x64-10's published known-answer vector for the all-zero key and
+// counter: the words of sample 0 under seed 0.
+TEST(SampleWords, FirstBlockIsThePublishedCipherVector) {
+    sample_words words(0, 0);
+    const uint64_t published[] = {0x16554d9eca36314c, 0xdb20fe9d672d0fdc, 0xd7e772cee186176b,
+                                  0x7e68b68aec7ba23b};
+    for (const uint64_t expected : published) {
+        EXPECT_EQ(words.next(), expected);
+    }
+}
+
+TEST(RandomSkip, SkippingPastTheEndLeavesNothing) {
+    const operand_range fields(8, true);
+    random_samples samples(fields, fields, 30, 1);
+    samples.skip(29);
+    sample last;
+    EXPECT_TRUE(samples.next(last));
+    samples.skip(UINT64_MAX);
+    EXPECT_FALSE(samples.next(last));
 }
 
 TEST(SampleText, LinesWithSomethingToDivide) {

@@ -1,5 +1,7 @@
 #include "samples/random_samples.h"
 
+#include <algorithm>
+
 namespace quodra_div {
 
 namespace {
@@ -25,6 +27,16 @@ std::vector<big_integer> edge_values(const operand_range &range) {
     return edges;
 }
 
+// Unbiased: rejects the few raw values that would favour small results.
+uint64_t uniform_below(uint64_t bound, sample_words &words) {
+    const uint64_t threshold = (0 - bound) % bound; // 2^64 mod bound
+    uint64_t raw = 0;
+    do {
+        raw = words.next();
+    } while (raw < threshold);
+    return raw % bound;
+}
+
 } // namespace
 
 random_samples::random_samples(const operand_range &dividend_range,
@@ -34,15 +46,16 @@ random_samples::random_samples(const operand_range &dividend_range,
       dividend_edges_(edge_values(dividend_range)),
       divisor_edges_(edge_values(divisor_range)),
       count_(count),
-      engine_(seed) {}
+      seed_(seed) {}
 
 bool random_samples::next(sample &next_sample) {
     if (produced_ >= count_) {
         return false;
     }
     if (!next_edge_pair(next_sample)) {
-        draw(dividend_range_, next_sample.dividend.get());
-        draw(divisor_range_, next_sample.divisor.get());
+        sample_words words(seed_, produced_);
+        draw(dividend_range_, words, next_sample.dividend.get());
+        draw(divisor_range_, words, next_sample.divisor.get());
     }
     ++produced_;
     return true;
@@ -60,33 +73,24 @@ bool random_samples::next_edge_pair(sample &next_sample) {
     return true;
 }
 
-// Unbiased: rejects the few raw values that would favour small results.
-uint64_t random_samples::uniform_below(uint64_t bound) {
-    const uint64_t threshold = (0 - bound) % bound; // 2^64 mod bound
-    uint64_t raw = 0;
-    do {
-        raw = engine_();
-    } while (raw < threshold);
-    return raw % bound;
-}
 
 // The magnitude's bit length is uniform, then its bits: quotients of every
 // size occur, not only those of two full-width operands. Negative values are
 // -(m + 1), so the most negative value is reachable and 0 is not doubled.
-void random_samples::draw(const operand_range &range, mpz_ptr value) {
+void random_samples::draw(const operand_range &range, sample_words &words, mpz_ptr value) {
     const unsigned magnitude_width = range.is_signed() ? range.width() - 1 : range.width();
-    const auto length = static_cast<unsigned>(uniform_below(uint64_t{magnitude_width} + 1));
+    const auto length = static_cast<unsigned>(uniform_below(uint64_t{magnitude_width} + 1, words));
     mpz_set_ui(value, 0);
     if (length > 0) {
-        words_.resize((length + 63) / 64);
-        for (uint64_t &word : words_) {
-            word = engine_();
+        limbs_.resize((length + 63) / 64);
+        for (uint64_t &limb : limbs_) {
+            limb = words.next();
         }
-        mpz_import(value, words_.size(), -1, sizeof(uint64_t), 0, 0, words_.data());
+        mpz_import(value, limbs_.size(), -1, sizeof(uint64_t), 0, 0, limbs_.data());
         mpz_fdiv_r_2exp(value, value, length);
         mpz_setbit(value, length - 1);
     }
-    if (range.is_signed() && (engine_() & 1) != 0) {
+    if (range.is_signed() && (words.next() & 1) != 0) {
         mpz_add_ui(value, value, 1);
         mpz_neg(value, value);
     }
@@ -97,9 +101,7 @@ std::string random_samples::position() const {
 }
 
 void random_samples::skip(uint64_t n) {
-    sample discarded;
-    for (uint64_t i = 0; i < n && next(discarded); ++i) {
-    }
+    produced_ += std::min(n, count_ - produced_);
 }
 
 } // namespace quodra_div

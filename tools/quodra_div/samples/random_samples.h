@@ -3,11 +3,11 @@
 #define QUODRA_DIV_SAMPLES_RANDOM_SAMPLES_H
 
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "samples/sample.h"
+#include "samples/sample_words.h"
 
 namespace quodra_div {
 
@@ -23,13 +23,12 @@ public:
     bool next(sample &next_sample);
     std::string position() const;
     uint64_t known_total() const { return count_; }
-    // Draws and discards n samples: the sequence of a seed never changes.
+    // Each sample is a function of its index, so skipping costs nothing.
     void skip(uint64_t n);
 
 private:
     bool next_edge_pair(sample &next_sample);
-    void draw(const operand_range &range, mpz_ptr value);
-    uint64_t uniform_below(uint64_t bound);
+    void draw(const operand_range &range, sample_words &words, mpz_ptr value);
 
     const operand_range &dividend_range_;
     const operand_range &divisor_range_;
@@ -37,10 +36,8 @@ private:
     std::vector<big_integer> divisor_edges_;
     uint64_t count_;
     uint64_t produced_ = 0;
-    // The engine's output sequence is fixed by the C++ standard, so a seed
-    // gives the same samples on every platform and library version.
-    std::mt19937_64 engine_;
-    std::vector<uint64_t> words_;
+    uint64_t seed_;
+    std::vector<uint64_t> limbs_;
 };
 
 } // namespace quodra_div
