@@ -341,6 +341,35 @@ TEST(Exhaustive, LargeRunsNeedForce) {
     }
 }
 
+// Memory follows the samples in flight, not the flags: under a 300 MB
+// address-space limit, a few samples run at the largest --jobs and
+// --batch-size (which, made up front, would be 512 batches of a million
+// samples and 256 threads). A sanitizer's run-time needs far more address
+// space than the limit allows.
+TEST(Jobs, AShortInputCostsLittleAtTheLargestJobsAndBatches) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "an address-space limit leaves AddressSanitizer no room";
+#endif
+    scratch_directory dir;
+    write_text(dir.file("pairs.txt"), "100 7\n-9 2\n");
+    const std::vector<std::string> runs[] = {
+        {"7", "2"}, {"-i", dir.file("pairs.txt")}, {"--random", "3", "--seed", "5"}};
+    for (const std::vector<std::string> &samples : runs) {
+        std::string command = "ulimit -v 300000; exec '" + std::string(QUODRA_DIV_PATH) +
+                              "' -f hex --no-header --jobs 256 --batch-size 1048576";
+        for (const std::string &argument : samples) {
+            command += " '" + argument + "'";
+        }
+        command += " >'" + dir.file("out") + "' 2>'" + dir.file("err") + "'";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << joined(samples);
+        EXPECT_EQ(WEXITSTATUS(status), 0) << joined(samples) << read_text(dir.file("err"));
+        const tool_run unlimited =
+            run_tool(with({"-f", "hex", "--no-header", "--jobs", "1"}, samples));
+        EXPECT_EQ(read_text(dir.file("out")), unlimited.out) << joined(samples);
+    }
+}
+
 TEST(Jobs, RefusedCountsNameTheFlag) {
     for (const char *jobs : {"0", "-2", "257"}) {
         const tool_run run = run_tool({"--demo", "--jobs", jobs});

@@ -7,7 +7,14 @@
 namespace quodra_div {
 
 division_batch::division_batch(std::size_t capacity, bool with_remainder)
-    : arrays_(capacity, with_remainder), inputs_(capacity) {}
+    : capacity_(capacity), arrays_(with_remainder) {}
+
+sample &division_batch::next_input() {
+    if (count_ == inputs_.size()) {
+        inputs_.emplace_back();
+    }
+    return inputs_[count_];
+}
 
 void division_batch::check_configuration(const divider_model &model) {
     arrays_.divide(model.get(), 0, nullptr); // no samples, so no slot to mark
@@ -19,6 +26,7 @@ void division_batch::reset() {
 }
 
 void division_batch::load_arrays() {
+    arrays_.hold(count_);
     for (std::size_t i = 0; i < count_; ++i) {
         try {
             arrays_.set_operands(i, inputs_[i]);

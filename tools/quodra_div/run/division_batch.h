@@ -6,8 +6,8 @@
 #define QUODRA_DIV_RUN_DIVISION_BATCH_H
 
 #include <cstddef>
+#include <deque>
 #include <exception>
-#include <vector>
 
 #include "cli/tool_error.h"
 #include "formats/result_layout.h"
@@ -24,11 +24,14 @@ enum class fault_naming { with_operands, plain };
 
 class division_batch {
 public:
-    // Allocates the library arrays once; throws tool_error if that fails.
-    // Without remainder the library is given no remainder array.
+    // Holds up to capacity samples, but memory follows the samples actually
+    // read: the samples and the library arrays grow as a fill needs them
+    // and are then reused, so a short input costs little at any
+    // --batch-size. Throws tool_error if the library arrays cannot be
+    // allocated. Without remainder the library is given no remainder array.
     division_batch(std::size_t capacity, bool with_remainder);
 
-    std::size_t capacity() const { return inputs_.size(); }
+    std::size_t capacity() const { return capacity_; }
     std::size_t count() const { return count_; }
     // The problem (a bad sample, a refused operand) that ended the batch
     // early, to be thrown after the rows before it; null if none.
@@ -48,7 +51,7 @@ public:
     // tool_error from read ends the batch there and is kept.
     template <typename Read> void fill(Read &&read) {
         try {
-            while (count_ < inputs_.size() && read(inputs_[count_], count_)) {
+            while (count_ < capacity_ && read(next_input(), count_)) {
                 ++count_;
             }
         } catch (const tool_error &) {
@@ -75,12 +78,14 @@ public:
     }
 
 private:
+    sample &next_input();
     void load_arrays();
     const sample_result &decoded(std::size_t index, const result_layout &layout,
                                  fault_naming naming);
 
+    std::size_t capacity_;
     sample_batch arrays_;
-    std::vector<sample> inputs_;
+    std::deque<sample> inputs_; // grows without copying the samples read
     std::size_t count_ = 0;
     std::exception_ptr input_problem_;
     big_integer quotient_;

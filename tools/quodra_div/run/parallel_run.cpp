@@ -65,17 +65,10 @@ void finish_batch(batch_slot &slot, const divider_model &model, const result_lay
 // writer never leaves a thread touching a destroyed batch.
 class worker_pool {
 public:
+    // Workers start as batches arrive, up to `threads`: a short input
+    // starts no more threads than it has batches.
     worker_pool(unsigned threads, const divider_model &model, const result_layout &layout)
-        : model_(model), layout_(layout) {
-        try {
-            for (unsigned i = 0; i < threads; ++i) {
-                workers_.emplace_back([this] { work(); });
-            }
-        } catch (...) {
-            stop();
-            throw;
-        }
-    }
+        : most_threads_(threads), model_(model), layout_(layout) {}
 
     ~worker_pool() { stop(); }
     worker_pool(const worker_pool &) = delete;
@@ -85,6 +78,9 @@ public:
         {
             std::lock_guard<std::mutex> lock(mutex_);
             queue_.push_back(&slot);
+        }
+        if (workers_.size() < most_threads_) {
+            workers_.emplace_back([this] { work(); });
         }
         work_ready_.notify_one();
     }
@@ -128,6 +124,7 @@ private:
         workers_.clear();
     }
 
+    const std::size_t most_threads_;
     const divider_model &model_;
     const result_layout &layout_;
     std::mutex mutex_;
@@ -144,11 +141,10 @@ void run_batches_in_parallel(const tool_options &options, const divider_model &m
                              const result_layout &layout, sample_source &source,
                              output_file &sink) {
     const std::string summary = describe_configuration(options.divider);
+    // Slots are made as the input fills them, up to the window, and then
+    // reused in turn: memory follows the batches actually in flight.
     std::vector<std::unique_ptr<batch_slot>> slots;
     const std::size_t window = std::size_t{options.jobs} * batches_per_job;
-    for (std::size_t i = 0; i < window; ++i) {
-        slots.push_back(std::make_unique<batch_slot>(options, layout, summary));
-    }
     // Declared after the slots, so its workers are joined before the slots go.
     worker_pool pool(options.jobs, model, layout);
     progress_meter progress(options.progress, sink.is_terminal(), source.known_total());
@@ -158,8 +154,11 @@ void run_batches_in_parallel(const tool_options &options, const divider_model &m
     uint64_t done = 0;    // samples written
     bool input_over = false;
     for (;;) {
-        while (!input_over && filled - written < slots.size()) {
-            batch_slot &slot = *slots[filled % slots.size()];
+        while (!input_over && filled - written < window) {
+            if (slots.size() < window && filled == slots.size()) {
+                slots.push_back(std::make_unique<batch_slot>(options, layout, summary));
+            }
+            batch_slot &slot = *slots[filled % window];
             slot.reset();
             slot.batch.fill([&](sample &operands, std::size_t) { return source.next(operands); });
             // As with --jobs 1, the header goes out with the first batch.
@@ -173,7 +172,7 @@ void run_batches_in_parallel(const tool_options &options, const divider_model &m
         if (written == filled) {
             break;
         }
-        batch_slot &slot = *slots[written % slots.size()];
+        batch_slot &slot = *slots[written % window];
         pool.wait_until_done(slot);
         if (!slot.messages.empty()) {
             std::fputs(slot.messages.c_str(), stderr);

@@ -24,15 +24,24 @@ void require_success(int status, const char *what) {
 
 } // namespace
 
-sample_batch::sample_batch(std::size_t capacity, bool with_remainder)
-    : capacity_(capacity),
-      divisor_(qor_quodra_v5_1_qor_array_mpz_alloc(capacity)),
-      dividend_(qor_quodra_v5_1_qor_array_mpz_alloc(capacity)),
-      quotient_(qor_quodra_v5_1_qor_array_mpz_alloc(capacity)),
-      remainder_(with_remainder ? qor_quodra_v5_1_qor_array_mpz_alloc(capacity) : nullptr),
-      div_by_zero_(qor_quodra_v5_1_qor_array_uint_alloc(capacity)) {
+sample_batch::sample_batch(bool with_remainder) : with_remainder_(with_remainder) { allocate(1); }
+
+void sample_batch::hold(std::size_t count) {
+    if (count > capacity_) {
+        release();
+        allocate(count);
+    }
+}
+
+void sample_batch::allocate(std::size_t capacity) {
+    capacity_ = capacity;
+    divisor_ = qor_quodra_v5_1_qor_array_mpz_alloc(capacity);
+    dividend_ = qor_quodra_v5_1_qor_array_mpz_alloc(capacity);
+    quotient_ = qor_quodra_v5_1_qor_array_mpz_alloc(capacity);
+    remainder_ = with_remainder_ ? qor_quodra_v5_1_qor_array_mpz_alloc(capacity) : nullptr;
+    div_by_zero_ = qor_quodra_v5_1_qor_array_uint_alloc(capacity);
     if (divisor_ == nullptr || dividend_ == nullptr || quotient_ == nullptr ||
-        (with_remainder && remainder_ == nullptr) || div_by_zero_ == nullptr) {
+        (with_remainder_ && remainder_ == nullptr) || div_by_zero_ == nullptr) {
         release();
         throw array_failure("allocation failed");
     }
@@ -41,6 +50,7 @@ sample_batch::sample_batch(std::size_t capacity, bool with_remainder)
 sample_batch::~sample_batch() { release(); }
 
 void sample_batch::release() {
+    capacity_ = 0;
     // destroy accepts null and returns null once it has released the array.
     divisor_ = qor_quodra_v5_1_qor_array_mpz_destroy(divisor_);
     dividend_ = qor_quodra_v5_1_qor_array_mpz_destroy(dividend_);

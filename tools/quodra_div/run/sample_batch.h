@@ -9,18 +9,22 @@
 
 namespace quodra_div {
 
-// The library arrays for one batch of samples, allocated once and reused
-// for every batch, so a run of any length keeps the same memory.
+// The library arrays for one batch of samples, reused for every batch, so a
+// run of any length keeps the same memory. They start with room for one
+// sample and are replaced by larger ones only when a batch holds more.
 class sample_batch {
 public:
     // Without remainder the library is given no remainder array
     // (fractional output). Throws tool_error if allocation fails.
-    sample_batch(std::size_t capacity, bool with_remainder);
+    explicit sample_batch(bool with_remainder);
     ~sample_batch();
     sample_batch(const sample_batch &) = delete;
     sample_batch &operator=(const sample_batch &) = delete;
 
     std::size_t capacity() const { return capacity_; }
+    // Makes room for count samples; the arrays' contents are not kept.
+    // Throws tool_error if allocation fails.
+    void hold(std::size_t count);
 
     void set_operands(std::size_t index, const sample &operands);
 
@@ -37,15 +41,17 @@ public:
                       bool &div_by_zero) const;
 
 private:
+    void allocate(std::size_t capacity);
     void mark_outputs_unwritten(std::size_t count, mpz_srcptr marker);
     void release();
 
-    std::size_t capacity_;
-    qor_array_mpz *divisor_;
-    qor_array_mpz *dividend_;
-    qor_array_mpz *quotient_;
-    qor_array_mpz *remainder_;
-    qor_array_uint *div_by_zero_;
+    bool with_remainder_;
+    std::size_t capacity_ = 0;
+    qor_array_mpz *divisor_ = nullptr;
+    qor_array_mpz *dividend_ = nullptr;
+    qor_array_mpz *quotient_ = nullptr;
+    qor_array_mpz *remainder_ = nullptr;
+    qor_array_uint *div_by_zero_ = nullptr;
 };
 
 } // namespace quodra_div
