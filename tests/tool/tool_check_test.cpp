@@ -23,6 +23,12 @@ words operator+(words left, const words &right) {
     return left;
 }
 
+std::string joined(const words &arguments) {
+    std::string text;
+    for (const std::string &argument : arguments) text += argument + ' ';
+    return text;
+}
+
 const words eight_bits{"--dividend-width", "8", "--divisor-width", "8"};
 
 struct mode_case {
@@ -135,8 +141,8 @@ const words high_radix =
 // -1 / 3 = -0.25 (fraction -2 = 0xe); High Radix 3 / 0 leaves the quotient
 // undefined and raises the flag; 100 / 7 = 14.3125 (0x00e, 5).
 const corruption_case corruptions[] = {
-    {"quotient, CSV", signed_remainder, {"100", "7", "-7", "2"}, "csv", 1, 2, "15",
-     "line 2: dividend 100 (0x64), divisor 7 (0x07)\n"
+    {"quotient, CSV", signed_remainder, {"100", "7", "-7", "2"}, "csv", 2, 2, "15",
+     "line 3: dividend 100 (0x64), divisor 7 (0x07)\n"
      "  quotient: expected 14 (0x0e), got 15 (0x0e)\n"},
     {"quotient hex, table", signed_remainder, {"100", "7", "-7", "2"}, "table", 3, 3, "0xfc",
      "line 4: dividend -7 (0xf9), divisor 2 (0x02)\n"
@@ -147,18 +153,18 @@ const corruption_case corruptions[] = {
     {"remainder, unsigned hex", unsigned_remainder, {"200", "7"}, "hex", 0, 3, "05",
      "line 1: dividend 200 (0xc8), divisor 7 (0x07)\n"
      "  remainder: expected 4 (0x04), got 5 (0x05)\n"},
-    {"div_by_zero, unsigned CSV", unsigned_remainder, {"200", "7", "5", "0"}, "csv", 1, 6, "1",
-     "line 2: dividend 200 (0xc8), divisor 7 (0x07)\n"
+    {"div_by_zero, unsigned CSV", unsigned_remainder, {"200", "7", "5", "0"}, "csv", 2, 6, "1",
+     "line 3: dividend 200 (0xc8), divisor 7 (0x07)\n"
      "  div_by_zero: expected 0, got 1\n"},
     {"fraction, Radix-2 hex", radix2_fractional, {"7", "2", "-1", "3"}, "hex", 1, 3, "d",
      "line 2: dividend -1 (0xff), divisor 3 (0x03)\n"
      "  fraction: expected -2 (0xe), got -3 (0xd)\n"},
-    {"real, Radix-2 CSV", radix2_fractional, {"7", "2", "-1", "3"}, "csv", 1, 6, "3.25",
-     "line 2: dividend 7 (0x07), divisor 2 (0x02)\n"
+    {"real, Radix-2 CSV", radix2_fractional, {"7", "2", "-1", "3"}, "csv", 2, 6, "3.25",
+     "line 3: dividend 7 (0x07), divisor 2 (0x02)\n"
      "  real: expected 3.5, got 3.25\n"},
     {"undefined quotient given where defined, High Radix CSV", high_radix,
-     {"100", "7", "3", "0"}, "csv", 1, 2, "",
-     "line 2: dividend 100 (0x64), divisor 7 (0x07)\n"
+     {"100", "7", "3", "0"}, "csv", 2, 2, "",
+     "line 3: dividend 100 (0x64), divisor 7 (0x07)\n"
      "  quotient: expected 14 (0x00e), got undefined\n"},
     {"div_by_zero of a zero divisor, High Radix table", high_radix, {"100", "7", "3", "0"},
      "table", 3, 7, "0",
@@ -177,6 +183,45 @@ TEST(ToolCheck, OneChangedFieldIsReportedWithItsLine) {
         const tool_run check = run_tool(c.configuration + words{"--check", path});
         EXPECT_EQ(check.exit_status, rows_differ) << c.what << ": " << check.err;
         EXPECT_EQ(check.out, c.report + summary(1, c.samples.size() / 2)) << c.what;
+    }
+}
+
+// A correct file checked without the widths it was written with is refused
+// (status 2, naming what the file shows), in every format, with header
+// lines or without: never reported as a failing design. Each pair of
+// configurations differs in the digit count of at least one field.
+TEST(ToolCheck, AFileWrittenForOtherWidthsIsRefusedNeverFailed) {
+    struct widths_case {
+        words written;
+        words checked;
+    };
+    const widths_case cases[] = {
+        {{"--dividend-width", "12", "--divisor-width", "12"}, {}}, // the flags forgotten
+        {{}, {"--dividend-width", "8", "--divisor-width", "8"}},
+        {{"--dividend-width", "8", "--divisor-width", "4"},
+         {"--dividend-width", "8", "--divisor-width", "8"}},
+        {{"--dividend-width", "20", "--divisor-width", "20", "--unsigned"}, {"--unsigned"}},
+        {radix2_fractional, eight_bits + words{"--signed", "--fractional", "--fractional-width",
+                                               "12"}},
+    };
+    scratch_directory dir;
+    const std::string path = dir.file("results");
+    for (const widths_case &c : cases) {
+        for (const char *format : {"hex", "csv", "table"}) {
+            for (const char *header : {"--header", "--no-header"}) {
+                const words written = c.written + words{"-f", format, header, "--random", "300"};
+                SCOPED_TRACE(joined(written) + "checked with " + joined(c.checked));
+                ASSERT_EQ(run_tool(written + words{"-o", path}).exit_status, 0);
+                const tool_run check = run_tool(c.checked + words{"--check", path});
+                EXPECT_EQ(check.exit_status, bad_input) << check.out;
+                EXPECT_EQ(check.out, "");
+                const bool headed = std::string(header) == "--header";
+                EXPECT_NE(check.err.find(headed ? "the flags the file was written with"
+                                                : "the widths the file was written with"),
+                          std::string::npos)
+                    << check.err;
+            }
+        }
     }
 }
 
@@ -234,16 +279,17 @@ TEST(ToolCheck, SmallBatchesGiveTheSameReportAsOneBatch) {
     const std::string path = dir.file("results.csv");
     const tool_run made = run_tool(radix2_fractional + words{"-f", "csv", "--random", "50"});
     ASSERT_EQ(made.exit_status, 0) << made.err;
-    // Every seventh data row's real value changed to a value no 8.4 result has.
+    // Every seventh data row's real value changed to a value no 8.4 result has
+    // (lines 0 and 1 are the configuration comment and the column names).
     std::string text = made.out;
-    for (std::size_t line = 1; line <= 50; line += 7) {
+    for (std::size_t line = 2; line <= 51; line += 7) {
         text = with_cell(text, line, 6, "0.03", ',');
     }
     write_text(path, text);
     const tool_run whole = run_tool(radix2_fractional + words{"--max-report", "100", "--check", path});
     EXPECT_EQ(whole.exit_status, rows_differ) << whole.err;
-    EXPECT_NE(whole.out.find("line 2: "), std::string::npos);
-    EXPECT_NE(whole.out.find("line 51: "), std::string::npos);
+    EXPECT_NE(whole.out.find("line 3: "), std::string::npos);
+    EXPECT_NE(whole.out.find("line 52: "), std::string::npos);
     EXPECT_NE(whole.out.find("8 of 50 rows differ\n"), std::string::npos);
     for (const char *batch : {"1", "3", "7"}) {
         const tool_run batched = run_tool(radix2_fractional + words{"--batch-size", batch,
@@ -276,7 +322,8 @@ TEST(ToolCheck, MalformedEmptyAndMismatchedFilesAreBadInput) {
          "file:2: 6 columns where a CSV row of this configuration has 7"},
         {"flag neither 0 nor 1", {}, "64 07 0e 02 y\n", "file:1: malformed div_by_zero 'y'"},
         {"operand wider than its field", {}, "1ff 07 0e 02 0\n",
-         "file:1: dividend '1ff' is wider than the 8-bit signed dividend field"},
+         "file:1: dividend '1ff' has 3 hex digits where the 8-bit signed dividend field is "
+         "written with 2"},
         {"written for other flags", {},
          "configuration \"Default configuration\": radix2, unsigned, remainder output, "
          "dividend 8 bits, divisor 8 bits\n",

@@ -66,6 +66,8 @@ TEST(ToolEarlyChecks, FirstBatchRowsBeforeABadLineKeepTheirHeader) {
     const tool_run run = run_tool({"-f", "csv"}, "1 1\n2 1\nbad 1\n");
     EXPECT_EQ(run.exit_status, bad_input);
     EXPECT_EQ(run.out,
+              "# configuration \"Default configuration\": radix2, signed, remainder output, "
+              "dividend 16 bits, divisor 16 bits\n"
               "dividend,divisor,quotient,quotient_hex,remainder,remainder_hex,div_by_zero\n"
               "1,1,1,0x0001,0,0x0000,0\n"
               "2,1,2,0x0002,0,0x0000,0\n");

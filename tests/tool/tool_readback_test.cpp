@@ -104,7 +104,7 @@ TEST(ToolReadback, MismatchesAndPairErrorsAreRefusedWithTheLine) {
         {"table header of other signedness", with(w8, {"-f", "table", "--header"}), "",
          with(w8, {"--unsigned"}), "g.txt:1: the file's header says"},
         {"CSV columns of other mode", with(w8, {"-f", "csv", "--header"}), "",
-         with(w8, {"--fractional"}), "g.txt:1: the file's columns"},
+         with(w8, {"--fractional"}), "g.txt:1: the file's header says"},
         {"bad row after the first", {}, "64 07 0e 02 0\n6 07 0e 02 0\n", w8,
          "g.txt:2: dividend '6' has 1 hex digits"},
         {"three-cell pair line", {}, "# pairs\n1 2 3\n", w8,

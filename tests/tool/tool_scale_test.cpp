@@ -116,9 +116,7 @@ TEST_F(ScaleRuns, BadLineMidwayEndsEveryJobCountTheSameWay) {
             EXPECT_EQ(one.exit_status, 2);
             EXPECT_NE(one.err.find("bad.txt:41: malformed divisor '0x3g'"), std::string::npos)
                 << one.err;
-            const std::size_t header_lines = std::string(format) == "table" ? 2
-                                             : std::string(format) == "csv" ? 1
-                                                                              : 0;
+            const std::size_t header_lines = std::string(format) == "hex" ? 0 : 2;
             EXPECT_EQ(lines_of(one.out).size(), 40 + header_lines) << joined(arguments);
             for (const char *jobs : {"2", "3", "8"}) {
                 const tool_run many = run_tool(with(arguments, {"--jobs", jobs}));
@@ -192,7 +190,7 @@ TEST_F(ScaleRuns, ShardsOfRedirectedStandardInput) {
     const std::vector<std::string> arguments = {"-f", "csv", "--dividend-width", "12"};
     const tool_run whole = run_tool(arguments, input);
     ASSERT_EQ(whole.exit_status, 0) << whole.err;
-    EXPECT_EQ(lines_of(whole.out).size(), 26u);
+    EXPECT_EQ(lines_of(whole.out).size(), 27u);
     for (int parts : {3, 40}) {
         EXPECT_EQ(sharded(arguments, parts, input).out, whole.out) << parts;
     }
@@ -206,7 +204,7 @@ TEST_F(ScaleRuns, BadLineFailsOnlyThePartHoldingIt) {
     const std::vector<std::string> arguments = {"-i", input, "-f", "csv"};
     const tool_run whole = run_tool(arguments);
     EXPECT_EQ(whole.exit_status, 2);
-    EXPECT_EQ(lines_of(whole.out).size(), 5u); // header and samples 0..3
+    EXPECT_EQ(lines_of(whole.out).size(), 6u); // two header lines and samples 0..3
     const tool_run first = run_tool(with(arguments, {"--shard", "1/3"}));
     const tool_run second = run_tool(with(arguments, {"--shard", "2/3"}));
     const tool_run third = run_tool(with(arguments, {"--shard", "3/3"}));

@@ -248,8 +248,8 @@ TEST(RowFormatter, RowsOfEachFormat) {
         const char *row;
     };
     const format_case cases[] = {
-        {output_format::csv, "dividend,divisor,quotient,quotient_hex,remainder,remainder_hex,"
-                             "div_by_zero\n",
+        {output_format::csv,
+         "# cfg\ndividend,divisor,quotient,quotient_hex,remainder,remainder_hex,div_by_zero\n",
          "-7,2,-3,0xfd,-1,0xff,0\n"},
         {output_format::hex,
          "// cfg\n// dividend[8] divisor[8] quotient[8] remainder[8] div_by_zero[1]\n",

@@ -20,7 +20,9 @@ public:
     result_rows(const tool_options &options, const result_layout &layout);
 
     // Fills the next data row, with its line number, passing over blank
-    // lines and header lines that agree with the configuration. The format
+    // lines, notes above the first line and header lines that agree with
+    // the configuration. A row whose cells show other field widths than the
+    // configured ones is refused, never compared. The format
     // is the one -f names, else the one the first non-blank line shows.
     // Returns false at the end; throws tool_error naming the file and line.
     bool next(result_row &row);

@@ -8,6 +8,9 @@
 namespace quodra_div {
 
 void csv_writer::append_header(std::string &out) {
+    if (!summary_.empty()) {
+        out += "# " + summary_ + '\n';
+    }
     out += "dividend,divisor";
     for (const output_field &field : layout_.fields()) {
         out += ',' + field.name + ',' + field.name + "_hex";
@@ -43,9 +46,24 @@ void csv_writer::append_row(const sample &input, const sample_result &result,
     out += result.div_by_zero ? ",1\n" : ",0\n";
 }
 
-bool is_csv_header(std::string_view text) { return comma_separated(text).front() == "dividend"; }
+bool is_csv_header(std::string_view text) {
+    return is_csv_comment(text) || comma_separated(text).front() == "dividend";
+}
+
+bool is_csv_comment(std::string_view text) { return starts_with(text, "#"); }
+
+bool is_csv_configuration_comment(std::string_view text) {
+    return is_csv_comment(text) && starts_with(trimmed(text.substr(1)), "configuration \"");
+}
 
 line_kind read_csv_line(std::string_view text, const row_reading &reading, result_row &row) {
+    if (is_csv_configuration_comment(text)) {
+        check_configuration_line(trimmed(text.substr(1)), reading.header);
+        return line_kind::header;
+    }
+    if (is_csv_comment(text)) {
+        return line_kind::header; // a note
+    }
     const std::vector<std::string_view> cells = comma_separated(text);
     if (cells.front() == "dividend") {
         check_column_names(cells, reading.header);

@@ -1,10 +1,13 @@
-// CSV: its writer and its reader. A header row, then decimal values and
-// 0x hex patterns; an output the library left undefined is an empty field.
+// CSV: its writer and its reader. A '#' comment naming the configuration
+// (its widths above all, which the cells alone cannot show), a header row,
+// then decimal values and 0x hex patterns; an output the library left
+// undefined is an empty field.
 #ifndef QUODRA_DIV_FORMATS_CSV_FORMAT_H
 #define QUODRA_DIV_FORMATS_CSV_FORMAT_H
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "formats/result_layout.h"
 #include "formats/result_row.h"
@@ -15,23 +18,32 @@ namespace quodra_div {
 
 class csv_writer {
 public:
+    // summary: the configuration, for the first header line ("" for none).
     // The layout must outlive the writer.
-    explicit csv_writer(const result_layout &layout) : layout_(layout) {}
+    csv_writer(const result_layout &layout, std::string summary)
+        : layout_(layout), summary_(std::move(summary)) {}
 
     void append_header(std::string &out);
     void append_row(const sample &input, const sample_result &result, std::string &out);
 
 private:
     const result_layout &layout_;
+    std::string summary_;
     number_text numbers_;
 };
 
-// Whether a trimmed, non-empty CSV line is the header row, by its first
-// cell alone.
+// Whether a trimmed, non-empty CSV line is a header line: a '#' comment or
+// the header row, by its first cell alone.
 bool is_csv_header(std::string_view text);
 
-// Reads one trimmed, non-empty CSV line: the header row is checked against
-// reading.header, a data row stored in row (all but row.line). Throws
+// Whether a trimmed, non-empty CSV line is a '#' comment, and whether it is
+// the one that names the configuration.
+bool is_csv_comment(std::string_view text);
+bool is_csv_configuration_comment(std::string_view text);
+
+// Reads one trimmed, non-empty CSV line: the configuration comment and the
+// header row are checked against reading.header (other '#' comments are
+// notes), a data row stored in row (all but row.line). Throws
 // tool_error (bad input, without a position) when either is wrong.
 line_kind read_csv_line(std::string_view text, const row_reading &reading, result_row &row);
 

@@ -97,22 +97,6 @@ void parse_hex_row(const std::vector<std::string_view> &cells, const result_layo
     parse_flag(cells[2 + fields.size()], row);
 }
 
-// One operand cell, see require_written_operand_digits.
-void require_operand_digits(std::string_view cell, const char *role,
-                            const operand_range &range) {
-    std::string_view digits = cell;
-    if (starts_with(digits, "0x") || starts_with(digits, "0X")) {
-        digits.remove_prefix(2);
-    }
-    const std::size_t wanted = (range.width() + 3) / 4;
-    if (digits.size() != wanted) {
-        throw usage_error(std::string(role) + " " + quoted_excerpt(cell) + " has " +
-                          std::to_string(digits.size()) + " hex digits where the " +
-                          range.kind() + " " + role + " field is written with " +
-                          std::to_string(wanted) + ": give the widths the file was written with");
-    }
-}
-
 } // namespace
 
 std::size_t hex_row_columns(const result_layout &layout) {
@@ -136,12 +120,6 @@ line_kind read_hex_line(std::string_view text, const row_reading &reading, resul
     require_columns(cells, hex_row_columns(reading.layout), output_format::hex);
     parse_hex_row(cells, reading.layout, row);
     return line_kind::data;
-}
-
-void require_written_operand_digits(std::string_view text, const result_layout &layout) {
-    const std::vector<std::string_view> cells = blank_separated(trimmed(text));
-    require_operand_digits(cells[0], "dividend", layout.dividend_range());
-    require_operand_digits(cells[1], "divisor", layout.divisor_range());
 }
 
 } // namespace quodra_div

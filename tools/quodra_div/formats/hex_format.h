@@ -46,12 +46,6 @@ bool is_hex_comment(std::string_view text);
 // position) when either is wrong.
 line_kind read_hex_line(std::string_view text, const row_reading &reading, result_row &row);
 
-// The tool writes a hex operand with exactly the digits its width needs; a
-// pattern of another length comes from a file written for other widths,
-// whose values would otherwise be read silently (and, signed, wrongly).
-// Throws tool_error unless both operands of a data row have those digits.
-void require_written_operand_digits(std::string_view text, const result_layout &layout);
-
 } // namespace quodra_div
 
 #endif

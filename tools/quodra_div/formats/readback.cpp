@@ -4,7 +4,9 @@
 
 #include "cli/tool_error.h"
 #include "formats/cells.h"
+#include "formats/csv_format.h"
 #include "formats/hex_format.h"
+#include "formats/written_widths.h"
 #include "formats/results_format.h"
 
 namespace quodra_div {
@@ -25,7 +27,8 @@ std::optional<results_readback> results_readback::recognise(std::string_view fir
     sample first;
     if (classify_result_line(first_line, format) == line_kind::header) {
         // "dividend divisor" is a pair line the pair reader refuses.
-        if (format != output_format::hex && cells.size() <= 2) {
+        if (format != output_format::hex && cells.size() <= 2 &&
+            !is_csv_configuration_comment(trimmed(first_line))) {
             return std::nullopt;
         }
         reader.parse(first_line, first); // a header must agree with the flags

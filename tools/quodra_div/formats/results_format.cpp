@@ -20,6 +20,9 @@ output_format detect_results_format(std::string_view first_line, const result_la
     if (starts_with(line, "configuration ")) {
         return output_format::table;
     }
+    if (is_csv_configuration_comment(line)) {
+        return output_format::csv;
+    }
     if (line.find(',') != std::string_view::npos) {
         return output_format::csv;
     }

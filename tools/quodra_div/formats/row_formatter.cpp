@@ -10,7 +10,7 @@ std::variant<table_writer, csv_writer, hex_writer>
 writer_for(output_format format, const result_layout &layout, std::string summary) {
     switch (format) {
     case output_format::csv:
-        return csv_writer(layout);
+        return csv_writer(layout, std::move(summary));
     case output_format::hex:
         return hex_writer(layout, std::move(summary));
     case output_format::table:

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "cli/tool_error.h"
+#include "formats/cells.h"
+#include "formats/csv_format.h"
 #include "samples/sample_line.h"
 
 namespace quodra_div {
@@ -29,9 +31,12 @@ std::string_view text_samples::current_line() const {
     return line;
 }
 
-// The first line with something on it decides how the whole file is read.
+// The first line with something on it decides how the whole file is read:
+// a sample, or the configuration comment that opens a CSV file the tool
+// wrote (a '#' line to the pair reader, but one that must agree with the
+// flags).
 void text_samples::choose_reader(std::string_view line) {
-    if (format_chosen_ || !has_sample_text(line)) {
+    if (format_chosen_ || !(has_sample_text(line) || opens_own_csv_file(line))) {
         return;
     }
     format_chosen_ = true;
@@ -51,6 +56,10 @@ void text_samples::choose_reader(std::string_view line) {
 // these lines must not reach that reader.
 bool text_samples::before_chosen_line() const {
     return format_chosen_ && lines_.number() < choosing_line_;
+}
+
+bool text_samples::opens_own_csv_file(std::string_view line) const {
+    return own_formats_ != nullptr && is_csv_configuration_comment(trimmed(line));
 }
 
 bool text_samples::holds_sample(std::string_view line) {

@@ -37,6 +37,7 @@ public:
 private:
     std::string_view current_line() const;
     void choose_reader(std::string_view line);
+    bool opens_own_csv_file(std::string_view line) const;
     bool before_chosen_line() const;
     bool holds_sample(std::string_view line);
 
