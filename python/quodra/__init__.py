@@ -245,8 +245,9 @@ class Divider:
         self._require_reals_in_field("divisors", divisors.ravel(), self._divisor_width)
         quotient, remainder, flags, messages = self._core.divide_real(
             np.ascontiguousarray(divisors.ravel()), np.ascontiguousarray(dividends.ravel()))
-        for message in messages:
-            warnings.warn(message, LibraryWarning, stacklevel=2)
+        for text, times in messages:
+            for _ in range(times):
+                warnings.warn(text, LibraryWarning, stacklevel=2)
         return BatchResult(quotient.reshape(shape),
                            None if remainder is None else remainder.reshape(shape),
                            flags.astype(bool).reshape(shape))
