@@ -89,7 +89,8 @@ def test_a_non_finite_operand_in_a_later_slice_is_refused_as_one_call_refuses_it
 
 def _native_call(core, count):
     values = np.full(count, 7, dtype=np.int64)
-    quotient, remainder, flags = np.zeros(count, np.int64), np.zeros(count, np.int64), np.zeros(count, np.uint32)
+    quotient, remainder = np.zeros(count, np.int64), np.zeros(count, np.int64)
+    flags = np.zeros(count, np.uint32)
     return lambda: core.divide_native(values, values, quotient, remainder, flags)
 
 

@@ -26,19 +26,6 @@ def native(model, dividends, divisors, in_type, out_type):
     return fit, quotient.tolist(), remainder.tolist(), flags.tolist()
 
 
-UNSIGNED_EDGES = ([2**64 - 2, 2**63, 2**64 - 1, 2**63 + 5, 2**63 - 1, 9],
-                  [2, 1, 2**63, 3, 2**63, 0])
-
-
-def test_uint64_buffers_divide_exactly_past_2_63():
-    want = [remainder_mode(n, d, False, 64, 64) for n, d in zip(*UNSIGNED_EDGES)]
-    fit, quotients, remainders, flags = native(core(64, False), *UNSIGNED_EDGES, np.uint64, np.uint64)
-    assert fit
-    assert list(zip(quotients, remainders, [bool(f) for f in flags])) == want
-    quotients, remainders, flags = core(64, False).divide_integers(UNSIGNED_EDGES[1], UNSIGNED_EDGES[0])
-    assert list(zip(quotients, remainders, flags)) == want
-
-
 def test_a_result_past_int64_is_reported_and_left_unwritten():
     # 2^63 / 1 into int64 outputs: the quotient does not fit, its remainder does.
     fit, quotients, remainders, _ = native(core(64, False), [2**63, 6], [1, 3], np.uint64, np.int64)
