@@ -13,6 +13,7 @@ divide_many), given as values, not bit patterns: -7 is -7. The dividend comes
 first, as in `dividend / divisor`; the C interface takes the divisor first.
 """
 import enum
+import math
 import operator
 import warnings
 from dataclasses import dataclass, field
@@ -244,46 +245,42 @@ class Divider:
         self._require_reals_in_field("divisors", divisors.ravel(), self._divisor_width)
         quotient, remainder, flags, messages = self._core.divide_real(
             np.ascontiguousarray(divisors.ravel()), np.ascontiguousarray(dividends.ravel()))
-        for message in messages:
-            warnings.warn(message, LibraryWarning, stacklevel=2)
+        for text, times in messages:
+            for _ in range(times):
+                warnings.warn(text, LibraryWarning, stacklevel=2)
         return BatchResult(quotient.reshape(shape),
                            None if remainder is None else remainder.reshape(shape),
                            flags.astype(bool).reshape(shape))
 
     # ---- internals ------------------------------------------------------
     def _require_in_field(self, what, value, width):
-        bounds = self._fields.operand_range(width)
-        if bounds is not None and not bounds[0] <= value <= bounds[1]:
+        if not self._fields.operand_fits(value, width):
             raise OperandError("%s %s does not fit %s"
                                % (what, value_text(value), self._fields.describe_field(width)))
 
     def _require_array_in_field(self, what, values, width):
-        bounds = self._fields.operand_range(width)
-        if bounds is None or values.size == 0:
+        if width <= 0 or values.size == 0:
             return
         if values.dtype == object:
-            outside = [i for i, v in enumerate(values) if not bounds[0] <= v <= bounds[1]]
-        elif int(values.min()) < bounds[0] or int(values.max()) > bounds[1]:
-            # Found on the failure path only; compared as Python ints, exactly.
-            as_ints = values.astype(object)
-            outside = np.flatnonzero((as_ints < bounds[0]) | (as_ints > bounds[1]))
+            fits = self._fields.operand_fits
+            outside = [i for i, v in enumerate(values) if not fits(v, width)]
         else:
-            outside = []
+            outside = _outside_native(values, self._fields.clipped_operand_range(width, 64))
         if len(outside):
             i = int(outside[0])
             raise OperandError("%s[%d] = %s does not fit %s"
                                % (what, i, value_text(int(values[i])), self._fields.describe_field(width)))
 
     def _require_reals_in_field(self, what, values, width):
-        bounds = self._fields.operand_range(width)
-        if bounds is None or values.size == 0:
+        if width <= 0 or values.size == 0:
             return
-        low, high = bounds
+        # A finite double is below 2^1024 in magnitude.
+        low, high = self._fields.clipped_operand_range(width, 1024)
         finite = np.flatnonzero(np.isfinite(values))
         truncated = np.trunc(values[finite])
         # A bound wider than a double's mantissa rounds as a float: the
         # values at or past either rounded bound are decided as exact ints.
-        near = np.flatnonzero((truncated <= float(low)) | (truncated >= float(high)))
+        near = np.flatnonzero((truncated <= _rounded(low)) | (truncated >= _rounded(high)))
         for j in near:
             if not low <= int(truncated[j]) <= high:
                 i = int(finite[j])
@@ -342,6 +339,25 @@ def _real_array(what, values):
     elif array.dtype.kind not in "iuf":
         raise TypeError("%s must hold numbers, not %s" % (what, array.dtype))
     return array.astype(np.float64)
+
+
+def _outside_native(values, bounds):
+    """Indices of the int64/uint64 values outside (low, high)."""
+    low, high = bounds
+    if low <= int(values.min()) and int(values.max()) <= high:
+        return []
+    # Found on the failure path only; compared as Python ints, exactly.
+    as_ints = values.astype(object)
+    return np.flatnonzero((as_ints < low) | (as_ints > high))
+
+
+def _rounded(bound):
+    """An integer bound as a double; one past the double range compares as
+    the infinity of its sign, which no finite operand reaches."""
+    try:
+        return float(bound)
+    except OverflowError:
+        return math.inf if bound > 0 else -math.inf
 
 
 def _as_array(values, dtype):

@@ -14,10 +14,9 @@ HIGH_RADIX = 3
 
 def from_twos_complement(pattern, width):
     """The signed value of a `width`-bit two's-complement pattern."""
-    if width <= 0:
+    if width <= 0 or pattern.bit_length() < width:  # sign bit clear
         return pattern
-    half = 1 << (width - 1)
-    return pattern - (1 << width) if pattern >= half else pattern
+    return pattern - (1 << width)
 
 
 def _sign_extend_array(patterns, width):
@@ -50,14 +49,31 @@ class Fields:
             return -(1 << (width - 1)), (1 << (width - 1)) - 1
         return 0, (1 << width) - 1
 
+    def operand_fits(self, value, width):
+        """True when the field holds `value` (always when the width is not
+        positive). Decided from the value's bit length, so a field of 2^31
+        bits costs no more than one of 8: its bounds are never built."""
+        if width <= 0:
+            return True
+        if self.signed:
+            # -2^(W-1) <= v < 2^(W-1): v, or -v - 1 when negative, has W-1 bits
+            return (value if value >= 0 else ~value).bit_length() < width
+        return value >= 0 and value.bit_length() <= width
+
+    def clipped_operand_range(self, width, value_bits):
+        """operand_range for values of at most `value_bits` bits of
+        magnitude: a wider field holds every such value exactly as a field
+        one bit wider than them does, so its bounds stay that small."""
+        return self.operand_range(min(width, value_bits + 1))
+
     def describe_field(self, width):
-        low, high = self.operand_range(width)
         kind = "signed" if self.signed else "unsigned"
         if width > _DECIMAL_BITS:
             # Past what Python converts to decimal by default: as powers of two.
             low_text = "-2**%d" % (width - 1) if self.signed else "0"
             high_text = "2**%d - 1" % (width - 1 if self.signed else width)
             return "the %d-bit %s field [%s, %s]" % (width, kind, low_text, high_text)
+        low, high = self.operand_range(width)
         return "the %d-bit %s field [%d, %d]" % (width, kind, low, high)
 
     # ---- results --------------------------------------------------------

@@ -6,10 +6,12 @@
 #include <pybind11/pybind11.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bound_samples.h"
@@ -30,40 +32,119 @@ struct division_refused : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Warnings and notes of the call running on this thread. The library calls
-// its handler on the caller's thread while the GIL is released, so texts are
-// kept here and handed to Python's warnings once the call is back.
-thread_local std::vector<std::string> *pending_messages = nullptr;
+// Warnings and notes of the call running on this thread, as runs of one
+// text repeated: the real-valued front end warns once per value it
+// truncates, and a batch of millions would otherwise hold millions of copies
+// of a few texts. The library calls its handler on the caller's thread while
+// the GIL is released, so texts are kept here and handed to Python's
+// warnings once the call is back.
+struct message_run {
+    std::string text;
+    std::size_t count;
+};
+using message_runs = std::vector<message_run>;
+
+thread_local message_runs *pending_messages = nullptr;
 
 class message_collection {
 public:
-    message_collection() : outer_(pending_messages) { pending_messages = &messages_; }
+    message_collection() : outer_(pending_messages) { pending_messages = &runs_; }
     ~message_collection() { pending_messages = outer_; }
     message_collection(const message_collection &) = delete;
     message_collection &operator=(const message_collection &) = delete;
-    py::list to_python() const {
-        py::list texts;
-        for (const std::string &text : messages_) {
-            texts.append(py::str(text));
-        }
-        return texts;
-    }
+    const message_runs &runs() const { return runs_; }
 
 private:
-    std::vector<std::string> messages_;
-    std::vector<std::string> *outer_;
+    message_runs runs_;
+    message_runs *outer_;
 };
 
 void collect_message(std::string_view text) {
-    if (pending_messages != nullptr) {
-        pending_messages->emplace_back(text);
+    if (pending_messages == nullptr) {
+        return;
     }
+    if (!pending_messages->empty() && pending_messages->back().text == text) {
+        ++pending_messages->back().count;
+        return;
+    }
+    pending_messages->push_back({std::string(text), 1});
+}
+
+// The front end's warning texts (after "<name> WARNING: ") in the order one
+// call gives them: it converts every divisor, then every dividend, divides,
+// then converts every quotient and every remainder, warning once per value
+// it truncates.
+constexpr std::string_view phase_texts[] = {
+    "Truncating non-integer divisor input", "Truncating non-integer dividend input",
+    "Quotient truncated to fit double precision", "Remainder truncated to fit double precision"};
+
+// The phase a text comes from; a text of no known phase ranks after them.
+std::size_t phase_of(const std::string &text) {
+    const auto ends_with = [&](std::string_view ending) {
+        return text.size() >= ending.size() &&
+               text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+    };
+    return static_cast<std::size_t>(std::find_if(std::begin(phase_texts), std::end(phase_texts), ends_with) -
+                                    std::begin(phase_texts));
+}
+
+// Adds one slice's messages to its batch's, a text already met to its run.
+void merge_slice_messages(message_runs &batch, const message_runs &slice) {
+    for (const message_run &run : slice) {
+        const auto known = std::find_if(batch.begin(), batch.end(),
+                                        [&](const message_run &placed) { return placed.text == run.text; });
+        if (known != batch.end()) {
+            known->count += run.count;
+        } else {
+            batch.push_back(run);
+        }
+    }
+}
+
+// A batch's messages as one call over all of it gives them: each text as
+// one run, in phase order (texts of no known phase as first met).
+void order_as_one_call(message_runs &batch) {
+    std::stable_sort(batch.begin(), batch.end(), [](const message_run &a, const message_run &b) {
+        return phase_of(a.text) < phase_of(b.text);
+    });
+}
+
+py::list messages_to_python(const message_runs &runs) {
+    py::list texts;
+    for (const message_run &run : runs) {
+        texts.append(py::make_tuple(py::str(run.text), run.count));
+    }
+    return texts;
 }
 
 // Batches go to the library in slices: its sample count is 32 bits, and a
 // slice's placeholder elements (16 bytes a sample) stay small and in cache
 // while the call costs no more than a few per-call checks per slice.
 constexpr std::size_t slice_samples = std::size_t{1} << 16;
+
+// Takes the GIL back for a moment and runs Python's pending signal handlers:
+// Ctrl-C during a long batch raises KeyboardInterrupt at the next slice.
+void raise_pending_signal() {
+    py::gil_scoped_acquire held;
+    if (PyErr_CheckSignals() != 0) {
+        throw py::error_already_set();
+    }
+}
+
+// Calls divide_slice(first, size) over the batch, slice by slice, and once
+// for an empty batch, which still gets the library's configuration checks.
+// Between slices a pending signal may end the batch. Call without the GIL.
+template <class Slice> void for_each_slice(std::size_t count, Slice &&divide_slice) {
+    std::size_t first = 0;
+    do {
+        const std::size_t size = std::min(count - first, slice_samples);
+        divide_slice(first, size);
+        first += size;
+        if (first < count) {
+            raise_pending_signal();
+        }
+    } while (first < count);
+}
 
 template <class T> T *offset(void *data, std::size_t first) {
     return data == nullptr ? nullptr : static_cast<T *>(data) + first;
@@ -172,8 +253,8 @@ public:
         return py::make_tuple(quotient_list, remainder_list, flag_list);
     }
 
-    // Doubles through data_real_do: (quotient, remainder or None, flags,
-    // the warnings the library gave).
+    // Doubles through data_real_do, slice by slice: (quotient, remainder or
+    // None, flags, the library's warnings as (text, times given) pairs).
     py::tuple divide_real(const py::array_t<double, py::array::c_style | py::array::forcecast> &divisors,
                           const py::array_t<double, py::array::c_style | py::array::forcecast> &dividends) const {
         const std::size_t count = static_cast<std::size_t>(divisors.size());
@@ -187,27 +268,16 @@ public:
         py::array_t<double> quotient(static_cast<py::ssize_t>(count));
         py::array_t<double> remainder(static_cast<py::ssize_t>(count));
         py::array_t<uint32_t> flags(static_cast<py::ssize_t>(count));
-        qor_array_real_ops *real_ops = qor_quodra_v5_1_qor_array_real_get_default_ops();
-        caller_vector<qor_array_real, qor_array_real_ops> divisor(const_cast<double *>(divisors.data()),
-                                                                  count, real_ops);
-        caller_vector<qor_array_real, qor_array_real_ops> dividend(const_cast<double *>(dividends.data()),
-                                                                   count, real_ops);
-        caller_vector<qor_array_real, qor_array_real_ops> quotient_vector(quotient.mutable_data(), count,
-                                                                          real_ops);
-        caller_vector<qor_array_real, qor_array_real_ops> remainder_vector(remainder.mutable_data(), count,
-                                                                           real_ops);
-        caller_vector<qor_array_uint, qor_array_uint_ops> flag_vector(
-            reinterpret_cast<unsigned int *>(flags.mutable_data()), count,
-            qor_quodra_v5_1_qor_array_uint_get_default_ops());
-        message_collection messages;
-        run_reporting_failure([&] {
+        const real_batch batch{divisors.data(), dividends.data(), quotient.mutable_data(),
+                               remainder.mutable_data(), flags.mutable_data()};
+        message_runs messages;
+        {
             py::gil_scoped_release unlocked;
-            divider_.divide_real(&divisor.descriptor, &dividend.descriptor, &quotient_vector.descriptor,
-                                 &remainder_vector.descriptor, &flag_vector.descriptor,
-                                 static_cast<uint32_t>(count));
-        });
+            divide_real_slices(batch, count, messages);
+        }
+        order_as_one_call(messages);
         py::object remainder_result = fractional() ? py::object(py::none()) : py::object(remainder);
-        return py::make_tuple(quotient, remainder_result, flags, messages.to_python());
+        return py::make_tuple(quotient, remainder_result, flags, messages_to_python(messages));
     }
 
 private:
@@ -250,9 +320,7 @@ private:
                        sample_buffer remainders, uint32_t *flags, std::size_t count) const {
         bool every_result_fits = true;
         const placeholder_elements elements(std::min(count, slice_samples));
-        std::size_t first = 0;
-        do {
-            const std::size_t size = std::min(count - first, slice_samples);
+        for_each_slice(count, [&](std::size_t first, std::size_t size) {
             bound_samples divisor(elements, size, slice_of(divisors, first));
             bound_samples dividend(elements, size, slice_of(dividends, first));
             bound_samples quotient(elements, size, slice_of(quotients, first));
@@ -266,9 +334,66 @@ private:
                                 remainder_vector, &flag_vector.descriptor, static_cast<uint32_t>(size));
             });
             every_result_fits = every_result_fits && !quotient.overflowed() && !remainder.overflowed();
-            first += size;
-        } while (first < count);
+        });
         return every_result_fits;
+    }
+
+    // The caller's storage of one real-valued batch.
+    struct real_batch {
+        const double *divisors;
+        const double *dividends;
+        double *quotients;
+        double *remainders;
+        uint32_t *flags;
+    };
+
+    // Runs data_real_do over the batch in slices, so that its temporary
+    // integers stay a slice long. One call over the whole batch refuses an
+    // infinity or NaN before anything else, a divisor before a dividend;
+    // the sample it would name goes to the library alone first, so a
+    // refusal is the same whichever slice holds it. Every other refusal
+    // depends on the configuration only and comes with the first slice.
+    // Call without the GIL.
+    void divide_real_slices(const real_batch &batch, std::size_t count, message_runs &messages) const {
+        const std::size_t unconvertible = first_unconvertible_sample(batch, count);
+        if (unconvertible < count) {
+            message_runs unused;
+            divide_real_slice(batch, unconvertible, 1, unused);
+        }
+        for_each_slice(count, [&](std::size_t first, std::size_t size) {
+            divide_real_slice(batch, first, size, messages);
+        });
+    }
+
+    // The first sample with a non-finite divisor, else the first with a
+    // non-finite dividend, else count.
+    static std::size_t first_unconvertible_sample(const real_batch &batch, std::size_t count) {
+        const auto non_finite = [](double value) { return !std::isfinite(value); };
+        const double *divisor = std::find_if(batch.divisors, batch.divisors + count, non_finite);
+        if (divisor != batch.divisors + count) {
+            return static_cast<std::size_t>(divisor - batch.divisors);
+        }
+        return static_cast<std::size_t>(std::find_if(batch.dividends, batch.dividends + count, non_finite) -
+                                        batch.dividends);
+    }
+
+    void divide_real_slice(const real_batch &batch, std::size_t first, std::size_t size,
+                           message_runs &messages) const {
+        qor_array_real_ops *real_ops = qor_quodra_v5_1_qor_array_real_get_default_ops();
+        using real_vector = caller_vector<qor_array_real, qor_array_real_ops>;
+        real_vector divisor(const_cast<double *>(batch.divisors + first), size, real_ops);
+        real_vector dividend(const_cast<double *>(batch.dividends + first), size, real_ops);
+        real_vector quotient(batch.quotients + first, size, real_ops);
+        real_vector remainder(batch.remainders + first, size, real_ops);
+        caller_vector<qor_array_uint, qor_array_uint_ops> flags(
+            reinterpret_cast<unsigned int *>(batch.flags + first), size,
+            qor_quodra_v5_1_qor_array_uint_get_default_ops());
+        const message_collection slice_messages;
+        run_reporting_failure([&] {
+            divider_.divide_real(&divisor.descriptor, &dividend.descriptor, &quotient.descriptor,
+                                 &remainder.descriptor, &flags.descriptor, static_cast<uint32_t>(size));
+        });
+        merge_slice_messages(messages, slice_messages.runs());
     }
 
     quodra::divider divider_;

@@ -114,3 +114,37 @@ def test_long_batch_matches_numpy_arithmetic():
     assert np.array_equal(batch.quotient, quotient)
     assert np.array_equal(batch.remainder, remainder)
     assert np.array_equal(batch.div_by_zero, divisors == 0)
+
+
+@pytest.mark.parametrize("dividend, divisor, quotient, remainder", [
+    (2**64 - 2, 2, 2**63 - 1, 0),
+    (2**63, 3, 3074457345618258602, 2),
+    (2**64 - 1, 2**63, 1, 2**63 - 1),
+    (2**64 - 1, 2**32 + 1, 2**32 - 1, 0),
+    (2**63 + 7, 2**63 + 8, 0, 2**63 + 7),
+])
+def test_unsigned_64_bit_dividends_past_2_63(dividend, divisor, quotient, remainder):
+    divider = quodra.Divider(divisor_width=64, dividend_width=64, signed=False)
+    result = divider.divide(dividend, divisor)
+    assert (result.quotient, result.remainder, result.div_by_zero) == (quotient, remainder, False)
+    for dividends, divisors in (([dividend], [divisor]),
+                                (np.array([dividend], np.uint64), np.array([divisor], np.uint64))):
+        batch = divider.divide_many(dividends, divisors)
+        assert batch.quotient.dtype == np.uint64
+        assert (int(batch.quotient[0]), int(batch.remainder[0])) == (quotient, remainder)
+
+
+def test_long_batch_of_wide_python_ints_matches_the_reference():
+    # Three slices of 100-bit by 70-bit samples, every element checked.
+    generator = np.random.default_rng(11)
+    count = 2 * 65536 + 1001
+    halves = generator.integers(0, 2**50, size=(2, count)).tolist()
+    dividends = [(high << 50 | low) - 2**99 for high, low in zip(*halves)]
+    divisors = [(high << 20 | low % 2**20) - 2**69 for high, low in zip(*halves)]
+    divisors[::997] = [0] * len(divisors[::997])
+    divisors[65536] = -(2**69)
+    dividends[65536] = -(2**99)
+    batch = quodra.Divider(divisor_width=70, dividend_width=100).divide_many(dividends, divisors)
+    assert batch.quotient.dtype == object
+    got = list(zip(batch.quotient.tolist(), batch.remainder.tolist(), batch.div_by_zero.tolist()))
+    assert got == [remainder_mode(n, d, True, 100, 70) for n, d in zip(dividends, divisors)]
