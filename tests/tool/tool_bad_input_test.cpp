@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "tool_runner.h"
@@ -46,11 +47,25 @@ const bad_case bad_cases[] = {
      "cannot read 'no-such-file.txt'"},
     {"High Radix needs signed operands",
      {"-a", "high-radix", "--unsigned", "--fractional", "1", "2"}, "", library_refused,
-     "error: Operand sign must be Signed for the High Radix algorithm"},
+     "error: -a high-radix needs --signed: Operand sign must be Signed for the High Radix "
+     "algorithm"},
     {"High Radix needs fractional output", {"-a", "high-radix", "1", "2"}, "", library_refused,
-     "error: Remainder type must be Fractional for the High Radix algorithm"},
+     "error: -a high-radix needs --fractional: Remainder type must be Fractional for the "
+     "High Radix algorithm"},
+    {"High Radix divisor past its unit",
+     {"-a", "high-radix", "--fractional", "--divisor-width", "304", "1", "2"}, "",
+     library_refused, "error: -a high-radix takes a --divisor-width of at most 303: Divisor "
+                      "width must be between 0 and 303 bits"},
+    {"High Radix dividend past its unit",
+     {"-a", "high-radix", "--fractional", "--dividend-width", "300", "--fractional-width",
+      "40", "1", "2"},
+     "", library_refused,
+     "error: -a high-radix needs a smaller --dividend-width plus --fractional-width: "
+     "Dividend and fractional widths"},
     {"LutMult has no fractional output", {"-a", "lutmult", "--fractional", "1", "2"}, "",
-     library_refused, "error: Remainder type must be Remainder for the LutMult algorithm"},
+     library_refused,
+     "error: -a lutmult needs --remainder: Remainder type must be Remainder for the LutMult "
+     "algorithm"},
     // The tool refuses numbers no core has (the library would divide exactly
     // with any number in remainder mode), before the library sees them.
     {"unknown algorithm number", {"-a", "2", "--fractional", "-n", "core A", "1", "2"}, "",
@@ -105,9 +120,19 @@ TEST(ToolBadInput, HelpAndVersionSucceed) {
                              "--demo", "Examples:", "(default: 16)"}) {
         EXPECT_NE(help.out.find(flag), std::string::npos) << flag;
     }
+    // The tool and the library it runs are released together: the tool's
+    // full version begins with the library's major.minor.
     const tool_run version = run_tool({"--version"});
     EXPECT_EQ(version.exit_status, 0);
-    EXPECT_NE(version.out.find("5.1"), std::string::npos);
+    const std::string prefix = "quodra-div ", middle = ", library version ";
+    ASSERT_EQ(version.out.rfind(prefix, 0), 0u) << version.out;
+    const std::size_t library_at = version.out.find(middle);
+    ASSERT_NE(library_at, std::string::npos) << version.out;
+    const std::string tool = version.out.substr(prefix.size(), library_at - prefix.size());
+    std::string library = version.out.substr(library_at + middle.size());
+    library.erase(library.find_last_not_of('\n') + 1);
+    EXPECT_EQ(std::count(tool.begin(), tool.end(), '.'), 2) << tool;
+    EXPECT_EQ(tool.rfind(library + ".", 0), 0u) << tool << " against " << library;
 }
 
 // A line that does not fit in memory is a read error, never an end of the

@@ -489,8 +489,8 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
                  "write the results.",
                  "quodra-div"};
     app.footer(examples_footer);
-    app.set_version_flag("--version", std::string("quodra-div, library version ") +
-                                          qor_quodra_v5_1_get_version());
+    app.set_version_flag("--version", std::string("quodra-div ") + QUODRA_DIV_VERSION +
+                                          ", library version " + qor_quodra_v5_1_get_version());
     app.get_formatter()->column_width(30);
     define_configuration_flags(app, options, raw, defaults);
     define_sample_flags(app, options, raw);

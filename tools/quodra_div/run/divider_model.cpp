@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "cli/flag_hints.h"
 #include "cli/tool_error.h"
 
 namespace quodra_div {
@@ -13,20 +14,23 @@ namespace {
 // Where this thread's library messages go instead of standard error.
 thread_local std::string *library_message_capture = nullptr;
 
-// Every library message, with its severity, on standard error.
+// Every library message, with its severity, on standard error; an error
+// that flags can mend names them first.
 extern "C" void print_library_message(void *, int32_t error, const char *message) {
     const char *severity = error != 0 ? "error" : "warning";
     const char *text = message != nullptr ? message : "";
-    if (library_message_capture != nullptr) {
-        try {
-            *library_message_capture +=
-                std::string("quodra-div: ") + severity + ": " + text + "\n";
-            return;
-        } catch (const std::exception &) {
-            // No memory to keep it: print it now rather than lose it.
+    try {
+        const std::string line = std::string("quodra-div: ") + severity + ": " +
+                                 (error != 0 ? flag_hint_for(text) : std::string()) + text + "\n";
+        if (library_message_capture != nullptr) {
+            *library_message_capture += line;
+        } else {
+            std::fputs(line.c_str(), stderr);
         }
+    } catch (const std::exception &) {
+        // No memory to build the line: print the library's text rather than lose it.
+        std::fprintf(stderr, "quodra-div: %s: %s\n", severity, text);
     }
-    std::fprintf(stderr, "quodra-div: %s: %s\n", severity, text);
 }
 
 } // namespace
