@@ -368,6 +368,22 @@ TEST(Jobs, AShortInputCostsLittleAtTheLargestJobsAndBatches) {
     }
 }
 
+// At wide fields a batch holds fewer samples than --batch-size asks for:
+// 20000 rows of 65536-bit dividends (33 kB of text each, 660 MB as one
+// batch, which ran out of memory and aborted) run under a 500 MB
+// address-space limit.
+TEST(Jobs, WideFieldsKeepABatchWithinMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "an address-space limit leaves AddressSanitizer no room";
+#endif
+    const std::string tool = "ulimit -v 500000; exec '" + std::string(QUODRA_DIV_PATH) +
+                             "' --dividend-width 65536 --divisor-width 16 -f hex "
+                             "--batch-size 1048576 ";
+    const int status = std::system((tool + "--random 20000 -o /dev/null").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 TEST(Jobs, RefusedCountsNameTheFlag) {
     for (const char *jobs : {"0", "-2", "257"}) {
         const tool_run run = run_tool({"--demo", "--jobs", jobs});

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/batch_budget.h"
 #include "cli/options.h"
 #include "unit_helpers.h"
 
@@ -77,6 +78,33 @@ TEST(Options, WholeNumbersOfFlags) {
                                          std::to_string(c.highest) + ", got '" + c.text + "'";
             EXPECT_EQ(e.what(), expected);
         }
+    }
+}
+
+// A batch holds at most 2^26 operand and result bits: 2 x (dividend +
+// divisor) bits a sample, plus the fraction in fractional output.
+TEST(BatchBudget, WideFieldsGetFewerSamplesNeverNone) {
+    struct budget_case {
+        int32_t dividend, divisor, fraction;
+        bool fractional;
+        std::size_t requested, allowed;
+    };
+    const budget_case cases[] = {
+        {16, 16, 16, false, 1048576, 1048576}, // 64 bits: 2^20 fit exactly
+        {16, 16, 16, true, 1048576, 838860},   // 80 bits
+        {16, 16, 16, false, 4096, 4096},
+        {65536, 65536, 0, false, 4096, 256},
+        {65536, 16, 65536, true, 1048576, 341},
+        {65536, 65536, 65536, true, 1, 1},
+    };
+    for (const budget_case &c : cases) {
+        divider_settings settings;
+        settings.dividend_width = c.dividend;
+        settings.divisor_width = c.divisor;
+        settings.fractional_width = c.fraction;
+        settings.fractional_output = c.fractional;
+        EXPECT_EQ(samples_within_budget(c.requested, settings), c.allowed)
+            << c.dividend << "/" << c.divisor << "/" << c.fraction;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,12 @@ namespace {
 // file, and each result is compared with its row.
 class row_checker {
 public:
-    row_checker(result_rows &rows, check_report &report, std::size_t batch_size)
-        : rows_(rows), report_(report), batch_rows_(batch_size) {}
+    row_checker(result_rows &rows, check_report &report) : rows_(rows), report_(report) {}
 
     bool read(sample &operands, std::size_t index) {
+        if (index == batch_rows_.size()) {
+            batch_rows_.emplace_back(); // rows are made as a batch first needs them
+        }
         result_row &row = batch_rows_[index];
         if (!rows_.next(row)) {
             return false;
@@ -41,7 +44,7 @@ public:
 private:
     result_rows &rows_;
     check_report &report_;
-    std::vector<result_row> batch_rows_;
+    std::deque<result_row> batch_rows_;
 };
 
 // True when both names lead to one existing file (through links too).
@@ -73,7 +76,7 @@ exit_status check_results(const tool_options &options) {
     result_rows rows(options, divider.layout);
     output_file sink(options.output_path);
     check_report report(divider.layout, options.max_report);
-    row_checker checker(rows, report, options.batch_size);
+    row_checker checker(rows, report);
     progress_meter progress(options.progress, sink.is_terminal(), 0);
     run_batch_loop(checker, divider.batch, divider.model, divider.layout, fault_naming::plain,
                    sink, progress);

@@ -8,6 +8,8 @@
 #include <set>
 #include <thread>
 
+#include "cli/batch_budget.h"
+
 namespace quodra_div {
 
 uint64_t parse_whole_number(const std::string &flag, const std::string &text, uint64_t lowest,
@@ -447,6 +449,7 @@ void apply_raw_flags(tool_options &options, const raw_flags &raw) {
     if (raw.want_remainder || raw.want_fractional) {
         options.divider.fractional_output = raw.want_fractional;
     }
+    options.batch_size = samples_within_budget(options.batch_size, options.divider);
     options.format = format_from_name(raw.format);
     require_at_most_one({raw.header, raw.no_header}, "--header and --no-header");
     // A hex file is read by simulators: $fscanf stops at the first '//' line,
