@@ -25,6 +25,7 @@ set(QUODRA_LIBRARY_SOURCES
   engine/radix2/divide_radix2.cpp
   engine/radix2/closed_form.cpp
   engine/radix2/bit_serial_loop.cpp
+  engine/radix2/used_operand_bits.cpp
   engine/high_radix/divide_high_radix.cpp
   engine/high_radix/reference/sample_divider.cpp
   engine/high_radix/reference/setup.cpp

@@ -1,12 +1,14 @@
-// The High Radix divider's sample loop: reads each divisor and dividend,
-// flags zero divisors, and writes the signed quotient of the others. Samples
-// go through the fast path when the configuration allows it, through the
-// GNU MP reference otherwise.
+// The High Radix divider's sample loop: loads each divisor and dividend
+// reduced to its port, flags zero divisors, and writes the signed quotient
+// of the others. Samples go through the fast path when the configuration
+// allows it, through the GNU MP reference otherwise.
 #include "engine/high_radix/divide_high_radix.h"
 
+#include "engine/common/operand_reads.h"
 #include "engine/common/working_integer.h"
 #include "engine/high_radix/fast_path/word_divider.h"
 #include "engine/high_radix/reference/sample_divider.h"
+#include "engine/high_radix/reference/setup.h"
 #include "model/quodra_exception.h"
 
 namespace {
@@ -55,12 +57,22 @@ int divide_high_radix_along(const quodra_v5_1 &model, high_radix_path path,
         path == high_radix_path::fast_where_possible && fast_divider.usable() ? &fast_divider
                                                                               : nullptr;
     high_radix_sample_divider reference(model);
+    // Each operand is loaded as its port holds it; both paths reduce it
+    // again, which leaves a value in range unchanged.
+    working_integer scratch;
+    const auto port_of = [&scratch](int64_t width) {
+        return [&scratch, width](mpz_ptr target, mpz_srcptr stored) {
+            reduce_to_port_width(target, stored, width, scratch);
+        };
+    };
+    const auto keep_divisor = port_of(model.config.divisor_width);
+    const auto keep_dividend = port_of(model.config.dividend_width);
     // A refused read leaves the previous sample's operand in place.
     working_integer divisor_value;
     working_integer dividend_value;
     for (uint32_t k = 0; k < count; ++k) {
-        qor_quodra_v5_1_qor_array_mpz_get_data(divisor, divisor_value, k);
-        qor_quodra_v5_1_qor_array_mpz_get_data(dividend, dividend_value, k);
+        load_operand(divisor, k, divisor_value, keep_divisor);
+        load_operand(dividend, k, dividend_value, keep_dividend);
         mpz_srcptr result = nullptr;
         const sample_result outcome =
             divide_sample(fast, reference, divisor_value, dividend_value, result);

@@ -102,7 +102,7 @@ void reduce_to_word_port(mpz_ptr value, uint32_t width, uint64_t half, mpz_ptr s
     const uint64_t magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
     if (at_most_one_limb & (magnitude - negative < half)) return;
     if (size == 0) return;
-    reduce_beyond_port_width(value, width, scratch);
+    reduce_beyond_port_width(value, value, width, scratch);
 }
 
 uint32_t bit_length(uint64_t magnitude) {

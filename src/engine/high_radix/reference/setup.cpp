@@ -8,17 +8,18 @@ constexpr uint32_t fraction_bits = 26;
 
 } // namespace
 
-void reduce_beyond_port_width(mpz_ptr value, int64_t width, mpz_ptr scratch) {
+void reduce_beyond_port_width(mpz_ptr target, mpz_srcptr source, int64_t width, mpz_ptr scratch) {
     if (width <= 0) {
-        mpz_set_ui(value, 0);
+        mpz_set_ui(target, 0);
         return;
     }
     const mp_bitcnt_t bits = static_cast<mp_bitcnt_t>(width);
-    mpz_fdiv_r_2exp(value, value, bits);
-    if (mpz_tstbit(value, bits - 1)) {
+    // Floor reduction of a negative source still reads only its low limbs.
+    mpz_fdiv_r_2exp(target, source, bits);
+    if (mpz_tstbit(target, bits - 1)) {
         mpz_set_ui(scratch, 0);
         mpz_setbit(scratch, bits);
-        mpz_sub(value, value, scratch);
+        mpz_sub(target, target, scratch);
     }
 }
 

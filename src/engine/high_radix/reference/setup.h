@@ -13,15 +13,27 @@
 #include "engine/common/twos_complement_fields.h"
 #include "engine/high_radix/reference/reciprocal_table.h"
 
-// reduce_to_port_width() for a value that does not fit its port.
-void reduce_beyond_port_width(mpz_ptr value, int64_t width, mpz_ptr scratch);
+// reduce_to_port_width() for a source that does not fit its port. Only the
+// source's low `width` bits are read, so the cost follows the port, not the
+// source's size.
+void reduce_beyond_port_width(mpz_ptr target, mpz_srcptr source, int64_t width, mpz_ptr scratch);
 
-// Reduces value to the two's complement number a port of `width` bits would
-// hold (the value modulo 2^width, read as signed). Values in range are left
-// as they are; a port of width 0 or less holds only 0.
+// target = the two's complement number a port of `width` bits would hold
+// for source (source modulo 2^width, read as signed). Values in range pass
+// unchanged; a port of width 0 or less holds only 0. target may be source.
+inline void reduce_to_port_width(mpz_ptr target, mpz_srcptr source, int64_t width,
+                                 mpz_ptr scratch) {
+    if (width > 0 && fits_twos_complement(source, static_cast<uint64_t>(width))) {
+        mpz_set(target, source);
+        return;
+    }
+    reduce_beyond_port_width(target, source, width, scratch);
+}
+
+// The same reduction in place.
 inline void reduce_to_port_width(mpz_ptr value, int64_t width, mpz_ptr scratch) {
     if (width > 0 && fits_twos_complement(value, static_cast<uint64_t>(width))) return;
-    reduce_beyond_port_width(value, width, scratch);
+    reduce_beyond_port_width(value, value, width, scratch);
 }
 
 // j: the number of zero bits above the leading one of magnitude in a
