@@ -42,8 +42,10 @@ function(build_and_run_project build_dir)
   require_no_gmpxx(${build_dir}/consumer_c)
 endfunction()
 
-# Compiles one consumer source with the flags of pkg-config's `module`
-# (and any extra compiler flags given after the output name) and runs it.
+# Compiles one consumer source as the docs say, with the flags of
+# pkg-config's `module` (and any extra compiler flags given after the output
+# name) and a run path to pkg-config's libdir, and runs it with no
+# LD_LIBRARY_PATH: the program must start from the run path alone.
 function(build_and_run_with_pkg_config module compiler source output)
   set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
   execute_process(COMMAND ${PKG_CONFIG} --cflags --libs ${module}
@@ -58,9 +60,11 @@ function(build_and_run_with_pkg_config module compiler source output)
   if(module STREQUAL "quodra-cxx" AND NOT flags MATCHES "-lgmpxx")
     message(FATAL_ERROR "pkg-config's quodra-cxx does not bring gmpxx: ${flags}")
   endif()
+  execute_process(COMMAND ${PKG_CONFIG} --variable=libdir quodra
+                  OUTPUT_VARIABLE libdir OUTPUT_STRIP_TRAILING_WHITESPACE)
   separate_arguments(flags UNIX_COMMAND "${flags}")
-  run(${compiler} ${ARGN} ${here}/${source} ${flags} -o ${WORK_DIR}/${output})
-  set(ENV{LD_LIBRARY_PATH} ${prefix}/lib)
+  run(${compiler} ${ARGN} ${here}/${source} ${flags} -Wl,-rpath,${libdir} -o ${WORK_DIR}/${output})
+  unset(ENV{LD_LIBRARY_PATH})
   run(${WORK_DIR}/${output})
 endfunction()
 
