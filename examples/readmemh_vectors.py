@@ -29,9 +29,17 @@ Usage: readmemh_vectors.py OUT_DIR [--samples N] [--seed S] [--algorithm radix2]
 """
 import argparse
 import random
+import sys
 from pathlib import Path
 
-import quodra
+try:
+    import quodra
+except ImportError:
+    # The shebang finds the first python3 on the PATH, which need not be the
+    # interpreter (a virtual environment's) that has the package.
+    sys.exit("readmemh_vectors.py: %s has no quodra package; run this script with the "
+             "interpreter that has it (for example .venv/bin/python %s) or activate its "
+             "virtual environment" % (sys.executable, sys.argv[0]))
 
 
 def field_bounds(width, signed):
@@ -85,16 +93,29 @@ def write_vectors(divider, out_dir, samples, seed):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("out_dir", type=Path)
-    parser.add_argument("--samples", type=int, default=1000)
-    parser.add_argument("--seed", type=int, default=1)
-    parser.add_argument("--algorithm", default="radix2")
-    parser.add_argument("--divisor-width", type=int, default=16)
-    parser.add_argument("--dividend-width", type=int, default=16)
-    parser.add_argument("--unsigned", action="store_true")
-    parser.add_argument("--output", default="remainder", choices=["remainder", "fractional"])
-    parser.add_argument("--fractional-width", type=int, default=16)
+    summary, _, files = __doc__.partition("\n\n")
+    parser = argparse.ArgumentParser(
+        description=" ".join(summary.split()),
+        epilog=files.partition("\nUsage:")[0],
+        formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("out_dir", type=Path, help="folder for the .hex files (made if missing)")
+    parser.add_argument("--samples", type=int, default=1000,
+                        help="samples, corner cases first (default: %(default)s)")
+    parser.add_argument("--seed", type=int, default=1,
+                        help="seed of the random operands (default: %(default)s)")
+    parser.add_argument("--algorithm", default="radix2",
+                        help="radix2, high_radix or lutmult, or 1, 3, 4 (default: %(default)s)")
+    parser.add_argument("--divisor-width", type=int, default=16,
+                        help="divisor field bits (default: %(default)s)")
+    parser.add_argument("--dividend-width", type=int, default=16,
+                        help="dividend field bits (default: %(default)s)")
+    parser.add_argument("--unsigned", action="store_true",
+                        help="unsigned operands (default: signed, two's complement)")
+    parser.add_argument("--output", default="remainder", choices=["remainder", "fractional"],
+                        help="quotient and remainder, or quotient with fraction bits "
+                             "(default: %(default)s)")
+    parser.add_argument("--fractional-width", type=int, default=16,
+                        help="fraction bits in fractional output (default: %(default)s)")
     args = parser.parse_args()
     algorithm = int(args.algorithm) if args.algorithm.isdigit() else args.algorithm
     divider = quodra.Divider(algorithm=algorithm, divisor_width=args.divisor_width,

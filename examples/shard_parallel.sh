@@ -33,6 +33,17 @@ case $parts in
 esac
 tool=${QUODRA_DIV:-quodra-div}
 
+# Until the joined file is in place, any way out (a failed part, Ctrl-C)
+# removes every part and the half-joined file: nothing is left that looks
+# like a result.
+remove_parts() {
+    rm -f "$output.joining"
+    for k in $(seq 1 "$parts"); do
+        rm -f "$output.shard-$k"
+    done
+}
+trap remove_parts EXIT
+
 # -q keeps every argument one word; --halt stops the other parts as soon as
 # one fails, and parallel then exits with that part's status.
 parallel --will-cite -q --halt now,fail=1 --jobs "${PARALLEL_JOBS:-100%}" \
@@ -45,4 +56,3 @@ for k in $(seq 1 "$parts"); do
 done
 cat "${files[@]}" > "$output.joining"
 mv "$output.joining" "$output"
-rm -f "${files[@]}"

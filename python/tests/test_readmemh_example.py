@@ -56,3 +56,22 @@ def test_vectors_match_the_model(tmp_path, arguments, settings):
         assert bool(flags[i]) == result.div_by_zero
         if remainders is not None:
             assert remainders[i] == result.remainder
+
+
+def test_runs_as_a_program_and_its_help_lists_every_field_width():
+    assert EXAMPLE.stat().st_mode & 0o111, "the example has no run bit"
+    run = subprocess.run([sys.executable, str(EXAMPLE), "--help"], check=True,
+                         capture_output=True, text=True)
+    for text in ("--dividend-width", "--divisor-width", "--fractional-width", "(default: 16)",
+                 "quotient.hex", "dividend_width + fractional_width + 1 bits",
+                 "div_by_zero.hex   1 bit"):
+        assert text in run.stdout, text
+
+
+def test_an_interpreter_without_the_package_is_told_which_to_use(tmp_path):
+    # -S: no site packages, as a python3 found on the PATH outside the venv
+    run = subprocess.run([sys.executable, "-S", str(EXAMPLE), str(tmp_path)],
+                         capture_output=True, text=True)
+    assert run.returncode == 1
+    assert "has no quodra package" in run.stderr
+    assert "Traceback" not in run.stderr

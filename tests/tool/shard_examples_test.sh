@@ -67,6 +67,17 @@ if run_parts joined.out 2 --random 10 --dividend-width 0 2> /dev/null; then
     fail "a failing part was joined"
 fi
 [ ! -e joined.out ] || fail "joined output written although a part failed"
+# Only the second of two parts fails (its line is malformed): the first
+# part's file goes too, so nothing is left that looks like a result.
+printf '1 1\n2 1\n3 1\n4 x\n' > half_bad.txt
+if run_parts joined.out 2 -i half_bad.txt 2> /dev/null; then
+    fail "a failing part was joined"
+fi
+[ ! -e joined.out ] || fail "joined output written although a part failed"
+if [ "$mode" = parallel ]; then
+    leftovers=$(find . -name 'joined.out.*')
+    [ -z "$leftovers" ] || fail "parts left behind by a failed run: $leftovers"
+fi
 if [ "$mode" = slurm ] && "$examples/shard_slurm.sh" --join 2 joined.out 2> /dev/null; then
     fail "--join accepted missing parts"
 fi
