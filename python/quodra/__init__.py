@@ -64,13 +64,18 @@ def _algorithm_number(algorithm):
         key = algorithm.lower().replace("-", "").replace("_", "").replace(" ", "")
         if key not in _ALGORITHM_NAMES:
             raise ConfigurationError(
-                "unknown algorithm %r: use 'radix2', 'high_radix', 'lutmult' or a number" % algorithm)
+                "unknown algorithm %r: use 'radix2' (1), 'high_radix' (3) or 'lutmult' (4)"
+                % algorithm)
         return _ALGORITHM_NAMES[key]
     number = _config_int("algorithm", algorithm)
     try:
         return Algorithm(number)
     except ValueError:
-        return number  # the library decides what other numbers mean
+        # The library would divide with any number in remainder mode (every
+        # algorithm divides exactly there), but a number no core has is a slip.
+        raise ConfigurationError(
+            "unknown algorithm %d: use 'radix2' (1), 'high_radix' (3) or 'lutmult' (4)"
+            % number) from None
 
 
 def _config_int(what, value):
@@ -106,7 +111,9 @@ class Result:
     quotient: Optional[int]
     remainder: Optional[int]
     div_by_zero: bool
-    _fields: Fields = field(repr=False, compare=False)
+    # How to read the patterns as signed numbers; set by the Divider that
+    # made the result, not a constructor argument.
+    _fields: Optional[Fields] = field(default=None, init=False, repr=False, compare=False)
 
     @property
     def signed_quotient(self):
@@ -130,19 +137,21 @@ class BatchResult(NamedTuple):
 class Divider:
     """A divider core of one configuration.
 
-    algorithm: 'radix2' (1), 'high_radix' (3), 'lutmult' (4), an Algorithm or
-    any number (the library refuses unknown ones when it divides in
-    fractional mode). signed: two's-complement operands. output: 'remainder'
+    Every argument is a keyword (dividend_width=16, not 16), so no two can
+    be swapped. algorithm: 'radix2' (1), 'high_radix' (3), 'lutmult' (4) or
+    an Algorithm; other names and numbers raise ConfigurationError.
+    signed: two's-complement operands. output: 'remainder'
     (integer quotient and remainder) or 'fractional' (a quotient with
     fractional_width fraction bits). name starts every library message.
     Defaults are the library's own. Creation failures raise
     ConfigurationError with the library's text.
 
-    A Divider is immutable and may be used from several threads at once; the
-    GIL is released while the library divides.
+    A Divider is immutable (setting any attribute raises AttributeError) and
+    may be used from several threads at once; the GIL is released while the
+    library divides.
     """
 
-    def __init__(self, algorithm=None, divisor_width=None, dividend_width=None, signed=None,
+    def __init__(self, *, algorithm=None, divisor_width=None, dividend_width=None, signed=None,
                  output=None, fractional_width=None, name=None):
         default = _DEFAULTS
         self._algorithm = _algorithm_number(default["algorithm"] if algorithm is None else algorithm)
@@ -169,6 +178,15 @@ class Divider:
                                        _OUTPUTS[output], self._fractional_width)
         self._fields = Fields(int(self._algorithm), self._divisor_width, self._dividend_width,
                               self._signed, output == "fractional", self._fractional_width)
+        self._frozen = True
+
+    def __setattr__(self, name, value):
+        if getattr(self, "_frozen", False):
+            raise AttributeError("a Divider is immutable: make another for another configuration")
+        object.__setattr__(self, name, value)
+
+    def __delattr__(self, name):
+        raise AttributeError("a Divider is immutable: make another for another configuration")
 
     algorithm = property(lambda self: self._algorithm)
     divisor_width = property(lambda self: self._divisor_width)
@@ -195,7 +213,9 @@ class Divider:
         quotient = quotients[0]
         if flags[0] and self._fields.high_radix:
             quotient = None
-        return Result(quotient, None if remainders is None else remainders[0], flags[0], self._fields)
+        result = Result(quotient, None if remainders is None else remainders[0], flags[0])
+        object.__setattr__(result, "_fields", self._fields)
+        return result
 
     # ---- batches --------------------------------------------------------
     def divide_many(self, dividends, divisors, reading="raw"):
@@ -369,3 +389,8 @@ def _as_array(values, dtype):
 
 
 _DEFAULTS = _quodra.default_configuration()
+
+
+def __dir__():
+    """Only the public names: the rest are the package's own."""
+    return list(__all__)

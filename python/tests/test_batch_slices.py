@@ -70,8 +70,9 @@ def test_real_batch_warnings_are_those_of_one_call():
 
 @pytest.mark.parametrize("settings, message", [
     (dict(), "Non-finite divisor input cannot be converted to an integer"),
-    # One call refuses the infinity before it looks at the algorithm.
-    (dict(algorithm=2, output="fractional"), "Non-finite divisor input cannot be converted to an integer"),
+    # One call refuses the infinity before it looks at the widths.
+    (dict(output="fractional", fractional_width=-1),
+     "Non-finite divisor input cannot be converted to an integer"),
 ])
 def test_a_non_finite_operand_in_a_later_slice_is_refused_as_one_call_refuses_it(settings, message):
     dividends = np.full(3 * SLICE, 12.5)   # warnings in every slice, none given

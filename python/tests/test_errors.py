@@ -1,5 +1,8 @@
 """Every error route raises its own exception with its message, and nothing
 is printed."""
+import inspect
+import pydoc
+
 import numpy as np
 import pytest
 
@@ -14,7 +17,11 @@ import quodra
     (dict(algorithm="lutmult", output="fractional"),
      "Remainder type must be Remainder for the LutMult algorithm"),
     (dict(algorithm="newton"),
-     "unknown algorithm 'newton': use 'radix2', 'high_radix', 'lutmult' or a number"),
+     "unknown algorithm 'newton': use 'radix2' (1), 'high_radix' (3) or 'lutmult' (4)"),
+    # No core has these numbers: refused when made, not at the first division.
+    (dict(algorithm=2, output="fractional"),
+     "unknown algorithm 2: use 'radix2' (1), 'high_radix' (3) or 'lutmult' (4)"),
+    (dict(algorithm=0), "unknown algorithm 0: use 'radix2' (1), 'high_radix' (3) or 'lutmult' (4)"),
     (dict(output="float"), "output must be 'remainder' or 'fractional', not 'float'"),
     (dict(divisor_width=2**31), "divisor_width must fit a 32-bit signed integer, not 2147483648"),
     (dict(dividend_width=8.0), "dividend_width must be an integer, not float"),
@@ -30,7 +37,8 @@ def test_configuration_errors_carry_their_message(settings, message, capfd):
 
 
 @pytest.mark.parametrize("settings, message", [
-    (dict(algorithm=2, output="fractional"), "Default configuration ERROR: Unknown algorithm_type."),
+    (dict(output="fractional", fractional_width=-1),
+     "Default configuration ERROR: Fractional width must not be negative for the Radix-2 algorithm"),
     (dict(dividend_width=-1, name="bench"),
      "bench ERROR: Dividend width must not be negative for signed remainder output"),
 ])
@@ -112,3 +120,26 @@ def test_operands_too_large_to_print_in_decimal_are_operand_errors(value):
         divider.divide(value, 3)
     with pytest.raises(quodra.OperandError, match=r"dividends\[1\]"):
         divider.divide_many([1, value], [3, 3])
+
+
+def test_configuration_is_given_by_keyword_and_fixed_once_made():
+    with pytest.raises(TypeError):
+        quodra.Divider(8, 8)  # once silently algorithm=8, divisor_width=8
+    divider = quodra.Divider(dividend_width=8)
+    for name in ("dividend_width", "_dividend_width", "_core", "anything"):
+        with pytest.raises(AttributeError):
+            setattr(divider, name, 4)
+    with pytest.raises(AttributeError):
+        del divider._core
+    assert divider.dividend_width == 8 and divider.divide(100, 7).quotient == 14
+
+
+def test_the_module_and_its_results_show_only_the_public_interface():
+    assert sorted(dir(quodra)) == sorted(quodra.__all__)
+    assert list(inspect.signature(quodra.Result).parameters) == ["quotient", "remainder",
+                                                                 "div_by_zero"]
+    signatures = [line for line in pydoc.render_doc(quodra.Result, renderer=pydoc.plaintext)
+                  .splitlines() if "__init__(" in line or "Result(" in line]
+    assert signatures and not any("_fields" in line for line in signatures)
+    result = quodra.Divider(dividend_width=8, divisor_width=8).divide(-7, 2)
+    assert (result.signed_quotient, result.signed_remainder) == (-3, -1)

@@ -62,7 +62,7 @@ def test_one_divider_on_several_threads():
 
 def test_library_messages_are_not_shared_between_threads():
     good = quodra.Divider(name="good")
-    bad = quodra.Divider(algorithm=2, output="fractional", name="bad")
+    bad = quodra.Divider(dividend_width=-1, name="bad")
     errors = []
 
     def refuse():
@@ -77,7 +77,8 @@ def test_library_messages_are_not_shared_between_threads():
     for _ in range(200):
         assert good.divide_many([9], [2]).quotient.tolist() == [4]
     thread.join()
-    assert set(errors) == {"bad ERROR: Unknown algorithm_type."} and len(errors) == 200
+    assert set(errors) == {"bad ERROR: Dividend width must not be negative for signed remainder "
+                           "output"} and len(errors) == 200
 
 
 @pytest.mark.parametrize("dividends, divisors, error, text", [
