@@ -35,3 +35,9 @@ set(QUODRA_LIBRARY_SOURCES
   engine/high_radix/fast_path/word_divider.cpp
   engine/high_radix/fast_path/gathered_rounding.cpp
 )
+
+# The diagnosis of a vector set (its corner bins): compiled into the tool
+# and the Python extension, never into the shared library.
+set(QUODRA_DIAGNOSIS_SOURCES
+  diagnosis/corner_bins.cpp
+)

@@ -23,6 +23,19 @@ words operator+(words left, const words &right) {
     return left;
 }
 
+// A report with its coverage block (the "coverage:" line and one indented
+// line per bin, just before the summary) taken out; the block has its own
+// tests.
+std::string without_coverage(const std::string &report) {
+    const std::size_t start = report.find("coverage: ");
+    if (start == std::string::npos) return report;
+    std::size_t end = report.find('\n', start) + 1;
+    while (report.compare(end, 2, "  ") == 0 && report.find('\n', end) != std::string::npos) {
+        end = report.find('\n', end) + 1;
+    }
+    return report.substr(0, start) + report.substr(end);
+}
+
 std::string joined(const words &arguments) {
     std::string text;
     for (const std::string &argument : arguments) text += argument + ' ';
@@ -78,7 +91,7 @@ TEST_P(ToolCheckOwnOutput, ChecksCleanInEveryFormatWithAndWithoutHeaders) {
                 const tool_run check =
                     run_tool(mode.configuration + format_flag + words{"--check", path});
                 EXPECT_EQ(check.exit_status, all_agree) << what << ": " << check.err;
-                EXPECT_EQ(check.out, summary(0, mode.samples.size() / 2)) << what;
+                EXPECT_EQ(without_coverage(check.out), summary(0, mode.samples.size() / 2)) << what;
                 EXPECT_EQ(check.err, "") << what;
             }
         }
@@ -182,7 +195,8 @@ TEST(ToolCheck, OneChangedFieldIsReportedWithItsLine) {
         write_text(path, with_cell(made.out, c.line_index, c.column, c.cell, separator));
         const tool_run check = run_tool(c.configuration + words{"--check", path});
         EXPECT_EQ(check.exit_status, rows_differ) << c.what << ": " << check.err;
-        EXPECT_EQ(check.out, c.report + summary(1, c.samples.size() / 2)) << c.what;
+        EXPECT_EQ(without_coverage(check.out), c.report + summary(1, c.samples.size() / 2))
+            << c.what;
     }
 }
 
@@ -230,7 +244,7 @@ TEST(ToolCheck, AnyValueAgreesWhereTheCoreLeavesTheQuotientUndefined) {
     for (const char *row : {"03 00 xxx x 1", "03 00 000 0 1", "03 00 1ff f 1"}) {
         const tool_run check = run_tool(high_radix + words{"--check", "-"}, std::string(row) + "\n");
         EXPECT_EQ(check.exit_status, all_agree) << row << ": " << check.err;
-        EXPECT_EQ(check.out, summary(0, 1)) << row;
+        EXPECT_EQ(without_coverage(check.out), summary(0, 1)) << row;
     }
 }
 
@@ -256,7 +270,7 @@ TEST(ToolCheck, OnlyTheFirstKDifferingRowsAreShownAndAllAreCounted) {
              {40, {"--max-report", "100"}}}) {
         const tool_run check = run_tool(signed_remainder + flags + words{"--check", path});
         EXPECT_EQ(check.exit_status, rows_differ) << check.err;
-        const std::vector<std::string> lines = lines_of(check.out);
+        const std::vector<std::string> lines = lines_of(without_coverage(check.out));
         std::vector<std::string> headings;
         for (const std::string &line : lines) {
             if (line.rfind("line ", 0) == 0) {
@@ -362,7 +376,7 @@ TEST(ToolCheck, OutputWrapAndHeaderFlagsWithCheck) {
                                       "64 07 0e 03 0\n");
     EXPECT_EQ(to_file.exit_status, rows_differ) << to_file.err;
     EXPECT_EQ(to_file.out, "");
-    EXPECT_EQ(read_text(report), "line 1: dividend 100 (0x64), divisor 7 (0x07)\n"
+    EXPECT_EQ(without_coverage(read_text(report)), "line 1: dividend 100 (0x64), divisor 7 (0x07)\n"
                                  "  remainder: expected 2 (0x02), got 3 (0x03)\n" +
                                      summary(1, 1));
     // 300 keeps its low 8 bits, 44: 44 / 7 = 6 rem 2.
@@ -378,6 +392,57 @@ TEST(ToolCheck, OutputWrapAndHeaderFlagsWithCheck) {
         const tool_run check = run_tool(signed_remainder + words{flag, "--check", "-"}, headed);
         EXPECT_EQ(check.exit_status, all_agree) << flag << ": " << check.err;
     }
+}
+
+// Every bin a shape lists as required is reachable: an exhaustive run of a
+// small core of each kind reaches all of them (--require-coverage passes),
+// and the report names each bin with its count.
+TEST(ToolCoverage, AnExhaustiveRunReachesEveryRequiredBin) {
+    const words shapes[] = {
+        {"--dividend-width", "4", "--divisor-width", "3"},
+        {"--unsigned", "--dividend-width", "3", "--divisor-width", "2"},
+        {"--dividend-width", "3", "--divisor-width", "1"},
+        {"--unsigned", "--dividend-width", "3", "--divisor-width", "1"},
+        {"--fractional", "--dividend-width", "4", "--divisor-width", "3", "--fractional-width", "2"},
+        {"--fractional", "--unsigned", "--dividend-width", "4", "--divisor-width", "3",
+         "--fractional-width", "3"},
+        {"-a", "high-radix", "--fractional", "--dividend-width", "5", "--divisor-width", "4",
+         "--fractional-width", "2"},
+        {"-a", "lutmult", "--dividend-width", "4", "--divisor-width", "4"},
+    };
+    for (const words &shape : shapes) {
+        const tool_run run = run_tool(shape + words{"--exhaustive", "--require-coverage", "-f",
+                                                    "hex", "-o", "/dev/null"});
+        EXPECT_EQ(run.exit_status, all_agree) << joined(shape) << run.err;
+        EXPECT_EQ(run.err.rfind("coverage: ", 0), 0u) << run.err;
+        EXPECT_EQ(run.err.find("not reached"), std::string::npos) << joined(shape) << run.err;
+    }
+}
+
+// A vector set that misses required bins fails --require-coverage with
+// status 5 and names them; rows that differ keep status 4; without the flag
+// the same check passes.
+TEST(ToolCoverage, MissedBinsFailOnlyWhenRequired) {
+    const std::string rows = "64 07 0e 02 0\n"; // 100 / 7 alone
+    const tool_run required =
+        run_tool(signed_remainder + words{"--require-coverage", "--check", "-"}, rows);
+    EXPECT_EQ(required.exit_status, 5);
+    EXPECT_NE(required.out.find("coverage: 1 of 13 bins reached\n"), std::string::npos)
+        << required.out;
+    EXPECT_NE(required.out.find("  zero divisor                                     0  not "
+                                "reached\n"),
+              std::string::npos)
+        << required.out;
+    EXPECT_EQ(run_tool(signed_remainder + words{"--check", "-"}, rows).exit_status, all_agree);
+    EXPECT_EQ(run_tool(signed_remainder + words{"--require-coverage", "--check", "-"},
+                       "64 07 0f 02 0\n")
+                  .exit_status,
+              rows_differ);
+    const tool_run run = run_tool(signed_remainder + words{"--require-coverage", "-f", "hex",
+                                                           "--jobs", "2", "100", "7", "5", "0"});
+    EXPECT_EQ(run.exit_status, 5);
+    EXPECT_EQ(run.out, "64 07 0e 02 0\n05 00 00 00 1\n");
+    EXPECT_NE(run.err.find("coverage: 2 of 13 bins reached"), std::string::npos) << run.err;
 }
 
 TEST(ToolCheck, RowsBeforeAMalformedLineAreStillReported) {

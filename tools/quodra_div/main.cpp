@@ -27,7 +27,7 @@ int main(int argc, char **argv) {
             return static_cast<int>(check_results(*options));
         }
         if (options) {
-            run_divisions(*options);
+            return static_cast<int>(run_divisions(*options));
         }
         return static_cast<int>(exit_status::success);
     } catch (const tool_error &e) {

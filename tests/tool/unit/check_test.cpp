@@ -259,7 +259,7 @@ TEST(CheckReport, ShowsTheFirstDifferingRowsAndCountsThemAll) {
         {100, {2, 3, 5}, "3 of 5 rows differ\n"},
     };
     for (const report_case &c : cases) {
-        check_report report(hex.layout, c.max_report);
+        check_report report(hex.layout, quodra_diagnosis::divider_shape{}, c.max_report);
         std::string out;
         for (uint64_t line = 1; line <= 5; ++line) {
             result_row row;
@@ -279,7 +279,7 @@ TEST(CheckReport, ShowsTheFirstDifferingRowsAndCountsThemAll) {
         EXPECT_EQ(report.rows(), 5u);
         EXPECT_FALSE(report.all_agree());
     }
-    check_report clean(hex.layout, 10);
+    check_report clean(hex.layout, quodra_diagnosis::divider_shape{}, 10);
     std::string out;
     result_row row;
     ASSERT_EQ(hex.parse(lines[0], row), line_kind::data);

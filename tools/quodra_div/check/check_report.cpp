@@ -1,11 +1,13 @@
 #include "check/check_report.h"
 
 #include "check/row_comparison.h"
+#include "run/coverage_tally.h"
 
 namespace quodra_div {
 
 void check_report::add(const result_row &row, const sample_result &model, std::string &out) {
     ++rows_;
+    tally(coverage_, layout_, row.operands, model);
     fields_text_.clear();
     if (!compare_result_row(row, model, layout_, numbers_, fields_text_)) {
         return;

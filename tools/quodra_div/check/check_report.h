@@ -1,11 +1,13 @@
 // The report of --check: each differing row in full, up to --max-report of
-// them, then a closing count of every row that differs.
+// them, the corner bins the rows reached, then a closing count of every row
+// that differs.
 #ifndef QUODRA_DIV_CHECK_CHECK_REPORT_H
 #define QUODRA_DIV_CHECK_CHECK_REPORT_H
 
 #include <cstdint>
 #include <string>
 
+#include "diagnosis/corner_bins.h"
 #include "formats/result_layout.h"
 #include "formats/result_row.h"
 #include "numbers/number_text.h"
@@ -15,8 +17,9 @@ namespace quodra_div {
 class check_report {
 public:
     // The layout must outlive the report.
-    check_report(const result_layout &layout, uint64_t max_report)
-        : layout_(layout), max_report_(max_report) {}
+    check_report(const result_layout &layout, const quodra_diagnosis::divider_shape &shape,
+                 uint64_t max_report)
+        : layout_(layout), max_report_(max_report), coverage_(shape) {}
 
     // Compares a row with the model's result for it; a differing row among
     // the first max_report is appended to out in full.
@@ -24,6 +27,7 @@ public:
 
     uint64_t rows() const { return rows_; }
     bool all_agree() const { return differing_ == 0; }
+    const quodra_diagnosis::corner_coverage &coverage() const { return coverage_; }
     // The closing line, see check_summary.
     std::string summary() const;
 
@@ -35,6 +39,7 @@ private:
     uint64_t shown_ = 0;
     number_text numbers_;
     std::string fields_text_;
+    quodra_diagnosis::corner_coverage coverage_;
 };
 
 // The closing line: "N of M rows differ", and when fewer were shown in full,

@@ -12,6 +12,7 @@
 #include "cli/tool_error.h"
 #include "output/output_file.h"
 #include "run/batch_loop.h"
+#include "run/coverage_tally.h"
 #include "run/prepared_divider.h"
 #include "run/progress_meter.h"
 
@@ -75,7 +76,7 @@ exit_status check_results(const tool_options &options) {
     prepared_divider divider(options);
     result_rows rows(options, divider.layout);
     output_file sink(options.output_path);
-    check_report report(divider.layout, options.max_report);
+    check_report report(divider.layout, shape_of(options.divider), options.max_report);
     row_checker checker(rows, report);
     progress_meter progress(options.progress, sink.is_terminal(), 0);
     run_batch_loop(checker, divider.batch, divider.model, divider.layout, fault_naming::plain,
@@ -83,9 +84,14 @@ exit_status check_results(const tool_options &options) {
     if (report.rows() == 0) {
         throw usage_error(rows.display_name() + ": no result rows to check");
     }
+    sink.write(quodra_diagnosis::coverage_table(report.coverage()));
     sink.write(report.summary());
     sink.finish();
-    return report.all_agree() ? exit_status::success : exit_status::results_differ;
+    if (!report.all_agree()) return exit_status::results_differ;
+    if (options.require_coverage && !report.coverage().every_required_bin_reached()) {
+        return exit_status::coverage_missed;
+    }
+    return exit_status::success;
 }
 
 } // namespace quodra_div

@@ -104,7 +104,7 @@ std::vector<flag_rule> flag_rules() {
 constexpr const char *plain_flags[] = {
     "--signed", "--unsigned",   "--remainder",     "--fractional",  "--demo",
     "--header", "--no-header",  "--no-progress",   "--wrap-operands", "--help",
-    "--version",
+    "--version", "--coverage", "--require-coverage",
 };
 
 void refuse_values_on_plain_flags(int argc, const char *const *argv) {
@@ -299,6 +299,13 @@ void define_check_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
                                 "--max-report 3",
                                 "10"))
         ->type_name("K");
+    app.add_flag("--coverage", options.coverage,
+                 "after a run, count the rows that reached each corner bin (zero divisor, "
+                 "most negative dividend / -1, ...) on standard error; a check always does; "
+                 "e.g. --random 1000 --coverage -o golden.hex");
+    app.add_flag("--require-coverage", options.require_coverage,
+                 "exit status 5 when a required corner bin holds no row (4 wins when rows "
+                 "differ); implies --coverage; e.g. --check dut.hex --require-coverage");
 }
 
 // Exhaustive, parallel and sharded runs.
@@ -456,6 +463,7 @@ void apply_raw_flags(tool_options &options, const raw_flags &raw) {
     // so its header comments are written only on request.
     options.header = raw.header || (!raw.no_header && options.format != output_format::hex);
     options.progress = !raw.no_progress;
+    options.coverage = options.coverage || options.require_coverage || raw.check_given;
     if (raw.check_given) {
         // The samples of a check are the rows of its file.
         if (!options.operand_texts.empty() || raw.input_given || raw.random_given || raw.demo ||

@@ -67,6 +67,10 @@ struct tool_options {
     // dividing samples ("-" is standard input).
     std::string check_path;
     uint64_t max_report = 10;  // differing rows reported in full
+    // The corner bins the rows reached: shown after every check, after a
+    // run with --coverage; --require-coverage fails a run that misses one.
+    bool coverage = false;
+    bool require_coverage = false;
     bool format_given = false; // -f named the file's format
 
     bool force = false; // --exhaustive above its unforced size

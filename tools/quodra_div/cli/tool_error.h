@@ -17,6 +17,7 @@ enum class exit_status : int {
     bad_usage_or_input = 2,
     output_failed = 3,
     results_differ = 4, // --check: a row of the file disagrees with the model
+    coverage_missed = 5, // --require-coverage: a required corner bin holds no row
 };
 
 // A failure of the tool itself, carrying the exit status it ends with.

@@ -6,11 +6,13 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "formats/row_formatter.h"
+#include "run/coverage_tally.h"
 #include "run/division_batch.h"
 #include "run/progress_meter.h"
 #include "run/row_writer.h"
@@ -24,9 +26,11 @@ namespace {
 // buffers, so each batch has its own) and the text and messages it made.
 struct batch_slot {
     batch_slot(const tool_options &options, const result_layout &layout,
-               const std::string &summary)
+               const std::string &summary, bool counting)
         : batch(options.batch_size, layout.has_remainder()),
-          formatter(options.format, layout, summary) {}
+          formatter(options.format, layout, summary) {
+        if (counting) coverage.emplace(shape_of(options.divider));
+    }
 
     void reset() {
         batch.reset();
@@ -34,6 +38,7 @@ struct batch_slot {
         messages.clear();
         failure = nullptr;
         done = false;
+        if (coverage) coverage->clear();
     }
 
     division_batch batch;
@@ -42,6 +47,9 @@ struct batch_slot {
     std::string messages;       // the library's, in call order
     std::exception_ptr failure; // the division or decoding failed
     bool done = false;          // guarded by the pool's mutex
+    // This batch's rows in the corner bins, added to the run's by the
+    // writer (a worker never touches another batch's tally).
+    std::optional<quodra_diagnosis::corner_coverage> coverage;
 };
 
 // Divides and formats one batch as the --jobs 1 loop does, keeping the
@@ -53,6 +61,7 @@ void finish_batch(batch_slot &slot, const divider_model &model, const result_lay
         slot.batch.divide(model, layout, fault_naming::with_operands,
                           [&](std::size_t, const sample &input, const sample_result &result) {
                               slot.formatter.append_row(input, result, slot.text);
+                              if (slot.coverage) tally(*slot.coverage, layout, input, result);
                           });
     } catch (...) {
         slot.failure = std::current_exception();
@@ -139,7 +148,7 @@ private:
 
 void run_batches_in_parallel(const tool_options &options, const divider_model &model,
                              const result_layout &layout, sample_source &source,
-                             output_file &sink) {
+                             output_file &sink, quodra_diagnosis::corner_coverage *coverage) {
     const std::string summary = describe_configuration(options.divider);
     // Slots are made as the input fills them, up to the window, and then
     // reused in turn: memory follows the batches actually in flight.
@@ -156,7 +165,8 @@ void run_batches_in_parallel(const tool_options &options, const divider_model &m
     for (;;) {
         while (!input_over && filled - written < window) {
             if (slots.size() < window && filled == slots.size()) {
-                slots.push_back(std::make_unique<batch_slot>(options, layout, summary));
+                slots.push_back(
+                    std::make_unique<batch_slot>(options, layout, summary, coverage != nullptr));
             }
             batch_slot &slot = *slots[filled % window];
             slot.reset();
@@ -181,6 +191,7 @@ void run_batches_in_parallel(const tool_options &options, const divider_model &m
             std::rethrow_exception(slot.failure);
         }
         sink.write(slot.text);
+        if (coverage != nullptr) coverage->merge(*slot.coverage);
         done += slot.batch.count();
         progress.update(done);
         if (slot.batch.input_problem()) {

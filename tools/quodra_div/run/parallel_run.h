@@ -8,6 +8,7 @@
 #include <cstddef>
 
 #include "cli/options.h"
+#include "diagnosis/corner_bins.h"
 #include "formats/result_layout.h"
 #include "output/output_file.h"
 #include "run/divider_model.h"
@@ -24,9 +25,10 @@ constexpr std::size_t batches_per_job = 2;
 // At most options.jobs * batches_per_job batches exist at a time, so memory
 // stays bounded however long the run. Throws tool_error exactly where and
 // as the --jobs 1 run would.
+// With coverage not null, every written row is counted into its bins.
 void run_batches_in_parallel(const tool_options &options, const divider_model &model,
                              const result_layout &layout, sample_source &source,
-                             output_file &sink);
+                             output_file &sink, quodra_diagnosis::corner_coverage *coverage);
 
 } // namespace quodra_div
 

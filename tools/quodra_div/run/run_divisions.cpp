@@ -1,5 +1,9 @@
 #include "run/run_divisions.h"
 
+#include <cstdio>
+
+#include "run/coverage_tally.h"
+
 #include "formats/row_formatter.h"
 #include "output/output_file.h"
 #include "run/batch_loop.h"
@@ -11,21 +15,37 @@
 
 namespace quodra_div {
 
-void run_divisions(const tool_options &options) {
+namespace {
+
+exit_status report_coverage(const tool_options &options,
+                            const quodra_diagnosis::corner_coverage &coverage) {
+    if (!options.coverage) return exit_status::success;
+    std::fputs(quodra_diagnosis::coverage_table(coverage).c_str(), stderr);
+    return options.require_coverage && !coverage.every_required_bin_reached()
+               ? exit_status::coverage_missed
+               : exit_status::success;
+}
+
+} // namespace
+
+exit_status run_divisions(const tool_options &options) {
     prepared_divider divider(options);
     sample_source source(options, divider.layout);
     output_file sink(options.output_path);
+    quodra_diagnosis::corner_coverage coverage(shape_of(options.divider));
+    quodra_diagnosis::corner_coverage *counted = options.coverage ? &coverage : nullptr;
     if (options.jobs > 1) {
-        run_batches_in_parallel(options, divider.model, divider.layout, source, sink);
-        return;
+        run_batches_in_parallel(options, divider.model, divider.layout, source, sink, counted);
+        return report_coverage(options, coverage);
     }
     row_formatter formatter(options.format, divider.layout,
                             describe_configuration(options.divider));
-    row_writer writer(source, formatter, options.header);
+    row_writer writer(source, formatter, options.header, divider.layout, counted);
     progress_meter progress(options.progress, sink.is_terminal(), source.known_total());
     run_batch_loop(writer, divider.batch, divider.model, divider.layout,
                    fault_naming::with_operands, sink, progress);
     sink.finish();
+    return report_coverage(options, coverage);
 }
 
 } // namespace quodra_div

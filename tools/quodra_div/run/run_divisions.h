@@ -4,14 +4,17 @@
 #define QUODRA_DIV_RUN_RUN_DIVISIONS_H
 
 #include "cli/options.h"
+#include "cli/tool_error.h"
 
 namespace quodra_div {
 
 // Checks the configuration with the library, then streams samples through
 // it a batch at a time, on options.jobs threads, and writes each batch's
-// rows. Throws tool_error for every failure; returns when the output is
-// complete.
-void run_divisions(const tool_options &options);
+// rows; with options.coverage, then prints the corner bins the rows reached
+// on standard error. Throws tool_error for every failure; returns, once the
+// output is complete, coverage_missed when --require-coverage finds a
+// required bin empty, else success.
+exit_status run_divisions(const tool_options &options);
 
 } // namespace quodra_div
 

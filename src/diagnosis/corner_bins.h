@@ -1,0 +1,79 @@
+// The corners where dividers break, as named bins a vector set either
+// reaches or misses. Defined once here and compiled into the tool and the
+// Python extension (never exported from the shared library), so every
+// surface counts the same rows into the same bins.
+#ifndef QUODRA_DIAGNOSIS_CORNER_BINS_H
+#define QUODRA_DIAGNOSIS_CORNER_BINS_H
+
+#include <gmp.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quodra_diagnosis {
+
+// The configuration a vector set is for: what decides which corners exist.
+struct divider_shape {
+    int algorithm = 1; // 1 Radix-2, 3 High Radix, 4 LutMult
+    bool is_signed = true;
+    bool fractional = false;
+    unsigned dividend_width = 16;
+    unsigned divisor_width = 16;
+    unsigned fraction_width = 0; // fractional output only
+};
+
+// One sample as divided: its operands (values within their fields) and the
+// model's outputs. quotient is the integer part as a value (signed fields
+// read as signed), null where the core leaves it undefined; in fractional
+// output fraction is the fraction field's value, and for High Radix
+// written_quotient is the core's whole quotient Q in units of
+// 2^-fraction_width (read only there).
+struct divided_sample {
+    mpz_srcptr dividend = nullptr;
+    mpz_srcptr divisor = nullptr;
+    mpz_srcptr quotient = nullptr;
+    mpz_srcptr fraction = nullptr;
+    mpz_srcptr written_quotient = nullptr;
+    bool div_by_zero = false;
+};
+
+struct bin_tally {
+    const char *name;
+    const char *example; // one row that falls in it, in an 8-bit signed core
+    bool required;       // every vector set of the shape can reach it
+    uint64_t rows = 0;
+};
+
+// Counts rows into the bins that exist for one shape. A bin is listed only
+// when some operand pair of the shape reaches it; it is required when that
+// follows from the widths alone. (Whether the core's rounding ever departs
+// from the nearest value depends on the operands it meets, so that High
+// Radix bin is shown but not required.)
+class corner_coverage {
+public:
+    explicit corner_coverage(const divider_shape &shape);
+
+    void add(const divided_sample &sample);
+    // Adds the counts of another tally of the same shape (a worker's).
+    void merge(const corner_coverage &other);
+    // Empties every bin.
+    void clear();
+
+    const std::vector<bin_tally> &bins() const { return bins_; }
+    // Whether every required bin holds a row.
+    bool every_required_bin_reached() const;
+
+private:
+    divider_shape shape_;
+    std::vector<bin_tally> bins_;
+    std::vector<std::size_t> definition_of_bin_;
+};
+
+// The bins as a report's block: "coverage: R of N bins reached", then one
+// line per bin with its count, "not reached" on the required empty ones.
+std::string coverage_table(const corner_coverage &coverage);
+
+} // namespace quodra_diagnosis
+
+#endif

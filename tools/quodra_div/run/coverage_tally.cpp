@@ -1,0 +1,33 @@
+#include "run/coverage_tally.h"
+
+namespace quodra_div {
+
+quodra_diagnosis::divider_shape shape_of(const divider_settings &settings) {
+    quodra_diagnosis::divider_shape shape;
+    shape.algorithm = settings.algorithm_type;
+    shape.is_signed = settings.signed_operands;
+    shape.fractional = settings.fractional_output;
+    shape.dividend_width = static_cast<unsigned>(settings.dividend_width);
+    shape.divisor_width = static_cast<unsigned>(settings.divisor_width);
+    shape.fraction_width =
+        settings.fractional_output ? static_cast<unsigned>(settings.fractional_width) : 0;
+    return shape;
+}
+
+void tally(quodra_diagnosis::corner_coverage &coverage, const result_layout &layout,
+           const sample &input, const sample_result &model) {
+    quodra_diagnosis::divided_sample divided;
+    divided.dividend = input.dividend.get();
+    divided.divisor = input.divisor.get();
+    divided.div_by_zero = model.div_by_zero;
+    if (model.field_known[0]) divided.quotient = model.field_values[0].get();
+    if (layout.fractional()) {
+        if (model.field_known[1]) divided.fraction = model.field_values[1].get();
+        // The exact written quotient in units of 2^-real_scale; High Radix
+        // keeps its scale at the fraction width, which the bins expect.
+        if (model.field_known[0]) divided.written_quotient = model.real_numerator.get();
+    }
+    coverage.add(divided);
+}
+
+} // namespace quodra_div
