@@ -27,7 +27,7 @@ public:
 
     // value must have fewer than `capacity` limbs.
     padded_limbs(mpz_srcptr value, bool magnitude_only)
-        : count(static_cast<int64_t>(limb_count(value))) {
+        : limb_total(static_cast<int64_t>(limb_count(value))) {
         // The sign as a 0/1 word, so that neither the fill nor the carry
         // waits on a branch on it.
         const uint64_t negative =
@@ -36,22 +36,22 @@ public:
         // -m is ~m + 1: the carry of the "+ 1" runs through the low zero limbs.
         uint64_t carry = negative;
         buffer[0] = 0;
-        for (int64_t i = 0; i < count; ++i) {
+        for (int64_t i = 0; i < limb_total; ++i) {
             const uint64_t limb =
                 (static_cast<uint64_t>(mpz_getlimbn(value, static_cast<mp_size_t>(i))) ^ fill) +
                 carry;
             carry &= limb == 0 ? 1 : 0;
             buffer[i + 1] = limb;
         }
-        buffer[count + 1] = fill;
-        buffer[count + 2] = fill;
+        buffer[limb_total + 1] = fill;
+        buffer[limb_total + 2] = fill;
     }
 
     // The 64 bits of the value from bit `position` up; bits below bit 0 are
     // zeros. A window wholly below bit 0 reads as the one just below it, a
     // window wholly above the top limb as the one at the sign limb.
     uint64_t window(int64_t position) const {
-        const int64_t within = position < -64 ? -64 : (position > 64 * count ? 64 * count : position);
+        const int64_t within = position < -64 ? -64 : (position > 64 * limb_total ? 64 * limb_total : position);
         const int64_t index = (within >> 6) + 1; // arithmetic: floor; buffer[0] is limb -1
         const unsigned offset = static_cast<unsigned>(within & 63);
         const uint64_t low = buffer[index] >> offset;
@@ -61,7 +61,7 @@ public:
     }
 
 private:
-    int64_t count;
+    int64_t limb_total;
     uint64_t buffer[capacity + 3]; // zeros, the limbs, the sign twice
 };
 
