@@ -24,9 +24,12 @@
 //
 // divide(dividend, divisor, quotient, remainder, div_by_zero) reads each
 // operand from the low bits of its vector, at its configured width, as two's
-// complement when signed; bits above the width are ignored, so a zero- or a
-// sign-extended operand gives the same result. The outputs are the core's
-// output fields, bit patterns at their widths with zeros above:
+// complement when signed; a zero- or a sign-extended operand gives the same
+// result. In strict mode (the member strict, 1 by default) any other bits
+// above the width are an error: they mean a value the field cannot hold, as
+// from a constructor given the dividend and divisor widths swapped. With
+// strict = 0 they are ignored, as by a port of that width. The outputs are
+// the core's output fields, bit patterns at their widths with zeros above:
 //   remainder mode   quotient: dividend width; remainder: divisor width
 //   Radix-2 fraction quotient: the integer part, dividend width; remainder:
 //                    the fraction field, fractional width (signed: a two's
@@ -42,7 +45,8 @@
 // model that is never freed lives until the simulation ends.
 //
 // Errors never crash the simulation: a refused configuration, a width over
-// QUODRA_MAX_WIDTH, a C side compiled for another maximum width, a divide or
+// QUODRA_MAX_WIDTH, a C side compiled for another maximum width, an operand
+// that is neither zero- nor sign-extended (strict mode), a divide or
 // free on a model that failed or was freed, and any library error are
 // reported with $error (the text also kept in last_error, and counted in
 // error_count); divide then returns 0 with zero outputs.
@@ -70,6 +74,8 @@ package quodra_pkg;
       input chandle model, input quodra_vec_t dividend, input quodra_vec_t divisor,
       output quodra_vec_t quotient, output quodra_vec_t remainder,
       output bit div_by_zero, output bit quotient_known);
+  import "DPI-C" function int quodra_dpi_check_extension(
+      input chandle model, input quodra_vec_t dividend, input quodra_vec_t divisor);
   import "DPI-C" function int quodra_dpi_free(input chandle model);
   import "DPI-C" function int quodra_dpi_quotient_width(input chandle model);
   import "DPI-C" function int quodra_dpi_remainder_width(input chandle model);
@@ -81,6 +87,9 @@ package quodra_pkg;
     string last_error;
     int error_count;
     bit quotient_known;
+    // 1: refuse an operand with bits above its width that are neither a
+    // zero nor a sign extension; 0: take the low bits.
+    bit strict = 1;
 
     function new(int algorithm = QUODRA_ALGORITHM_RADIX2, int divisor_width = 16,
                  int dividend_width = 16, int is_signed = 1, int fractional = 0,
@@ -112,6 +121,10 @@ package quodra_pkg;
       quotient_known = 0;
       if (handle == null) begin
         fail(freed ? "divide on a freed model" : "divide on a model that was not created");
+        return 0;
+      end
+      if (strict && quodra_dpi_check_extension(handle, dividend, divisor) != 0) begin
+        fail({quodra_dpi_last_error(), " (strict mode; set strict = 0 to take the low bits)"});
         return 0;
       end
       if (quodra_dpi_divide(handle, dividend, divisor, quotient, remainder, div_by_zero,

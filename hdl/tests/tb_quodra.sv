@@ -11,8 +11,9 @@
 //                           33/33 signed remainder configuration
 //   +golden_high_radix=F +golden_high_radix_header=F +golden_high_radix_fraction=W
 //                           the same rows' High Radix fractional files
-//   +error_cases            only exercise the package's error paths (run with
-//                           +verilator+error+limit+N: each one is an $error)
+//   +error_cases            only exercise the package's error paths and
+//                           strict mode (run with +verilator+error+limit+N:
+//                           each error is an $error)
 //
 // Ends with "PASS" and $finish, or with $fatal naming the mismatch count.
 module tb_quodra;
@@ -54,17 +55,66 @@ module tb_quodra;
     return 0;
   endfunction
 
-  // One error case: the model must have reported exactly `errors` errors,
-  // the last one containing `expected`.
-  function automatic void expect_error(string what, quodra_model model, int errors,
-                                       string expected);
+  // One error case: a model must have reported exactly
+  // `errors` errors, the last one containing `expected`.
+  function automatic void expect_errors(string what, int error_count, string last_error,
+                                        int errors, string expected);
     error_checks++;
-    if (model.error_count != errors || !contains(model.last_error, expected)) begin
+    if (error_count != errors || !contains(last_error, expected)) begin
       error_failures++;
       $display("ERROR CASE FAILED %s: %0d errors, last \"%s\"; expected %0d containing \"%s\"",
-               what, model.error_count, model.last_error, errors, expected);
+               what, error_count, last_error, errors, expected);
     end
   endfunction
+
+  function automatic void expect_error(string what, quodra_model model, int errors,
+                                       string expected);
+    expect_errors(what, model.error_count, model.last_error, errors, expected);
+  endfunction
+
+  function automatic void case_failed(string text);
+    error_failures++;
+    $display("ERROR CASE FAILED: %s", text);
+  endfunction
+
+  // Strict mode: bits above an operand's width that are not its extension.
+  task automatic run_strict_cases();
+    quodra_model m;
+    quodra_vec_t q, r;
+    bit z;
+    // The widths swapped by mistake: a 16-bit divisor and an 8-bit dividend
+    // field, which 1000 does not fit.
+    m = new(QUODRA_ALGORITHM_RADIX2, 16, 8, 1, 0, 0, "swapped");
+    if (m.divide(1000, 7, q, r, z) || q != 0 || r != 0 || z != 0)
+      case_failed("strict mode divided 1000 in an 8-bit field");
+    expect_error("dividend above its field", m, 1,
+                 "dividend has bits set above its 8-bit field: neither zero- nor sign-extended (strict mode; set strict = 0 to take the low bits)");
+    if (m.divide(5, 'h10007, q, r, z)) case_failed("strict mode divided by a 17-bit divisor");
+    expect_error("divisor above its field", m, 2, "divisor has bits set above its 16-bit field");
+    // Sign-extended negative operands hold one value each: -100 / -7 = 14
+    // remainder -2; so does a zero-extended pattern: 0xf9 is -7, -7 / 2 = -3
+    // remainder -1.
+    if (!m.divide(-100, -7, q, r, z) || q != 'h0e || r != 'hfffe || z != 0)
+      case_failed($sformatf("-100 / -7 gave %0h %0h %0d", q, r, z));
+    if (!m.divide('hf9, 2, q, r, z) || q != 'hfd || r != 'hffff || z != 0)
+      case_failed($sformatf("0xf9 / 2 gave %0h %0h %0d", q, r, z));
+    expect_error("extended operands", m, 2, "divisor has bits set above");
+    // strict = 0: the low 8 bits of 1000 (0x3e8), 0xe8 = -24: -24 / 7 = -3
+    // remainder -3, as before strict mode.
+    m.strict = 0;
+    if (!m.divide(1000, 7, q, r, z) || q != 'hfd || r != 'hfffd || z != 0)
+      case_failed($sformatf("low bits: 1000 / 7 gave %0h %0h %0d", q, r, z));
+    expect_error("strict = 0", m, 2, "divisor has bits set above");
+    m.free();
+    // Unsigned fields have no sign to extend: -7 is all ones above 8 bits.
+    m = new(QUODRA_ALGORITHM_RADIX2, 8, 8, 0, 0, 0, "unsigned strict");
+    if (m.divide(-7, 2, q, r, z)) case_failed("an unsigned model divided -7");
+    expect_error("unsigned sign extension", m, 1,
+                 "dividend has bits set above its 8-bit unsigned field: not zero-extended");
+    if (!m.divide('hf9, 2, q, r, z) || q != 'h7c || r != 'h01)
+      case_failed($sformatf("unsigned 0xf9 / 2 gave %0h %0h", q, r));
+    m.free();
+  endtask
 
   task automatic run_error_cases();
     quodra_model m;
@@ -126,6 +176,7 @@ module tb_quodra;
       error_failures++;
       $display("ERROR CASE FAILED: free(null) gave \"%s\"", quodra_dpi_last_error());
     end
+    run_strict_cases();
     $display("error cases: %0d checked, %0d failed", error_checks, error_failures);
   endtask
 
