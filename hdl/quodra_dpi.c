@@ -190,6 +190,38 @@ int quodra_dpi_fits(mpz_srcptr value, int width, int is_signed) {
            (bits == (size_t)width && mpz_scan1(value, 0) == (mp_bitcnt_t)(width - 1));
 }
 
+/* The bits of word `index` of a vector that lie in [low, high). */
+static svBitVecVal word_bits(int index, int low, int high) {
+    const int start = low > 32 * index ? low - 32 * index : 0;
+    const int end = high < 32 * (index + 1) ? high - 32 * index : 32;
+    const svBitVecVal below_end = end == 32 ? ~(svBitVecVal)0 : ((svBitVecVal)1 << end) - 1u;
+    if (end <= start) {
+        return 0;
+    }
+    return below_end & ~(((svBitVecVal)1 << start) - 1u);
+}
+
+/* 1 when every bit of vec from bit `width` up to the vector's top equals
+ * the bits of fill. */
+static int bits_above_are(const svBitVecVal *vec, int width, svBitVecVal fill) {
+    int index;
+    for (index = width / 32; index < QUODRA_DPI_VEC_WORDS; ++index) {
+        if (((vec[index] ^ fill) & word_bits(index, width, QUODRA_DPI_MAX_WIDTH)) != 0) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int quodra_dpi_is_extended(const svBitVecVal *vec, int width, int is_signed) {
+    const int sign = width - 1;
+    if (bits_above_are(vec, width, 0)) {
+        return 1; /* a zero-extended pattern, whatever its sign bit */
+    }
+    return is_signed && ((vec[sign / 32] >> (sign % 32)) & 1u) &&
+           bits_above_are(vec, width, ~(svBitVecVal)0);
+}
+
 /* ---- Models ---- */
 
 static void release(dpi_model *entry) {
@@ -337,6 +369,31 @@ int quodra_dpi_remainder_width(void *model) {
         return 0;
     }
     return entry->fractional ? entry->fraction_width : entry->divisor_width;
+}
+
+/* 1 when the operand vector holds its field's value extended; else 0 with
+ * the error naming the operand. */
+static int operand_extended(const char *operand, const svBitVecVal *vec, int width,
+                            int is_signed) {
+    if (quodra_dpi_is_extended(vec, width, is_signed)) {
+        return 1;
+    }
+    set_error("quodra_dpi_check_extension: %s has bits set above its %d-bit %s", operand, width,
+              is_signed ? "field: neither zero- nor sign-extended"
+                        : "unsigned field: not zero-extended");
+    return 0;
+}
+
+int quodra_dpi_check_extension(void *model, const svBitVecVal *dividend,
+                               const svBitVecVal *divisor) {
+    const dpi_model *entry = find_live(model, "quodra_dpi_check_extension");
+    if (entry == NULL) {
+        return 1;
+    }
+    return operand_extended("dividend", dividend, entry->dividend_width, entry->is_signed) &&
+                   operand_extended("divisor", divisor, entry->divisor_width, entry->is_signed)
+               ? 0
+               : 1;
 }
 
 /* Cuts the library's results into the output fields; 0, or 1 after setting

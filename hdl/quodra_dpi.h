@@ -50,8 +50,9 @@ void *quodra_dpi_create(int algorithm, int divisor_width, int dividend_width, in
 
 /* Divides one sample: 0 on success, 1 on failure (outputs then zero).
  * Operands are read from the low divisor_width / dividend_width bits of
- * their vectors (two's complement when signed); bits above are ignored, as
- * by a port of that width. quotient and remainder receive the core's output
+ * their vectors (two's complement when signed); bits above are not read
+ * here, as by a port of that width (quodra_model's strict mode checks them
+ * first through quodra_dpi_check_extension). quotient and remainder receive the core's output
  * fields as bit patterns at their field widths, zero above: in fractional
  * mode remainder receives the fraction field. quotient_known is 0 only for
  * the High Radix quotient of a zero divisor, which the core leaves
@@ -59,6 +60,14 @@ void *quodra_dpi_create(int algorithm, int divisor_width, int dividend_width, in
 int quodra_dpi_divide(void *model, const svBitVecVal *dividend, const svBitVecVal *divisor,
                       svBitVecVal *quotient, svBitVecVal *remainder, svBit *div_by_zero,
                       svBit *quotient_known);
+
+/* Checks that each operand vector holds one value of its field: the bits
+ * above dividend_width / divisor_width all zero or, for a signed model, all
+ * copies of the field's sign bit. 0 when both are; 1 otherwise (the last
+ * error names the first operand that is not, and its width) or when model
+ * is not a live handle. */
+int quodra_dpi_check_extension(void *model, const svBitVecVal *dividend,
+                               const svBitVecVal *divisor);
 
 /* Frees a model: 0, or 1 when model is not a live handle (null, already
  * freed or never made here). */
@@ -78,6 +87,12 @@ void quodra_dpi_vec_to_mpz(mpz_t out, const svBitVecVal *vec, int width, int is_
 /* Writes value mod 2^field_width (its two's-complement pattern) into the
  * QUODRA_DPI_VEC_WORDS words of vec, zero above the field. */
 void quodra_dpi_mpz_to_vec(svBitVecVal *vec, mpz_srcptr value, int field_width);
+
+/* 1 when the bits of vec above its low `width` bits (1 <= width <=
+ * QUODRA_DPI_MAX_WIDTH), up to QUODRA_DPI_MAX_WIDTH, are all zero, or, when
+ * is_signed, all equal to bit width - 1: the vector is the field's value
+ * zero- or sign-extended. */
+int quodra_dpi_is_extended(const svBitVecVal *vec, int width, int is_signed);
 
 /* 1 when value fits a field of `width` bits: 0 <= value < 2^width, or
  * -2^(width-1) <= value < 2^(width-1) when is_signed. */

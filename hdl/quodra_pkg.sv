@@ -9,24 +9,45 @@
 //   if (model.divide(dividend, divisor, q, r, dbz)) ...compare with the RTL...
 //   model.free();
 //
-// Constructor arguments, in the order of the library's configuration record:
+// Constructor arguments, in the order of the library's configuration record
+// and by these names for binding by name (new(.algorithm(...), ...)):
 //   algorithm         QUODRA_ALGORITHM_RADIX2 (1), _HIGH_RADIX (3), _LUTMULT (4)
 //   divisor_width     bits of a divisor; width of the remainder field
 //   dividend_width    bits of a dividend; width of the integer quotient field
 //   is_signed         1: operands and results are two's complement, 0: unsigned
 //   fractional        0: quotient and remainder; 1: fixed-point quotient
 //   fractional_width  fraction bits in fractional mode (ignored otherwise)
-//   name              names the model in messages ("" for the default)
+//   model_name        names the model in messages ("" for the default)
 //
 // Vectors are quodra_vec_t, bit [QUODRA_MAX_WIDTH-1:0] with
 // QUODRA_MAX_WIDTH = 1024; every width must fit (High Radix: dividend width
-// up to 1023, its quotient field being one bit wider).
+// up to 1023, its quotient field being one bit wider). A package's
+// parameters cannot be overridden, so another maximum comes from the macro
+// of the same name (+define+QUODRA_MAX_WIDTH=2048), with quodra_dpi.c
+// compiled for it (-DQUODRA_DPI_MAX_WIDTH=2048).
+//
+// quodra_divider #(ALGORITHM, DIVISOR_W, DIVIDEND_W, FRACTION_W, SIGNED,
+// FRACTIONAL) is the same model with the configuration as class parameters
+// and ports of the fields' exact widths, so RTL signals connect without
+// casts or extension:
+//
+//   quodra_divider #(QUODRA_ALGORITHM_RADIX2, 8, 16) div = new("div16x8");
+//   logic [15:0] q;  logic [7:0] r;  logic z;
+//   if (div.divide(dut_dividend, dut_divisor, q, r, z)) ...compare...
+//
+//   QUOTIENT_W   DIVIDEND_W, + 1 for High Radix (a signed integer part:
+//                -2^(B-1) / -1 = +2^(B-1))
+//   REMAINDER_W  remainder mode: DIVISOR_W; fractional: FRACTION_W, and 1
+//                when FRACTION_W is 0 (that bit is then always 0)
 //
 // divide(dividend, divisor, quotient, remainder, div_by_zero) reads each
 // operand from the low bits of its vector, at its configured width, as two's
-// complement when signed; bits above the width are ignored, so a zero- or a
-// sign-extended operand gives the same result. The outputs are the core's
-// output fields, bit patterns at their widths with zeros above:
+// complement when signed; a zero- or a sign-extended operand gives the same
+// result. In strict mode (the member strict, 1 by default) any other bits
+// above the width are an error: they mean a value the field cannot hold, as
+// from a constructor given the dividend and divisor widths swapped. With
+// strict = 0 they are ignored, as by a port of that width. The outputs are
+// the core's output fields, bit patterns at their widths with zeros above:
 //   remainder mode   quotient: dividend width; remainder: divisor width
 //   Radix-2 fraction quotient: the integer part, dividend width; remainder:
 //                    the fraction field, fractional width (signed: a two's
@@ -42,7 +63,8 @@
 // model that is never freed lives until the simulation ends.
 //
 // Errors never crash the simulation: a refused configuration, a width over
-// QUODRA_MAX_WIDTH, a C side compiled for another maximum width, a divide or
+// QUODRA_MAX_WIDTH, a C side compiled for another maximum width, an operand
+// that is neither zero- nor sign-extended (strict mode), a divide or
 // free on a model that failed or was freed, and any library error are
 // reported with $error (the text also kept in last_error, and counted in
 // error_count); divide then returns 0 with zero outputs.
@@ -52,7 +74,11 @@
 // compiler (it needs only svdpi.h, quodra.h, gmp.h; link -lquodra -lgmp).
 package quodra_pkg;
 
+`ifdef QUODRA_MAX_WIDTH
+  parameter int QUODRA_MAX_WIDTH = `QUODRA_MAX_WIDTH;
+`else
   parameter int QUODRA_MAX_WIDTH = 1024;
+`endif
 
   localparam int QUODRA_ALGORITHM_RADIX2 = 1;
   localparam int QUODRA_ALGORITHM_HIGH_RADIX = 3;
@@ -70,6 +96,8 @@ package quodra_pkg;
       input chandle model, input quodra_vec_t dividend, input quodra_vec_t divisor,
       output quodra_vec_t quotient, output quodra_vec_t remainder,
       output bit div_by_zero, output bit quotient_known);
+  import "DPI-C" function int quodra_dpi_check_extension(
+      input chandle model, input quodra_vec_t dividend, input quodra_vec_t divisor);
   import "DPI-C" function int quodra_dpi_free(input chandle model);
   import "DPI-C" function int quodra_dpi_quotient_width(input chandle model);
   import "DPI-C" function int quodra_dpi_remainder_width(input chandle model);
@@ -81,6 +109,9 @@ package quodra_pkg;
     string last_error;
     int error_count;
     bit quotient_known;
+    // 1: refuse an operand with bits above its width that are neither a
+    // zero nor a sign extension; 0: take the low bits.
+    bit strict = 1;
 
     function new(int algorithm = QUODRA_ALGORITHM_RADIX2, int divisor_width = 16,
                  int dividend_width = 16, int is_signed = 1, int fractional = 0,
@@ -112,6 +143,10 @@ package quodra_pkg;
       quotient_known = 0;
       if (handle == null) begin
         fail(freed ? "divide on a freed model" : "divide on a model that was not created");
+        return 0;
+      end
+      if (strict && quodra_dpi_check_extension(handle, dividend, divisor) != 0) begin
+        fail({quodra_dpi_last_error(), " (strict mode; set strict = 0 to take the low bits)"});
         return 0;
       end
       if (quodra_dpi_divide(handle, dividend, divisor, quotient, remainder, div_by_zero,
@@ -146,6 +181,92 @@ package quodra_pkg;
       last_error = text;
       error_count++;
       $error("quodra_model %s: %s", name == "" ? "(unnamed)" : name, text);
+    endfunction
+  endclass
+
+  // The model at a configuration fixed by the parameters, with ports of the
+  // output fields' exact widths (see the header). Operands of exactly their
+  // widths hold one value each, so there is nothing for strict mode to check.
+  class quodra_divider #(
+      int ALGORITHM = QUODRA_ALGORITHM_RADIX2,
+      int DIVISOR_W = 16,
+      int DIVIDEND_W = 16,
+      int FRACTION_W = 0,
+      bit SIGNED = 1,
+      bit FRACTIONAL = 0
+  );
+    localparam int QUOTIENT_W = ALGORITHM == QUODRA_ALGORITHM_HIGH_RADIX ? DIVIDEND_W + 1
+                                                                         : DIVIDEND_W;
+    // A zero-bit fraction field still gets a port bit, always 0.
+    localparam int REMAINDER_W = !FRACTIONAL ? DIVISOR_W : FRACTION_W > 0 ? FRACTION_W : 1;
+
+    local chandle handle;
+    local bit freed;
+    string name;
+    string last_error;
+    int error_count;
+    bit quotient_known;
+
+    function new(string name = "");
+      this.name = name;
+      handle = null;
+      if (quodra_dpi_max_width() != QUODRA_MAX_WIDTH) begin
+        fail($sformatf("the C side was built for %0d-bit vectors, the package for %0d",
+                       quodra_dpi_max_width(), QUODRA_MAX_WIDTH));
+        return;
+      end
+      handle = quodra_dpi_create(ALGORITHM, DIVISOR_W, DIVIDEND_W, int'(SIGNED),
+                                 int'(FRACTIONAL), FRACTION_W, name);
+      if (handle == null) fail(quodra_dpi_last_error());
+    endfunction
+
+    // 1 while the model exists: created without error and not yet freed.
+    function bit ok();
+      return handle != null;
+    endfunction
+
+    function bit divide(input bit [DIVIDEND_W-1:0] dividend, input bit [DIVISOR_W-1:0] divisor,
+                        output bit [QUOTIENT_W-1:0] quotient,
+                        output bit [REMAINDER_W-1:0] remainder, output bit div_by_zero);
+      quodra_vec_t wide_dividend = '0, wide_divisor = '0, wide_quotient, wide_remainder;
+      bit known;
+      quotient = '0;
+      remainder = '0;
+      div_by_zero = 0;
+      quotient_known = 0;
+      if (handle == null) begin
+        fail(freed ? "divide on a freed model" : "divide on a model that was not created");
+        return 0;
+      end
+      wide_dividend[DIVIDEND_W-1:0] = dividend;
+      wide_divisor[DIVISOR_W-1:0] = divisor;
+      if (quodra_dpi_divide(handle, wide_dividend, wide_divisor, wide_quotient, wide_remainder,
+                            div_by_zero, known) != 0) begin
+        fail(quodra_dpi_last_error());
+        return 0;
+      end
+      // The C side leaves zeros above each field.
+      quotient = wide_quotient[QUOTIENT_W-1:0];
+      remainder = wide_remainder[REMAINDER_W-1:0];
+      quotient_known = known;
+      return 1;
+    endfunction
+
+    // Releases the library model; a second free is an error.
+    function void free();
+      if (handle == null) begin
+        fail(freed ? "free of a model already freed" : "free of a model that was not created");
+        return;
+      end
+      if (quodra_dpi_free(handle) != 0) fail(quodra_dpi_last_error());
+      handle = null;
+      freed = 1;
+    endfunction
+
+    local function void fail(string text);
+      last_error = text;
+      error_count++;
+      $error("quodra_divider %s: %s", name == "" ? "(unnamed)" : name, text);
     endfunction
   endclass
 

@@ -211,6 +211,99 @@ vec to_vec(const mpz_class &pattern) {
     return words;
 }
 
+struct extension_case {
+    const char *what;
+    int bits_above_needed; // the pattern means something only with this many bits above
+    bool signed_ok;
+    bool unsigned_ok;
+};
+
+// Patterns of each case at field width w, as integers below 2^max_width.
+mpz_class extension_pattern(int which, int w) {
+    const mpz_class all = power_of_two(max_width) - 1;
+    const mpz_class field = power_of_two(w) - 1;
+    const mpz_class above = all - field;
+    const mpz_class sign = power_of_two(w - 1);
+    const mpz_class top = power_of_two(max_width - 1);
+    const mpz_class positive = w > 1 ? mpz_class((sign - 1) / 3) : mpz_class(0); // 0101..., sign bit clear
+    const mpz_class negative = sign | positive;
+    switch (which) {
+    case 0: return positive;                           // zero-extended, sign bit clear
+    case 1: return negative;                           // zero-extended, sign bit set
+    case 2: return above | negative;                   // sign-extended negative
+    case 3: return 0;
+    case 4: return all;                                // -1 sign-extended
+    case 5: return positive | power_of_two(w);         // a stray bit just above
+    case 6: return positive | top;                     // a stray bit at the top
+    case 7: return (above | negative) - power_of_two(w); // sign extension missing a bit
+    case 8: return (above | negative) - top;           // ... missing the top bit
+    default: return above | positive;                  // ones above a clear sign bit
+    }
+}
+
+TEST(DpiExtension, AcceptsZeroAndSignExtensionsOnly) {
+    const extension_case cases[] = {
+        {"zero-extended, sign bit clear", 0, true, true},
+        {"zero-extended, sign bit set", 0, true, true},
+        {"sign-extended negative", 1, true, false},
+        {"zero", 0, true, true},
+        {"all ones", 0, true, true},
+        {"a stray bit just above", 1, false, false},
+        {"a stray bit at the top", 1, false, false},
+        // With one bit above, a missing bit leaves a zero extension.
+        {"sign extension missing the bit just above", 2, false, false},
+        {"sign extension missing the top bit", 2, false, false},
+        {"ones above a clear sign bit", 1, false, false},
+    };
+    for (int w : {1, 8, 31, 32, 33, max_width - 1, max_width}) {
+        for (int which = 0; which < int(sizeof cases / sizeof cases[0]); ++which) {
+            const extension_case &c = cases[which];
+            const bool nothing_above = w == max_width;
+            if (max_width - w < c.bits_above_needed) {
+                continue;
+            }
+            const vec v = to_vec(extension_pattern(which, w));
+            // All ones is -1 sign-extended, but for unsigned fields below the
+            // vector's width it is a value too wide.
+            const bool unsigned_ok = which == 4 ? nothing_above : c.unsigned_ok;
+            EXPECT_EQ(quodra_dpi_is_extended(v.data(), w, 1) != 0, c.signed_ok || nothing_above)
+                << "width " << w << " signed: " << c.what;
+            EXPECT_EQ(quodra_dpi_is_extended(v.data(), w, 0) != 0, unsigned_ok || nothing_above)
+                << "width " << w << " unsigned: " << c.what;
+        }
+    }
+}
+
+TEST(DpiExtension, CheckNamesTheOperandThatIsNotExtended) {
+    // The widths swapped by mistake: a 16-bit divisor and an 8-bit dividend.
+    void *model = quodra_dpi_create(1, 16, 8, 1, 0, 0, "swapped");
+    ASSERT_NE(model, nullptr) << quodra_dpi_last_error();
+    const vec thousand = from_hex("3e8");
+    const vec minus_seven = from_hex(repeat('f', max_width / 4 - 1) + "9");
+    EXPECT_EQ(quodra_dpi_check_extension(model, thousand.data(), from_hex("7").data()), 1);
+    EXPECT_STREQ(quodra_dpi_last_error(),
+                 "quodra_dpi_check_extension: dividend has bits set above its 8-bit field: "
+                 "neither zero- nor sign-extended");
+    EXPECT_EQ(quodra_dpi_check_extension(model, from_hex("7").data(), from_hex("10007").data()), 1);
+    EXPECT_STREQ(quodra_dpi_last_error(),
+                 "quodra_dpi_check_extension: divisor has bits set above its 16-bit field: "
+                 "neither zero- nor sign-extended");
+    EXPECT_EQ(quodra_dpi_check_extension(model, minus_seven.data(), from_hex("ffff").data()), 0);
+    EXPECT_EQ(quodra_dpi_free(model), 0);
+
+    model = quodra_dpi_create(1, 8, 8, 0, 0, 0, "unsigned");
+    ASSERT_NE(model, nullptr) << quodra_dpi_last_error();
+    EXPECT_EQ(quodra_dpi_check_extension(model, minus_seven.data(), from_hex("2").data()), 1);
+    EXPECT_STREQ(quodra_dpi_last_error(),
+                 "quodra_dpi_check_extension: dividend has bits set above its 8-bit unsigned "
+                 "field: not zero-extended");
+    EXPECT_EQ(quodra_dpi_free(model), 0);
+
+    EXPECT_EQ(quodra_dpi_check_extension(model, thousand.data(), thousand.data()), 1);
+    EXPECT_STREQ(quodra_dpi_last_error(),
+                 "quodra_dpi_check_extension: not a live model handle (freed or foreign)");
+}
+
 // Remainder mode against GNU MP's truncating division, with the fields
 // wrapped to their widths; a zero divisor gives zeros and the flag.
 TEST(DpiDivide, RemainderModeMatchesTruncatingDivision) {
