@@ -19,6 +19,12 @@ A fenced block whose info string is "<kind> tested" is an example:
                   "$ " line are its standard output; a last line
                   "[exit status N]" gives its exit status, which is 0
                   otherwise.
+  systemverilog tested
+                  a SystemVerilog module named `example`, verilated with
+                  the package quodra_pkg into a program linked with the DPI
+                  library, run, and its standard output (without the
+                  simulator's own "$finish" line) compared with the
+                  "output" block that must follow it.
 
 Output is compared exactly, line by line. A page without any tested block
 fails: the test exists to run examples, not to find none.
@@ -73,7 +79,7 @@ def examples(text):
         if len(words) < 2 or words[1] != "tested":
             continue
         kind = words[0]
-        if kind in ("c", "cpp"):
+        if kind in ("c", "cpp", "systemverilog"):
             if n + 1 == len(blocks) or blocks[n + 1][1] != "output":
                 raise SystemExit(f"line {line}: a tested {kind} block must be followed "
                                  "by its ```output block")
@@ -120,6 +126,35 @@ def run_program(args, kind, body, expected, folder):
         print(f"exit status {ran.returncode}\n{ran.stderr}", file=sys.stderr)
         return False
     return compare(kind + " example", expected, ran.stdout.splitlines())
+
+
+def run_simulation(args, body, expected, folder):
+    """Verilates the example module with the package and runs it."""
+    if not (args.verilator and args.hdl_package and args.dpi_library):
+        print("a systemverilog example needs --verilator, --hdl-package and --dpi-library",
+              file=sys.stderr)
+        return False
+    if folder.exists():
+        shutil.rmtree(folder)
+    folder.mkdir(parents=True)
+    (folder / "example.sv").write_text("\n".join(body) + "\n")
+    dpi = Path(args.dpi_library).resolve()
+    # The calling build's job server is not Verilator's make.
+    env = {k: v for k, v in os.environ.items() if k not in ("MAKEFLAGS", "MFLAGS", "MAKELEVEL")}
+    built = subprocess.run(
+        [args.verilator, "--binary", "-j", "2", "--top-module", "example", args.hdl_package,
+         "example.sv", "-LDFLAGS", f"{dpi} -Wl,-rpath,{dpi.parent}"],
+        cwd=folder, env=env, text=True, capture_output=True, timeout=600)
+    if built.returncode != 0:
+        print(built.stdout + built.stderr, file=sys.stderr)
+        return False
+    ran = subprocess.run([str(folder / "obj_dir" / "Vexample")], cwd=folder, text=True,
+                         capture_output=True, timeout=120)
+    if ran.returncode != 0:
+        print(f"the example exited with {ran.returncode}\n{ran.stderr}", file=sys.stderr)
+        return False
+    printed = [line for line in ran.stdout.splitlines() if not line.endswith("Verilog $finish")]
+    return compare("systemverilog example", expected, printed)
 
 
 def session_commands(body):
@@ -191,6 +226,9 @@ def main():
     parser.add_argument("--cxx-lib", action="append", default=[], help="GNU MP's C++ library")
     parser.add_argument("--flag", action="append", default=[], help="an extra compiler flag")
     parser.add_argument("--tool", help="the built quodra-div")
+    parser.add_argument("--verilator", help="the verilator program")
+    parser.add_argument("--hdl-package", help="quodra_pkg.sv")
+    parser.add_argument("--dpi-library", help="the built libquodra_dpi")
     args = parser.parse_args()
     for name in ("library", "tool"):
         if getattr(args, name):
@@ -208,6 +246,8 @@ def main():
         folder = Path(args.work) / f"line{line}"
         if kind == "console":
             ok = run_session(args, body, folder)
+        elif kind == "systemverilog":
+            ok = run_simulation(args, body, expected, folder)
         elif (kind == "c" and not args.cc) or (kind == "cpp" and not args.cxx):
             print(f"a {kind} example needs its compiler", file=sys.stderr)
             ok = False
