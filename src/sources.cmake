@@ -40,4 +40,5 @@ set(QUODRA_LIBRARY_SOURCES
 # and the Python extension, never into the shared library.
 set(QUODRA_DIAGNOSIS_SOURCES
   diagnosis/corner_bins.cpp
+  diagnosis/mismatch_classes.cpp
 )

@@ -33,6 +33,7 @@ struct divided_sample {
     mpz_srcptr dividend = nullptr;
     mpz_srcptr divisor = nullptr;
     mpz_srcptr quotient = nullptr;
+    mpz_srcptr remainder = nullptr; // remainder output only
     mpz_srcptr fraction = nullptr;
     mpz_srcptr written_quotient = nullptr;
     bool div_by_zero = false;

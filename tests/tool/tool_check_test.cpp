@@ -23,17 +23,22 @@ words operator+(words left, const words &right) {
     return left;
 }
 
-// A report with its coverage block (the "coverage:" line and one indented
-// line per bin, just before the summary) taken out; the block has its own
+// A report with its diagnosis taken out: the classes block ("classes of
+// the N differing rows:") and the coverage block ("coverage: ..."), each a
+// heading and indented lines, just before the summary. Both have their own
 // tests.
-std::string without_coverage(const std::string &report) {
-    const std::size_t start = report.find("coverage: ");
+std::string without_block(const std::string &report, const std::string &heading) {
+    const std::size_t start = report.find(heading);
     if (start == std::string::npos) return report;
     std::size_t end = report.find('\n', start) + 1;
     while (report.compare(end, 2, "  ") == 0 && report.find('\n', end) != std::string::npos) {
         end = report.find('\n', end) + 1;
     }
     return report.substr(0, start) + report.substr(end);
+}
+
+std::string without_diagnosis(const std::string &report) {
+    return without_block(without_block(report, "classes of the "), "coverage: ");
 }
 
 std::string joined(const words &arguments) {
@@ -91,7 +96,7 @@ TEST_P(ToolCheckOwnOutput, ChecksCleanInEveryFormatWithAndWithoutHeaders) {
                 const tool_run check =
                     run_tool(mode.configuration + format_flag + words{"--check", path});
                 EXPECT_EQ(check.exit_status, all_agree) << what << ": " << check.err;
-                EXPECT_EQ(without_coverage(check.out), summary(0, mode.samples.size() / 2)) << what;
+                EXPECT_EQ(without_diagnosis(check.out), summary(0, mode.samples.size() / 2)) << what;
                 EXPECT_EQ(check.err, "") << what;
             }
         }
@@ -195,7 +200,7 @@ TEST(ToolCheck, OneChangedFieldIsReportedWithItsLine) {
         write_text(path, with_cell(made.out, c.line_index, c.column, c.cell, separator));
         const tool_run check = run_tool(c.configuration + words{"--check", path});
         EXPECT_EQ(check.exit_status, rows_differ) << c.what << ": " << check.err;
-        EXPECT_EQ(without_coverage(check.out), c.report + summary(1, c.samples.size() / 2))
+        EXPECT_EQ(without_diagnosis(check.out), c.report + summary(1, c.samples.size() / 2))
             << c.what;
     }
 }
@@ -244,7 +249,7 @@ TEST(ToolCheck, AnyValueAgreesWhereTheCoreLeavesTheQuotientUndefined) {
     for (const char *row : {"03 00 xxx x 1", "03 00 000 0 1", "03 00 1ff f 1"}) {
         const tool_run check = run_tool(high_radix + words{"--check", "-"}, std::string(row) + "\n");
         EXPECT_EQ(check.exit_status, all_agree) << row << ": " << check.err;
-        EXPECT_EQ(without_coverage(check.out), summary(0, 1)) << row;
+        EXPECT_EQ(without_diagnosis(check.out), summary(0, 1)) << row;
     }
 }
 
@@ -270,7 +275,7 @@ TEST(ToolCheck, OnlyTheFirstKDifferingRowsAreShownAndAllAreCounted) {
              {40, {"--max-report", "100"}}}) {
         const tool_run check = run_tool(signed_remainder + flags + words{"--check", path});
         EXPECT_EQ(check.exit_status, rows_differ) << check.err;
-        const std::vector<std::string> lines = lines_of(without_coverage(check.out));
+        const std::vector<std::string> lines = lines_of(without_diagnosis(check.out));
         std::vector<std::string> headings;
         for (const std::string &line : lines) {
             if (line.rfind("line ", 0) == 0) {
@@ -376,7 +381,7 @@ TEST(ToolCheck, OutputWrapAndHeaderFlagsWithCheck) {
                                       "64 07 0e 03 0\n");
     EXPECT_EQ(to_file.exit_status, rows_differ) << to_file.err;
     EXPECT_EQ(to_file.out, "");
-    EXPECT_EQ(without_coverage(read_text(report)), "line 1: dividend 100 (0x64), divisor 7 (0x07)\n"
+    EXPECT_EQ(without_diagnosis(read_text(report)), "line 1: dividend 100 (0x64), divisor 7 (0x07)\n"
                                  "  remainder: expected 2 (0x02), got 3 (0x03)\n" +
                                      summary(1, 1));
     // 300 keeps its low 8 bits, 44: 44 / 7 = 6 rem 2.

@@ -13,11 +13,28 @@ void check_report::add(const result_row &row, const sample_result &model, std::s
         return;
     }
     ++differing_;
+    classify(row, model);
     if (shown_ < max_report_) {
         ++shown_;
         append_row_heading(row, layout_, numbers_, out);
         out += fields_text_;
     }
+}
+
+void check_report::classify(const result_row &row, const sample_result &model) {
+    quodra_diagnosis::written_row written;
+    if (row.fields[0].defined) written.quotient = row.fields[0].pattern.get();
+    if (layout_.fields().size() > 1 && row.fields[1].defined) {
+        written.second = row.fields[1].pattern.get();
+    }
+    written.div_by_zero = row.div_by_zero;
+    const quodra_diagnosis::divided_sample divided = divided_from(layout_, row.operands, model);
+    std::string example = "line " + std::to_string(row.line) + " (";
+    numbers_.append_decimal(example, row.operands.dividend.get());
+    example += " / ";
+    numbers_.append_decimal(example, row.operands.divisor.get());
+    example += ')';
+    classes_.add(quodra_diagnosis::classify(shape_, divided, written), divided, example);
 }
 
 std::string check_report::summary() const { return check_summary(differing_, rows_, shown_); }

@@ -1,6 +1,6 @@
 // The report of --check: each differing row in full, up to --max-report of
-// them, the corner bins the rows reached, then a closing count of every row
-// that differs.
+// them, the classes of the differing rows, the corner bins the rows
+// reached, then a closing count of every row that differs.
 #ifndef QUODRA_DIV_CHECK_CHECK_REPORT_H
 #define QUODRA_DIV_CHECK_CHECK_REPORT_H
 
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "diagnosis/corner_bins.h"
+#include "diagnosis/mismatch_classes.h"
 #include "formats/result_layout.h"
 #include "formats/result_row.h"
 #include "numbers/number_text.h"
@@ -19,7 +20,8 @@ public:
     // The layout must outlive the report.
     check_report(const result_layout &layout, const quodra_diagnosis::divider_shape &shape,
                  uint64_t max_report)
-        : layout_(layout), max_report_(max_report), coverage_(shape) {}
+        : layout_(layout), shape_(shape), max_report_(max_report), coverage_(shape),
+          classes_(shape) {}
 
     // Compares a row with the model's result for it; a differing row among
     // the first max_report is appended to out in full.
@@ -28,11 +30,15 @@ public:
     uint64_t rows() const { return rows_; }
     bool all_agree() const { return differing_ == 0; }
     const quodra_diagnosis::corner_coverage &coverage() const { return coverage_; }
+    const quodra_diagnosis::mismatch_tally &classes() const { return classes_; }
     // The closing line, see check_summary.
     std::string summary() const;
 
 private:
+    void classify(const result_row &row, const sample_result &model);
+
     const result_layout &layout_;
+    quodra_diagnosis::divider_shape shape_;
     uint64_t max_report_;
     uint64_t rows_ = 0;
     uint64_t differing_ = 0;
@@ -40,6 +46,7 @@ private:
     number_text numbers_;
     std::string fields_text_;
     quodra_diagnosis::corner_coverage coverage_;
+    quodra_diagnosis::mismatch_tally classes_;
 };
 
 // The closing line: "N of M rows differ", and when fewer were shown in full,

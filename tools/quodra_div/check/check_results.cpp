@@ -84,6 +84,7 @@ exit_status check_results(const tool_options &options) {
     if (report.rows() == 0) {
         throw usage_error(rows.display_name() + ": no result rows to check");
     }
+    sink.write(report.classes().report());
     sink.write(quodra_diagnosis::coverage_table(report.coverage()));
     sink.write(report.summary());
     sink.finish();

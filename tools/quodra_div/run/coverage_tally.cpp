@@ -14,20 +14,29 @@ quodra_diagnosis::divider_shape shape_of(const divider_settings &settings) {
     return shape;
 }
 
-void tally(quodra_diagnosis::corner_coverage &coverage, const result_layout &layout,
-           const sample &input, const sample_result &model) {
+quodra_diagnosis::divided_sample divided_from(const result_layout &layout, const sample &input,
+                                              const sample_result &model) {
     quodra_diagnosis::divided_sample divided;
     divided.dividend = input.dividend.get();
     divided.divisor = input.divisor.get();
     divided.div_by_zero = model.div_by_zero;
     if (model.field_known[0]) divided.quotient = model.field_values[0].get();
-    if (layout.fractional()) {
-        if (model.field_known[1]) divided.fraction = model.field_values[1].get();
+    if (!layout.fractional()) {
+        divided.remainder = model.field_values[1].get();
+    } else {
+        if (layout.fields().size() > 1 && model.field_known[1]) {
+            divided.fraction = model.field_values[1].get();
+        }
         // The exact written quotient in units of 2^-real_scale; High Radix
         // keeps its scale at the fraction width, which the bins expect.
         if (model.field_known[0]) divided.written_quotient = model.real_numerator.get();
     }
-    coverage.add(divided);
+    return divided;
+}
+
+void tally(quodra_diagnosis::corner_coverage &coverage, const result_layout &layout,
+           const sample &input, const sample_result &model) {
+    coverage.add(divided_from(layout, input, model));
 }
 
 } // namespace quodra_div

@@ -12,8 +12,12 @@ namespace quodra_div {
 
 quodra_diagnosis::divider_shape shape_of(const divider_settings &settings);
 
-// Counts one divided sample into coverage: its operands and the model's
-// decoded outputs.
+// One divided sample as the diagnosis sees it: its operands and the
+// model's decoded outputs (pointers into input and model).
+quodra_diagnosis::divided_sample divided_from(const result_layout &layout, const sample &input,
+                                              const sample_result &model);
+
+// Counts one divided sample into coverage.
 void tally(quodra_diagnosis::corner_coverage &coverage, const result_layout &layout,
            const sample &input, const sample_result &model);
 
