@@ -41,4 +41,5 @@ set(QUODRA_LIBRARY_SOURCES
 set(QUODRA_DIAGNOSIS_SOURCES
   diagnosis/corner_bins.cpp
   diagnosis/mismatch_classes.cpp
+  diagnosis/operand_map.cpp
 )

@@ -10,10 +10,12 @@ void check_report::add(const result_row &row, const sample_result &model, std::s
     tally(coverage_, layout_, row.operands, model);
     fields_text_.clear();
     if (!compare_result_row(row, model, layout_, numbers_, fields_text_)) {
+        map_.add(row.operands.dividend.get(), row.operands.divisor.get(), false,
+                 quodra_diagnosis::mismatch_class::unclassified);
         return;
     }
     ++differing_;
-    classify(row, model);
+    map_.add(row.operands.dividend.get(), row.operands.divisor.get(), true, classify(row, model));
     if (shown_ < max_report_) {
         ++shown_;
         append_row_heading(row, layout_, numbers_, out);
@@ -21,7 +23,8 @@ void check_report::add(const result_row &row, const sample_result &model, std::s
     }
 }
 
-void check_report::classify(const result_row &row, const sample_result &model) {
+quodra_diagnosis::mismatch_class check_report::classify(const result_row &row,
+                                                        const sample_result &model) {
     quodra_diagnosis::written_row written;
     if (row.fields[0].defined) written.quotient = row.fields[0].pattern.get();
     if (layout_.fields().size() > 1 && row.fields[1].defined) {
@@ -34,7 +37,9 @@ void check_report::classify(const result_row &row, const sample_result &model) {
     example += " / ";
     numbers_.append_decimal(example, row.operands.divisor.get());
     example += ')';
-    classes_.add(quodra_diagnosis::classify(shape_, divided, written), divided, example);
+    const quodra_diagnosis::mismatch_class kind = quodra_diagnosis::classify(shape_, divided, written);
+    classes_.add(kind, divided, example);
+    return kind;
 }
 
 std::string check_report::summary() const { return check_summary(differing_, rows_, shown_); }

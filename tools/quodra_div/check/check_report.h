@@ -9,6 +9,7 @@
 
 #include "diagnosis/corner_bins.h"
 #include "diagnosis/mismatch_classes.h"
+#include "diagnosis/operand_map.h"
 #include "formats/result_layout.h"
 #include "formats/result_row.h"
 #include "numbers/number_text.h"
@@ -21,7 +22,7 @@ public:
     check_report(const result_layout &layout, const quodra_diagnosis::divider_shape &shape,
                  uint64_t max_report)
         : layout_(layout), shape_(shape), max_report_(max_report), coverage_(shape),
-          classes_(shape) {}
+          classes_(shape), map_(shape) {}
 
     // Compares a row with the model's result for it; a differing row among
     // the first max_report is appended to out in full.
@@ -31,11 +32,13 @@ public:
     bool all_agree() const { return differing_ == 0; }
     const quodra_diagnosis::corner_coverage &coverage() const { return coverage_; }
     const quodra_diagnosis::mismatch_tally &classes() const { return classes_; }
+    const quodra_diagnosis::operand_map &map() const { return map_; }
     // The closing line, see check_summary.
     std::string summary() const;
 
 private:
-    void classify(const result_row &row, const sample_result &model);
+    // The row's class, counted among the classes.
+    quodra_diagnosis::mismatch_class classify(const result_row &row, const sample_result &model);
 
     const result_layout &layout_;
     quodra_diagnosis::divider_shape shape_;
@@ -47,6 +50,7 @@ private:
     std::string fields_text_;
     quodra_diagnosis::corner_coverage coverage_;
     quodra_diagnosis::mismatch_tally classes_;
+    quodra_diagnosis::operand_map map_;
 };
 
 // The closing line: "N of M rows differ", and when fewer were shown in full,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "check/check_report.h"
+#include "check/map_svg.h"
 #include "check/result_rows.h"
 #include "cli/tool_error.h"
 #include "output/output_file.h"
@@ -87,6 +88,14 @@ exit_status check_results(const tool_options &options) {
     sink.write(report.classes().report());
     sink.write(quodra_diagnosis::coverage_table(report.coverage()));
     sink.write(report.summary());
+    if (!options.map_path.empty()) {
+        output_file picture(options.map_path);
+        std::string summary = report.summary();
+        summary.pop_back();
+        picture.write(map_svg(report.map(), rows.display_name() + ": " + summary,
+                              describe_configuration(options.divider)));
+        picture.finish();
+    }
     sink.finish();
     if (!report.all_agree()) return exit_status::results_differ;
     if (options.require_coverage && !report.coverage().every_required_bin_reached()) {

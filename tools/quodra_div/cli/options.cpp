@@ -173,6 +173,7 @@ struct raw_flags {
     bool input_given = false;
     bool random_given = false;
     bool check_given = false;
+    bool map_given = false;
     bool exhaustive = false;
     std::string jobs;
     std::string shard;
@@ -299,6 +300,10 @@ void define_check_flags(CLI::App &app, tool_options &options, raw_flags &raw) {
                                 "--max-report 3",
                                 "10"))
         ->type_name("K");
+    app.add_option("--map", options.map_path,
+                   "with --check, draw the operand plane in FILE as SVG: each cell coloured "
+                   "by the share of its rows that differ; e.g. --check dut.hex --map dut.svg")
+        ->type_name("FILE");
     app.add_flag("--coverage", options.coverage,
                  "after a run, count the rows that reached each corner bin (zero divisor, "
                  "most negative dividend / -1, ...) on standard error; a check always does; "
@@ -464,6 +469,9 @@ void apply_raw_flags(tool_options &options, const raw_flags &raw) {
     options.header = raw.header || (!raw.no_header && options.format != output_format::hex);
     options.progress = !raw.no_progress;
     options.coverage = options.coverage || options.require_coverage || raw.check_given;
+    if (raw.map_given && !raw.check_given) {
+        throw usage_error("--map draws the rows of a check: give it with --check FILE");
+    }
     if (raw.check_given) {
         // The samples of a check are the rows of its file.
         if (!options.operand_texts.empty() || raw.input_given || raw.random_given || raw.demo ||
@@ -477,6 +485,9 @@ void apply_raw_flags(tool_options &options, const raw_flags &raw) {
         }
         if (options.check_path.empty()) {
             throw usage_error("--check needs a FILE name ('-' for standard input)");
+        }
+        if (raw.map_given && options.map_path.empty()) {
+            throw usage_error("--map needs a FILE name for the picture");
         }
         return;
     }
@@ -531,6 +542,7 @@ std::optional<tool_options> parse_command_line(int argc, const char *const *argv
         }
     }
     raw.check_given = app.count("--check") > 0;
+    raw.map_given = app.count("--map") > 0;
     // An unset shell variable gives -o "": writing to standard output then
     // would report success for a file that was never written.
     if (app.count("--output") > 0 && options.output_path.empty()) {

@@ -71,6 +71,8 @@ struct tool_options {
     // run with --coverage; --require-coverage fails a run that misses one.
     bool coverage = false;
     bool require_coverage = false;
+    // --map FILE: the check's operand plane as an SVG picture ("" for none).
+    std::string map_path;
     bool format_given = false; // -f named the file's format
 
     bool force = false; // --exhaustive above its unforced size
