@@ -25,16 +25,18 @@ signed_word<uint64_t> sign_and_magnitude(int64_t value) {
 signed_word<uint64_t> sign_and_magnitude(uint64_t value) { return {value, false}; }
 
 // Stores the value +/- magnitude (zero is never negative) if the output's
-// reading holds it.
+// reading holds it; false, with the word untouched, if not.
 bool store(const result_words &out, std::size_t i, signed_word<uint64_t> value) {
     const bool negative = value.negative && value.magnitude != 0;
     if (out.as_uint64 != nullptr) {
+        if (negative) return false;
         out.as_uint64[i] = value.magnitude;
-        return !negative;
+        return true;
     }
     constexpr uint64_t largest = std::numeric_limits<int64_t>::max();
+    if (value.magnitude > largest + (negative ? 1 : 0)) return false;
     out.as_int64[i] = static_cast<int64_t>(negative ? uint64_t{0} - value.magnitude : value.magnitude);
-    return value.magnitude <= largest + (negative ? 1 : 0);
+    return true;
 }
 
 // data_do's guard for the configuration, asked without letting it raise.

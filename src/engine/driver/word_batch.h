@@ -22,7 +22,8 @@
 //     B + C <= 62 (the bound is proved in word_batch.cpp).
 // Reach (samples): a result that the output's reading cannot hold (a
 // negative value in a uint64 output, 2^63 or more in an int64 one) ends
-// the call with not_in_reach; the outputs then hold a partial batch.
+// the call with not_in_reach, that word unwritten; the outputs then hold
+// a partial batch.
 #ifndef QUODRA_ENGINE_DRIVER_WORD_BATCH_H
 #define QUODRA_ENGINE_DRIVER_WORD_BATCH_H
 

@@ -26,7 +26,7 @@ using driver_test::uint_vector;
 using quodra_internal::divide_word_batch;
 using quodra_internal::word_batch_status;
 
-constexpr int random_samples = 6;
+constexpr int random_samples = 8;
 // A remainder_type that names neither remainder nor fractional output: the
 // Radix-2 divider writes its integer register of W bits.
 constexpr int32_t integer_output = 2;
@@ -38,20 +38,22 @@ void set_value(mpz_ptr target, uint64_t value) { mpz_set_ui(target, value); }
 // Operand values of a port of `width` bits as Operand: the port's edges,
 // the word's edges and powers of two, whatever the port's sign.
 std::vector<int64_t> edges(uint32_t width, int64_t) {
-    const int64_t half = width >= 64 ? std::numeric_limits<int64_t>::min() : int64_t{1} << (width - 1);
-    return {0, 1, -1, -3, half - 1, -half, half, std::numeric_limits<int64_t>::min(),
-            int64_t{1} << (width / 2)};
+    // 2^(w-1) and its neighbours in two's complement words (w = 64 wraps).
+    const uint64_t half = uint64_t{1} << (width - 1);
+    const auto word = [](uint64_t bits) { return static_cast<int64_t>(bits); };
+    return {0, 1, -1, word(half - 1), word(uint64_t{0} - half), word(half),
+            std::numeric_limits<int64_t>::min()};
 }
 std::vector<uint64_t> edges(uint32_t width, uint64_t) {
     const uint64_t top = width >= 64 ? ~uint64_t{0} : (uint64_t{1} << width) - 1;
-    return {0, 1, 3, top, top >> 1, (top >> 1) + 1, ~uint64_t{0}, uint64_t{1} << (width / 2)};
+    return {0, 1, top, top >> 1, (top >> 1) + 1, ~uint64_t{0}};
 }
 
 template <class Operand> Operand random_in(std::mt19937_64 &random, uint32_t width) {
+    // Uniform over the port: [0, 2^w), or [-2^(w-1), 2^(w-1)) in two's complement.
     const uint64_t bits = random() >> (64 - width);
-    return static_cast<Operand>(bits) - (std::is_signed<Operand>::value && width > 0
-                                             ? static_cast<Operand>(uint64_t{1} << (width - 1))
-                                             : 0);
+    const uint64_t offset = std::is_signed<Operand>::value ? uint64_t{1} << (width - 1) : 0;
+    return static_cast<Operand>(bits - offset);
 }
 
 template <class Operand> struct sample_set {
