@@ -20,6 +20,7 @@ set(QUODRA_LIBRARY_SOURCES
   engine/driver/data_do.cpp
   engine/driver/data_real_do.cpp
   engine/driver/width_checks.cpp
+  engine/driver/word_batch.cpp
   engine/remainder/remainder_division.cpp
   engine/remainder/exact_division.cpp
   engine/radix2/divide_radix2.cpp

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Divider.divide_many on 10^6 samples in numpy int64 arrays against a
 direct C call of qor_quodra_v5_1_data_do on the same configuration and the
-same samples. A measurement, not a test: it prints the best of several runs
-of each and their ratio.
+same samples, and against numpy dividing the same arrays (truncating
+division into quotient and remainder; in fractional mode the quotient of
+the dividend scaled by 2^fractional_width). A measurement, not a test: it
+prints the best of several runs of each and the ratios.
 
 Needs the release build of the library (for the C side) and the package
 installed in the venv:
@@ -25,6 +27,7 @@ ROOT = Path(__file__).resolve().parents[2]
 
 # name, algorithm, divisor width, dividend width, signed, output, fractional width
 CONFIGURATIONS = [
+    ("remainder, signed 16/16", 1, 16, 16, True, "remainder", 16),
     ("remainder, signed 32/32", 1, 32, 32, True, "remainder", 16),
     ("remainder, signed 64/64", 1, 64, 64, True, "remainder", 16),
     ("remainder, unsigned 63/63", 1, 63, 63, False, "remainder", 16),
@@ -42,6 +45,15 @@ def random_field(generator, count, width, signed):
     values = generator.integers(low, high, size=count, dtype=np.int64, endpoint=True)
     values[values == 0] = 1
     return values
+
+
+def numpy_division(dividends, divisors, output, f):
+    """The same truncated quotient (and remainder) in numpy."""
+    if output == "remainder":
+        remainder = np.fmod(dividends, divisors)
+        return (dividends - remainder) // divisors, remainder
+    scaled = dividends << f
+    return (scaled - np.fmod(scaled, divisors)) // divisors
 
 
 def compile_timer(build, workdir):
@@ -70,7 +82,8 @@ def main():
     parser.add_argument("--repeats", type=int, default=5)
     args = parser.parse_args()
     generator = np.random.default_rng(12345)
-    print("%-38s %10s %12s %7s" % ("configuration", "C data_do", "divide_many", "ratio"))
+    print("%-38s %10s %12s %7s %10s %9s" % ("configuration", "C data_do", "divide_many", "ratio",
+                                           "numpy", "/ numpy"))
     with tempfile.TemporaryDirectory() as workdir:
         timer = compile_timer(Path(args.build).resolve(), workdir)
         samples_file = Path(workdir) / "samples.bin"
@@ -85,8 +98,10 @@ def main():
             divider = quodra.Divider(algorithm=algorithm, divisor_width=a, dividend_width=b,
                                      signed=signed, output=output, fractional_width=f)
             python_time = best_of(args.repeats, lambda: divider.divide_many(dividends, divisors))
-            print("%-38s %8.1f ms %9.1f ms %6.2fx" % (name, c_time * 1e3, python_time * 1e3,
-                                                      python_time / c_time))
+            numpy_time = best_of(args.repeats, lambda: numpy_division(dividends, divisors, output, f))
+            print("%-38s %8.1f ms %9.1f ms %6.2fx %7.1f ms %8.2fx" % (
+                name, c_time * 1e3, python_time * 1e3, python_time / c_time, numpy_time * 1e3,
+                python_time / numpy_time))
 
 
 if __name__ == "__main__":

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bound_samples.h"
+#include "engine/driver/word_batch.h"
 #include "integer_conversion.h"
 #include "quodra.hpp"
 
@@ -186,9 +187,9 @@ public:
     core_model(const std::string &name, int32_t algorithm, int32_t divisor_width,
                int32_t dividend_width, int32_t operand_sign, int32_t remainder_type,
                int32_t fractional_width)
-        : divider_(make_model(name, algorithm, divisor_width, dividend_width, operand_sign,
-                              remainder_type, fractional_width),
-                   collect_message) {}
+        : model_(make_model(name, algorithm, divisor_width, dividend_width, operand_sign,
+                            remainder_type, fractional_width)),
+          divider_(model_, collect_message) {}
 
     bool fractional() const { return divider_.configuration().is_fractional(); }
 
@@ -212,6 +213,10 @@ public:
         auto *flags = static_cast<uint32_t *>(const_cast<void *>(div_by_zero.data()));
 
         py::gil_scoped_release unlocked;
+        if (divide_word_slices(divisor_buffer, dividend_buffer, quotient_buffer, remainder_buffer,
+                               flags, count)) {
+            return true;
+        }
         return divide_slices(divisor_buffer, dividend_buffer, quotient_buffer, remainder_buffer,
                              flags, count);
     }
@@ -314,6 +319,52 @@ private:
         }
     }
 
+    // The engine's word batch over the whole batch, slice by slice, when
+    // both operand arrays are of one native type: the same results as
+    // data_do without a GNU MP integer per sample. False, with the outputs
+    // to be written again, when the configuration or a result is out of its
+    // reach; data_do then divides the batch. Call without the GIL.
+    bool divide_word_slices(sample_buffer divisors, sample_buffer dividends, sample_buffer quotients,
+                            sample_buffer remainders, uint32_t *flags, std::size_t count) const {
+        if (divisors.kind != dividends.kind || count == 0) {
+            return false; // an empty batch still gets data_do's checks
+        }
+        bool divided = true;
+        for_each_slice(count, [&](std::size_t first, std::size_t size) {
+            if (!divided) {
+                return;
+            }
+            quodra_internal::word_results out;
+            out.quotient = result_words_of(slice_of(quotients, first));
+            out.remainder = result_words_of(slice_of(remainders, first));
+            out.div_by_zero = flags + first;
+            divided = divide_word_slice(slice_of(divisors, first), slice_of(dividends, first), size,
+                                        out) == quodra_internal::word_batch_status::divided;
+        });
+        return divided;
+    }
+
+    quodra_internal::word_batch_status divide_word_slice(sample_buffer divisors, sample_buffer dividends,
+                                                         std::size_t size,
+                                                         const quodra_internal::word_results &out) const {
+        if (divisors.kind == element_kind::int64) {
+            return quodra_internal::divide_word_batch(*model_->get(), static_cast<const int64_t *>(divisors.data),
+                                                      static_cast<const int64_t *>(dividends.data), size, out);
+        }
+        return quodra_internal::divide_word_batch(*model_->get(), static_cast<const uint64_t *>(divisors.data),
+                                                  static_cast<const uint64_t *>(dividends.data), size, out);
+    }
+
+    static quodra_internal::result_words result_words_of(sample_buffer buffer) {
+        quodra_internal::result_words words;
+        if (buffer.kind == element_kind::int64) {
+            words.as_int64 = static_cast<int64_t *>(buffer.data);
+        } else {
+            words.as_uint64 = static_cast<uint64_t *>(buffer.data);
+        }
+        return words;
+    }
+
     // Runs data_do over the whole batch, slice by slice, with every vector
     // bound to its buffer. Call without the GIL. True when every result fit.
     bool divide_slices(sample_buffer divisors, sample_buffer dividends, sample_buffer quotients,
@@ -396,6 +447,7 @@ private:
         merge_slice_messages(messages, slice_messages.runs());
     }
 
+    std::shared_ptr<const quodra::model> model_;
     quodra::divider divider_;
 };
 

@@ -6,6 +6,7 @@
 
 #include "engine/common/machine_words.h"
 #include "engine/common/signed_fields.h"
+#include "engine/radix2/word_core.h"
 
 namespace radix2 {
 namespace {
@@ -80,56 +81,27 @@ void recombine_signed_word_fraction(mpz_ptr q, bool negative, uint64_t dividend_
     mpz_add_ui(q, q, fraction);
 }
 
-
-
-// The closed form in one machine-word division: the register of a sample
-// whose written value fits the word. D <= 0 sets all n bits; a divisor
-// wider than the word exceeds X < 2^n, so every bit is 0.
-template <class Word>
-Word closed_form_word(mpz_srcptr d, mpz_srcptr n, const radix2_shape &shape) {
-    using namespace machine_words;
-    if (mpz_sgn(d) <= 0) {
-        return low_bits(~Word{0}, shape.iterations);
-    }
-    if (!magnitude_fits<Word>(d) || shape.dividend_bits == 0) {
-        return 0;
-    }
-    const Word entered = low_bits(low_bits_of<Word>(n), shape.dividend_bits);
-    return (entered << (shape.iterations - shape.dividend_bits)) / magnitude_of<Word>(d);
-}
-
-// -value as a width-bit two's-complement field, for 0 <= value < 2^width:
-// zero stays zero, anything else becomes 2^width - value.
-template <class Word> Word negated_in_field(Word value, uint64_t width) {
-    return machine_words::low_bits(Word{0} - value, width);
-}
-
-// recombine_signed in one word.
-template <class Word>
-Word signed_layout_word(Word u, bool negative, const radix2_shape &shape) {
-    using namespace machine_words;
-    Word integer = shifted_right(u, shape.fraction_bits);
-    Word fraction = low_bits(u, shape.fraction_bits) >> 1;
-    if (negative) {
-        integer = negated_in_field(integer, shape.dividend_bits);
-        fraction = negated_in_field(fraction, shape.fraction_bits);
-    }
-    return shifted_left(integer, shape.fraction_bits) + fraction;
-}
-
+// The word core (word_core.h) from the registers: the divisor's sign and
+// magnitude, the dividend's low bits as two's complement.
 template <class Word>
 void divide_in_word(mpz_ptr q, mpz_srcptr d, mpz_srcptr n, const radix2_shape &shape,
                     bool negative) {
-    Word value = closed_form_word<Word>(d, n, shape);
-    if (shape.signed_operands) {
-        value = signed_layout_word(value, negative, shape);
-    }
-    machine_words::set_word(q, value);
+    using namespace machine_words;
+    const divisor_word<Word> divisor{mpz_sgn(d) > 0, magnitude_fits<Word>(d), magnitude_of<Word>(d)};
+    set_word(q, written_word<Word>(divisor, low_bits_of<Word>(n), shape, negative));
 }
 
-
-
 } // namespace
+
+radix2_shape shape_of(const qor_quodra_v5_1_config &config) {
+    const bool signed_operands = config.operand_sign == QUODRA_OPERAND_SIGNED;
+    const auto dividend_bits = static_cast<uint64_t>(config.dividend_width);
+    const bool fractional_output = config.remainder_type == QUODRA_OUTPUT_FRACTIONAL;
+    const auto fraction_bits =
+        (fractional_output || signed_operands) ? static_cast<uint64_t>(config.fractional_width) : 0;
+    const uint64_t iterations = fractional_output ? dividend_bits + fraction_bits : dividend_bits;
+    return {signed_operands, dividend_bits, fraction_bits, iterations};
+}
 
 sample_word word_for(const radix2_shape &shape) {
     if (!machine_words::available) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "engine/common/working_integer.h"
+#include "quodra.h"
 
 namespace radix2 {
 
@@ -24,6 +25,12 @@ struct radix2_shape {
         return signed_operands ? dividend_bits + fraction_bits : iterations;
     }
 };
+
+// The shape of a configuration whose widths require_radix2_widths has
+// accepted (every width used is non-negative and W + F representable): F
+// is used by the fractional output and by the signed layout, and the
+// fractional output runs W + F iterations.
+radix2_shape shape_of(const qor_quodra_v5_1_config &config);
 
 // The word one call's samples are divided in, chosen once per call.
 enum class sample_word { none, bits_64, bits_128 };

@@ -16,14 +16,10 @@ int quodra_v5_1::divide_radix2(qor_array_mpz *divisor, qor_array_mpz *dividend,
                                qor_array_uint *div_by_zero, uint32_t count) const {
     // require_radix2_widths has made every width used here non-negative and
     // W + F representable.
-    const bool signed_operands = config.operand_sign == QUODRA_OPERAND_SIGNED;
-    const auto dividend_bits = static_cast<uint64_t>(config.dividend_width);
-    const bool fractional_output = config.remainder_type == QUODRA_OUTPUT_FRACTIONAL;
-    const auto fraction_bits =
-        (fractional_output || signed_operands) ? static_cast<uint64_t>(config.fractional_width) : 0;
-    const uint64_t iterations = fractional_output ? dividend_bits + fraction_bits : dividend_bits;
-
-    const radix2::radix2_shape shape{signed_operands, dividend_bits, fraction_bits, iterations};
+    const radix2::radix2_shape shape = radix2::shape_of(config);
+    const bool signed_operands = shape.signed_operands;
+    const uint64_t dividend_bits = shape.dividend_bits;
+    const uint64_t iterations = shape.iterations;
     const radix2::sample_word word = radix2::word_for(shape);
     const auto keep_divisor = [iterations](mpz_ptr target, mpz_srcptr stored) {
         radix2::keep_divisor_bits(target, stored, iterations);

@@ -3,6 +3,7 @@
 #include "engine/common/machine_words.h"
 #include "engine/common/signed_fields.h"
 #include "engine/common/working_integer.h"
+#include "engine/remainder/word_core.h"
 
 namespace {
 
@@ -16,66 +17,26 @@ struct remainder_registers {
     working_integer scratch;
 };
 
-// One result of the word path as sign and magnitude.
-template <class Word> struct word_result {
-    Word magnitude;
-    bool negative;
-};
+using remainder_words::result_fields;
+using remainder_words::signed_word;
 
-// The signed field convention in words for fields no wider than the word:
-// a negative non-zero magnitude m becomes 2^width - m, which is itself
-// negative when m exceeds 2^width (an operand out of its range).
-template <class Word>
-word_result<Word> in_signed_field(word_result<Word> value, uint64_t width) {
-    const Word magnitude = value.magnitude;
-    if (!value.negative || magnitude == 0) {
-        return {magnitude, false};
-    }
-    if (width == machine_words::bits_of<Word>()) {
-        return {Word{0} - magnitude, false};
-    }
-    const Word field = Word{1} << width;
-    return magnitude <= field ? word_result<Word>{field - magnitude, false}
-                              : word_result<Word>{magnitude - field, true};
-}
-
-// The fields of signed remainder mode, or none in unsigned mode.
-struct result_fields {
-    bool signed_operands;
-    mp_bitcnt_t quotient_width;
-    mp_bitcnt_t remainder_width;
-    // Signed results wrap in a word only when both fields fit it.
-    bool fit(unsigned word_bits) const {
-        return !signed_operands || (quotient_width <= word_bits && remainder_width <= word_bits);
-    }
-};
-
-// One sample with a non-zero divisor in words: false, with nothing
-// changed, when an operand's magnitude does not fit the word, and the
-// sample goes on to a wider word or to divide_exactly. Truncating division
-// of magnitudes gives what mpz_tdiv_qr gives: the quotient negative when the
-// signs differ, the remainder with the dividend's sign.
+// One sample with a non-zero divisor in words (word_core.h): false, with
+// nothing changed, when an operand's magnitude does not fit the word, and
+// the sample goes on to a wider word or to divide_exactly.
 template <class Word> bool divide_in_words(remainder_registers &r, const result_fields &fields) {
     using namespace machine_words;
     if (!magnitude_fits<Word>(r.divisor) || !magnitude_fits<Word>(r.dividend)) {
         return false;
     }
-    const bool divisor_negative = mpz_sgn(r.divisor.get()) < 0;
-    const bool dividend_negative = mpz_sgn(r.dividend.get()) < 0;
-    const Word divisor = magnitude_of<Word>(r.divisor);
-    const Word dividend = magnitude_of<Word>(r.dividend);
-    const Word quotient_magnitude = dividend / divisor;
-    // One division: the remainder from the quotient, not a second call.
-    word_result<Word> quotient{quotient_magnitude, divisor_negative != dividend_negative};
-    word_result<Word> remainder{dividend - quotient_magnitude * divisor, dividend_negative};
+    const signed_word<Word> divisor{magnitude_of<Word>(r.divisor), mpz_sgn(r.divisor.get()) < 0};
+    const signed_word<Word> dividend{magnitude_of<Word>(r.dividend), mpz_sgn(r.dividend.get()) < 0};
+    const auto result = remainder_words::divide_in_word(divisor, dividend, fields);
     if (fields.signed_operands) {
         // The registers keep the magnitudes, as the GNU MP route leaves them.
         take_operand_magnitudes(r.divisor, r.dividend);
-        quotient = in_signed_field(quotient, fields.quotient_width);
-        remainder = in_signed_field(remainder, fields.remainder_width);
     }
-    set_signed_word(r.quotient, quotient.magnitude, quotient.negative);
-    set_signed_word(r.remainder, remainder.magnitude, remainder.negative);
+    set_signed_word(r.quotient, result.quotient.magnitude, result.quotient.negative);
+    set_signed_word(r.remainder, result.remainder.magnitude, result.remainder.negative);
     return true;
 }
 

@@ -10,14 +10,18 @@
 // Growing an output element would be the array's allocation, not the
 // model's, and is kept out of the count this way rather than by guessing.
 // The first samples also carry the extreme operands of the field, so that
-// they size every register as far as any later sample needs.
+// they size every register as far as any later sample needs. The word batch
+// (engine/driver/word_batch.h) is held to the same rule on the same samples.
 #include <gmp.h>
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <ostream>
 #include <string>
+#include <type_traits>
+#include <vector>
 
+#include "engine/driver/word_batch.h"
 #include "support/driver_test_support.h"
 
 namespace {
@@ -139,6 +143,57 @@ TEST_P(SteadyStateAllocation, LongCallAllocatesNoMoreThanShortCall) {
         << long_allocations << " allocations for " << long_call << " samples, "
         << short_allocations << " for " << short_call;
     EXPECT_TRUE(model.calls().empty());
+}
+
+// The word batch's operands: the same samples as 64-bit words, signed or
+// unsigned as the field is.
+template <class Word> std::vector<Word> as_words(const mpz_vector &values) {
+    std::vector<Word> words(long_call);
+    for (size_t i = 0; i < long_call; ++i) {
+        words[i] = std::is_signed<Word>::value ? static_cast<Word>(mpz_get_si(values.at(i)))
+                                               : static_cast<Word>(mpz_get_ui(values.at(i)));
+    }
+    return words;
+}
+
+template <class Word>
+void expect_word_batch_steady(const quodra_v5_1 &model, const mpz_vector &divisor_values,
+                              const mpz_vector &dividend_values) {
+    const std::vector<Word> divisor = as_words<Word>(divisor_values);
+    const std::vector<Word> dividend = as_words<Word>(dividend_values);
+    std::vector<int64_t> quotient(long_call), remainder(long_call);
+    std::vector<uint32_t> flags(long_call);
+    quodra_internal::word_results out;
+    out.quotient.as_int64 = quotient.data();
+    out.remainder.as_int64 = remainder.data();
+    out.div_by_zero = flags.data();
+    const auto divide = [&](size_t count) {
+        gmp_allocation_counter counter;
+        // A result past int64 ends the call early: the field's extremes
+        // come first, so each call then stops at the same sample.
+        quodra_internal::divide_word_batch(model, divisor.data(), dividend.data(), count, out);
+        return counter.allocations();
+    };
+    const long short_allocations = divide(short_call);
+    const long long_allocations = divide(long_call);
+    EXPECT_LE(long_allocations, short_allocations)
+        << long_allocations << " allocations for " << long_call << " samples, "
+        << short_allocations << " for " << short_call;
+}
+
+// The word batch allocates nothing per sample either; configurations out of
+// its reach are refused before the first sample and allocate nothing.
+TEST_P(SteadyStateAllocation, WordBatchAllocatesNoMoreForLongCall) {
+    const qor_quodra_v5_1_config &c = GetParam().c;
+    test_model model(c);
+    ASSERT_NE(model.get(), nullptr);
+    mpz_vector divisor(long_call), dividend(long_call);
+    fill_operands(divisor, dividend, c);
+    if (c.operand_sign == QUODRA_OPERAND_SIGNED) {
+        expect_word_batch_steady<int64_t>(*model.get(), divisor, dividend);
+    } else {
+        expect_word_batch_steady<uint64_t>(*model.get(), divisor, dividend);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

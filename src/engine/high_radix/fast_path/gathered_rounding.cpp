@@ -45,6 +45,15 @@ int128 signed_eight_digits(const int32_t *d, int128 flip) {
 
 } // namespace
 
+rounded_word round_gathered_word(const int32_t *digits, uint32_t count, bool negative_divisor,
+                                 uint32_t pad, uint32_t shift) {
+    const int128 flip = -int128{negative_divisor};
+    const int128 rounding = static_cast<int128>(uint64_t{1} << pad);
+    // digits[count - 8 .. count - 1], zeros of the lead before the string.
+    return shift_down(signed_eight_digits(digits + count - gathered_digit_lead, flip) + rounding,
+                      shift);
+}
+
 void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
                            bool negative_divisor, uint32_t pad, uint32_t shift) {
     // digits[to - 8 .. to - 1] (zeros before the string) in one signed word,
@@ -53,10 +62,10 @@ void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
     const auto signed_part = [&](uint32_t to) {
         return signed_eight_digits(digits + to - gathered_digit_lead, flip); // within the lead
     };
-    constexpr uint32_t word_digits = 8;
+    constexpr uint32_t word_digits = max_word_digits;
     const auto rounding = static_cast<int128>(uint64_t{1} << pad);
     if (count <= word_digits) {
-        const int128 rounded = shift_down(signed_part(count) + rounding, shift);
+        const int128 rounded = round_gathered_word(digits, count, negative_divisor, pad, shift);
         const int128 sign = rounded >> 127; // 0 or -1
         const uint128 magnitude = static_cast<uint128>((rounded ^ sign) - sign);
         const uint64_t words[2] = {static_cast<uint64_t>(magnitude),

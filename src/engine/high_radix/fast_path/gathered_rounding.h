@@ -20,6 +20,13 @@ constexpr uint32_t max_gathered_digits = 36;
 constexpr uint32_t gathered_digit_lead = 8;
 void round_gathered_digits(mpz_ptr Q, const int32_t *digits, uint32_t count,
                            bool negative_divisor, uint32_t pad, uint32_t shift);
+
+// The same Q as a signed 128-bit word for a string of at most
+// max_word_digits digits: |T| < 2^115 there, so Q is exact in the word.
+constexpr uint32_t max_word_digits = 8;
+__extension__ typedef __int128 rounded_word;
+rounded_word round_gathered_word(const int32_t *digits, uint32_t count, bool negative_divisor,
+                                 uint32_t pad, uint32_t shift);
 #endif
 
 #endif

@@ -58,7 +58,7 @@ void cut_low_digits(const uint64_t *s, uint32_t count, uint32_t *digits) {
 // magnitude times +1 or -1 in one 64-bit word (2^63 wraps to -2^63, its
 // value). Random operands' signs follow no pattern, and a conditional
 // negation compiles to a branch on the sign; the multiplication does not.
-int128_word word_of(mpz_srcptr value) {
+int64_t word_of(mpz_srcptr value) {
     const uint64_t magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
     const uint64_t negative = static_cast<uint32_t>(value->_mp_size) >> 31;
     return static_cast<int64_t>(magnitude * (1 - 2 * negative));
@@ -139,6 +139,7 @@ high_radix_word_divider::high_radix_word_divider(const quodra_v5_1 &model)
             shape.low_digits <= max_word_low_digits && dividend_lift < 128;
     if (words) {
         divide_in_words = word_sample_for(shape.slices);
+        divide_to_word = rounded_sample_for(shape.slices);
         divisor_half = divisor_width >= 1 ? uint64_t{1} << (divisor_width - 1) : 0;
         dividend_half = dividend_width >= 1 ? uint64_t{1} << (dividend_width - 1) : 0;
     }
@@ -153,7 +154,7 @@ high_radix_word_divider::outcome high_radix_word_divider::divide(mpz_ptr divisor
         reduce_to_word_port(divisor, divisor_width, divisor_half, scratch);
         if (mpz_sgn(divisor) == 0) return outcome::divide_by_zero;
         reduce_to_word_port(dividend, dividend_width, dividend_half, scratch);
-        (this->*divide_in_words)(divisor, dividend);
+        (this->*divide_in_words)(word_of(divisor), word_of(dividend));
         return outcome::quotient_ready;
     }
 #endif
@@ -247,9 +248,10 @@ void high_radix_word_divider::gather_and_round(uint32_t reciprocal, bool negativ
 // fits a word, M (below 2^97) and N * 2^j (below 2^126 in magnitude) fit
 // 128-bit words, and every slice is a shift by a constant.
 template <uint32_t Ns>
-void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr dividend) {
-    const bool negative = mpz_sgn(divisor) < 0;
-    const uint64_t magnitude = static_cast<uint64_t>(mpz_getlimbn(divisor, 0));
+uint32_t high_radix_word_divider::set_up_words(int64_t divisor, int64_t dividend) {
+    // |D| without a branch on its sign; -2^63 keeps its magnitude 2^63.
+    const uint64_t sign = static_cast<uint64_t>(divisor >> 63); // 0 or all ones
+    const uint64_t magnitude = (static_cast<uint64_t>(divisor) ^ sign) - sign;
     const uint32_t j = divisor_width - bit_length(magnitude);
     const uint64_t normalised = magnitude << j;
     // y: the 26 bits below Dn's leading one, padded or truncated.
@@ -270,9 +272,42 @@ void high_radix_word_divider::divide_words(mpz_srcptr divisor, mpz_srcptr divide
     high_radix_datapath::prepare_multiplicands(Ns, prep);
     // X = floor(N * 2^j / 2^drop); right shifts of a signed word are
     // arithmetic.
-    const int128_word X = (word_of(dividend) * (int128_word{1} << j)) >> dividend_drop;
+    const int128_word X = (int128_word{dividend} * (int128_word{1} << j)) >> dividend_drop;
     split_word_dividend<Ns>(X, static_cast<uint32_t>(dividend_lift), shape, prep);
-    gather_and_round<Ns>(reciprocal, negative);
+    return reciprocal;
+}
+
+template <uint32_t Ns>
+void high_radix_word_divider::divide_words(int64_t divisor, int64_t dividend) {
+    gather_and_round<Ns>(set_up_words<Ns>(divisor, dividend), divisor < 0);
+}
+
+template <uint32_t Ns>
+rounded_word high_radix_word_divider::divide_words_to_word(int64_t divisor, int64_t dividend) {
+    const uint32_t reciprocal = set_up_words<Ns>(divisor, dividend);
+    int32_t *string = gathered + gathered_digit_lead;
+    high_radix_datapath::gather_digits<Ns>(shape, prep, reciprocal, string);
+    return round_gathered_word(string, shape.iterations, divisor < 0, model.hr_quotient_pad,
+                               quotient_shift);
+}
+
+high_radix_word_divider::rounded_sample
+high_radix_word_divider::rounded_sample_for(uint32_t slices) {
+    constexpr rounded_sample samples[] = {&high_radix_word_divider::divide_words_to_word<1>,
+                                          &high_radix_word_divider::divide_words_to_word<2>,
+                                          &high_radix_word_divider::divide_words_to_word<3>,
+                                          &high_radix_word_divider::divide_words_to_word<4>,
+                                          &high_radix_word_divider::divide_words_to_word<5>};
+    return slices >= 1 && slices <= max_word_slices ? samples[slices - 1] : nullptr;
+}
+
+bool high_radix_word_divider::quotient_in_words() const {
+    return configuration_usable && words && store == digit_store::gathered &&
+           shape.iterations <= max_word_digits;
+}
+
+rounded_word high_radix_word_divider::divide_port_words(int64_t divisor, int64_t dividend) {
+    return (this->*divide_to_word)(divisor, dividend);
 }
 
 high_radix_word_divider::word_sample high_radix_word_divider::word_sample_for(uint32_t slices) {

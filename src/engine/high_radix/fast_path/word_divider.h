@@ -80,6 +80,19 @@ public:
 
     mpz_srcptr quotient() const { return result; }
 
+#if defined(__SIZEOF_INT128__)
+    // True when every sample's quotient comes out of the word set-up and the
+    // one-word rounding (ports of at most 64 bits, K <= max_word_digits),
+    // so that divide_port_words serves the call.
+    bool quotient_in_words() const;
+
+    // The quotient Q = floor((2^pad +/- T) / 2^shift) of operands already
+    // within their ports (port_word), as an exact signed 128-bit word, with
+    // no GNU MP integer on the way. quotient_in_words() must hold and the
+    // divisor must not be zero.
+    rounded_word divide_port_words(int64_t divisor, int64_t dividend);
+#endif
+
 private:
     // The limb path compiled for each slice count, chosen once per call.
     using limb_sample = void (high_radix_word_divider::*)(const padded_limbs &, uint64_t, bool,
@@ -92,9 +105,18 @@ private:
     template <uint32_t Ns> void gather_and_round(uint32_t reciprocal, bool negative);
     // The word path compiled for each slice count of ports of at most 64
     // bits, chosen once per call.
-    using word_sample = void (high_radix_word_divider::*)(mpz_srcptr, mpz_srcptr);
-    template <uint32_t Ns> void divide_words(mpz_srcptr divisor, mpz_srcptr dividend);
+    using word_sample = void (high_radix_word_divider::*)(int64_t, int64_t);
+    template <uint32_t Ns> void divide_words(int64_t divisor, int64_t dividend);
     static word_sample word_sample_for(uint32_t slices);
+#if defined(__SIZEOF_INT128__)
+    // The same set-up rounded to a word, for divide_port_words.
+    using rounded_sample = rounded_word (high_radix_word_divider::*)(int64_t, int64_t);
+    template <uint32_t Ns> rounded_word divide_words_to_word(int64_t divisor, int64_t dividend);
+    static rounded_sample rounded_sample_for(uint32_t slices);
+#endif
+    // The unit's inputs from operands within ports of at most 64 bits;
+    // returns the reciprocal R.
+    template <uint32_t Ns> uint32_t set_up_words(int64_t divisor, int64_t dividend);
     void run_unit_and_round(uint32_t reciprocal, bool negative);
 
     // Where the digit string is gathered, by its length.
@@ -105,6 +127,9 @@ private:
     bool configuration_usable;
     bool words; // both ports fit 64-bit words
     word_sample divide_in_words = nullptr;
+#if defined(__SIZEOF_INT128__)
+    rounded_sample divide_to_word = nullptr;
+#endif
     uint64_t divisor_half = 0; // 2^(width - 1) of each port, for the range test
     uint64_t dividend_half = 0;
     digit_store store;
