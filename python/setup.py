@@ -31,10 +31,14 @@ def library_sources():
         raise RuntimeError(
             "build the quodra Python package from a source checkout: "
             "pip install --no-build-isolation ./python")
-    found = re.search(r"set\(QUODRA_LIBRARY_SOURCES\s+(.*?)\)", listing.read_text(), re.S)
-    if found is None:
-        raise RuntimeError("cannot find QUODRA_LIBRARY_SOURCES in src/sources.cmake")
-    return [str(ROOT / "src" / name) for name in found.group(1).split()]
+    sources = []
+    # The library, and the diagnosis of checks (corner bins, classes, map).
+    for listed in ("QUODRA_LIBRARY_SOURCES", "QUODRA_DIAGNOSIS_SOURCES"):
+        found = re.search(r"set\(%s\s+(.*?)\)" % listed, listing.read_text(), re.S)
+        if found is None:
+            raise RuntimeError("cannot find %s in src/sources.cmake" % listed)
+        sources += [str(ROOT / "src" / name) for name in found.group(1).split()]
+    return sources
 
 
 def headers():
@@ -46,7 +50,8 @@ def headers():
 
 
 # The extension's own sources, beside the library's.
-EXTENSION_SOURCES = ("module.cpp", "bound_samples.cpp", "integer_conversion.cpp")
+EXTENSION_SOURCES = ("module.cpp", "bound_samples.cpp", "integer_conversion.cpp",
+                     "diagnosis_bindings.cpp")
 
 VERSION = library_version()
 ParallelCompile("QUODRA_PYTHON_JOBS", default=2).install()

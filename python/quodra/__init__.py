@@ -24,7 +24,8 @@ import numpy as np
 from . import _quodra
 from ._fields import Fields, value_text
 
-__all__ = ["Algorithm", "BatchResult", "ConfigurationError", "DivisionError", "Divider", "Error",
+__all__ = ["Algorithm", "BatchResult", "CheckReport", "ConfigurationError", "CornerBin",
+           "DivisionError", "Divider", "Error", "MismatchClass", "check",
            "LibraryWarning", "OperandError", "Result", "library_version", "__version__"]
 
 __version__ = _quodra.__version__
@@ -389,6 +390,9 @@ def _as_array(values, dtype):
 
 
 _DEFAULTS = _quodra.default_configuration()
+
+
+from ._check import CheckReport, CornerBin, MismatchClass, check  # noqa: E402
 
 
 def __dir__():

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bound_samples.h"
+#include "diagnosis_bindings.h"
 #include "engine/driver/word_batch.h"
 #include "integer_conversion.h"
 #include "quodra.hpp"
@@ -488,4 +489,6 @@ PYBIND11_MODULE(_quodra, module) {
         .def("divide_native", &core_model::divide_native)
         .def("divide_integers", &core_model::divide_integers)
         .def("divide_real", &core_model::divide_real);
+
+    bind_diagnosis(module);
 }

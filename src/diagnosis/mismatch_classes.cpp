@@ -212,6 +212,17 @@ uint64_t mismatch_tally::rows() const {
     return total;
 }
 
+std::vector<class_summary> mismatch_tally::summaries() const {
+    std::vector<class_summary> out;
+    for (std::size_t kind = 0; kind < classes_.size(); ++kind) {
+        if (classes_[kind].rows > 0) {
+            out.push_back({class_name(static_cast<mismatch_class>(kind)), classes_[kind].rows,
+                           classes_[kind].example});
+        }
+    }
+    return out;
+}
+
 std::string mismatch_tally::report() const {
     const uint64_t total = rows();
     if (total == 0) return "";

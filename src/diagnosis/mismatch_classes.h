@@ -41,6 +41,13 @@ mismatch_class classify(const divider_shape &shape, const divided_sample &model,
 
 const char *class_name(mismatch_class kind);
 
+// One class of a check's differing rows.
+struct class_summary {
+    const char *name;
+    uint64_t rows;
+    std::string example;
+};
+
 // The differing rows of a check, class by class: how many, the first
 // example, and the corner bins of each class's rows.
 class mismatch_tally {
@@ -51,6 +58,8 @@ public:
     void add(mismatch_class kind, const divided_sample &model, const std::string &example);
 
     uint64_t rows() const;
+    // The classes that hold rows, in the order of mismatch_class.
+    std::vector<class_summary> summaries() const;
     // "classes of the N differing rows:" and a paragraph a class; "" when
     // no row differs.
     std::string report() const;
