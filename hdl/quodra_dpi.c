@@ -28,6 +28,9 @@
 #include <string.h>
 
 #include "quodra.h"
+#ifdef QUODRA_DPI_WORDS
+#include "quodra_dpi_words.h"
+#endif
 
 typedef struct dpi_model {
     quodra_v5_1 *model;
@@ -46,6 +49,7 @@ typedef struct dpi_model {
     int is_signed;
     int fractional;
     int fraction_width;   /* 0 in remainder mode */
+    int word_reach;       /* the word batch takes this configuration */
 } dpi_model;
 
 /* The table of live models. A handle is (serial << SLOT_BITS) | (slot + 1):
@@ -249,6 +253,21 @@ static int width_ok(const char *what, int width, int lowest, int highest) {
     return 1;
 }
 
+/* Only the High Radix fraction is a signed quotient value (Q = quotient x
+ * 2^F); every other output the library writes is a non-negative pattern. */
+static int signed_quotient_value(const dpi_model *entry) {
+    return entry->fractional && entry->algorithm == QUODRA_ALGORITHM_HIGH_RADIX;
+}
+
+static int probe_word_reach(const dpi_model *entry) {
+#ifdef QUODRA_DPI_WORDS
+    return word_batch_reaches(entry->model, entry->is_signed, signed_quotient_value(entry));
+#else
+    (void)entry;
+    return 0;
+#endif
+}
+
 void *quodra_dpi_create(int algorithm, int divisor_width, int dividend_width, int is_signed,
                         int fractional, int fractional_width, const char *name) {
     qor_quodra_v5_1_config config;
@@ -327,6 +346,7 @@ void *quodra_dpi_create(int algorithm, int divisor_width, int dividend_width, in
     entry->fraction_width = fractional ? fractional_width : 0;
     mpz_setbit(entry->marker, (mp_bitcnt_t)(dividend_width + entry->fraction_width + 3));
     mpz_neg(entry->marker, entry->marker);
+    entry->word_reach = probe_word_reach(entry);
     handle = register_live(entry);
     if (handle == NULL) {
         release(entry);
@@ -354,21 +374,22 @@ int quodra_dpi_free(void *model) {
     return 0;
 }
 
+static int quotient_field_width(const dpi_model *entry) {
+    return entry->dividend_width + signed_quotient_value(entry);
+}
+
+static int remainder_field_width(const dpi_model *entry) {
+    return entry->fractional ? entry->fraction_width : entry->divisor_width;
+}
+
 int quodra_dpi_quotient_width(void *model) {
     const dpi_model *entry = find_live(model, "quodra_dpi_quotient_width");
-    if (entry == NULL) {
-        return 0;
-    }
-    return entry->dividend_width +
-           (entry->fractional && entry->algorithm == QUODRA_ALGORITHM_HIGH_RADIX ? 1 : 0);
+    return entry == NULL ? 0 : quotient_field_width(entry);
 }
 
 int quodra_dpi_remainder_width(void *model) {
     const dpi_model *entry = find_live(model, "quodra_dpi_remainder_width");
-    if (entry == NULL) {
-        return 0;
-    }
-    return entry->fractional ? entry->fraction_width : entry->divisor_width;
+    return entry == NULL ? 0 : remainder_field_width(entry);
 }
 
 /* 1 when the operand vector holds its field's value extended; else 0 with
@@ -488,4 +509,176 @@ int quodra_dpi_divide(void *model, const svBitVecVal *dividend, const svBitVecVa
     *div_by_zero = (svBit)flag;
     *quotient_known = 1;
     return 0;
+}
+
+/* ---- 64-bit ports ---- */
+
+/* 1 when both operands and both output fields fit a 64-bit word. */
+static int fields_fit_words(const dpi_model *entry) {
+    return entry->divisor_width <= 64 && entry->dividend_width <= 64 &&
+           quotient_field_width(entry) <= 64 && remainder_field_width(entry) <= 64;
+}
+
+int quodra_dpi_word_ports(void *model) {
+    const dpi_model *entry = find_live(model, "quodra_dpi_word_ports");
+    return entry != NULL && fields_fit_words(entry);
+}
+
+#ifdef QUODRA_DPI_WORDS
+/* The low `width` bits of a word, 0 <= width <= 64. */
+static uint64_t low_bits(uint64_t word, int width) {
+    return width >= 64 ? word : word & ((UINT64_C(1) << width) - 1u);
+}
+
+/* The value a port of `width` bits (1 .. 64) holds, as a 64-bit pattern:
+ * its low bits, sign-extended when signed (a set sign bit weighs
+ * -2^(width-1), so the pattern is bits - 2^width modulo 2^64). */
+static uint64_t port_value(uint64_t word, int width, int is_signed) {
+    const uint64_t bits = low_bits(word, width);
+    const uint64_t sign = UINT64_C(1) << (width - 1);
+    return is_signed ? (bits ^ sign) - sign : bits;
+}
+
+/* Cuts one sample of the word batch into the output fields, as
+ * store_fields cuts the GNU MP results; 0 when a value lies outside the
+ * field the core drives (the wide path then divides it and reports that). */
+static int store_word_fields(const dpi_model *entry, const word_batch_sample *sample,
+                             unsigned long long *quotient, unsigned long long *remainder) {
+    const int b = entry->dividend_width;
+    const int f = entry->fraction_width;
+    const uint64_t q = sample->quotient;
+    if (!entry->fractional) {
+        if (q != low_bits(q, b) || sample->remainder != low_bits(sample->remainder,
+                                                                  entry->divisor_width)) {
+            return 0;
+        }
+        *quotient = q;
+        *remainder = sample->remainder;
+        return 1;
+    }
+    if (!signed_quotient_value(entry)) {
+        /* Radix-2: one non-negative register of B + F bits (F < 64 as B >= 1),
+         * the integer part above the fraction. */
+        if (b + f > 64 || q != low_bits(q, b + f)) {
+            return 0;
+        }
+        *quotient = q >> f;
+        *remainder = low_bits(q, f);
+        return 1;
+    }
+    /* High Radix: Q is a signed (B + F + 1)-bit value. Bits F .. F + B of its
+     * two's complement are floor(Q / 2^F) as a (B + 1)-bit pattern. */
+    if (b + f + 1 > 64 || port_value(q, b + f + 1, 1) != q) {
+        return 0;
+    }
+    *quotient = low_bits(q >> f, b + 1);
+    *remainder = low_bits(q, f);
+    return 1;
+}
+#endif
+
+/* One sample on the engine's word batch: 1 when it divided it (outputs
+ * set), 0 when the sample is out of its reach (outputs untouched). */
+static int divide_on_words(const dpi_model *entry, unsigned long long dividend,
+                           unsigned long long divisor, unsigned long long *quotient,
+                           unsigned long long *remainder, svBit *div_by_zero,
+                           svBit *quotient_known) {
+#ifdef QUODRA_DPI_WORDS
+    word_batch_sample sample = {0, 0, 0};
+    unsigned long long q = 0;
+    unsigned long long r = 0;
+    if (!entry->word_reach ||
+        !word_batch_divide_one(entry->model, entry->is_signed,
+                               port_value(dividend, entry->dividend_width, entry->is_signed),
+                               port_value(divisor, entry->divisor_width, entry->is_signed),
+                               signed_quotient_value(entry), &sample) ||
+        sample.div_by_zero > 1) {
+        return 0;
+    }
+    if (sample.div_by_zero && signed_quotient_value(entry)) {
+        /* The High Radix core leaves the quotient of a zero divisor undefined. */
+        *div_by_zero = 1;
+        return 1;
+    }
+    if (!store_word_fields(entry, &sample, &q, &r)) {
+        return 0;
+    }
+    *quotient = q;
+    *remainder = r;
+    *div_by_zero = (svBit)sample.div_by_zero;
+    *quotient_known = 1;
+    return 1;
+#else
+    (void)entry;
+    (void)dividend;
+    (void)divisor;
+    (void)quotient;
+    (void)remainder;
+    (void)div_by_zero;
+    (void)quotient_known;
+    return 0;
+#endif
+}
+
+/* A 64-bit word as the low bits of a vector, zero above. */
+static void word_to_vec(svBitVecVal *vec, unsigned long long word) {
+    memset(vec, 0, sizeof(svBitVecVal) * QUODRA_DPI_VEC_WORDS);
+    vec[0] = (svBitVecVal)(word & 0xffffffffu);
+#if QUODRA_DPI_VEC_WORDS > 1
+    vec[1] = (svBitVecVal)(word >> 32);
+#endif
+}
+
+static unsigned long long vec_to_word(const svBitVecVal *vec) {
+    unsigned long long word = vec[0];
+#if QUODRA_DPI_VEC_WORDS > 1
+    word |= (unsigned long long)vec[1] << 32;
+#endif
+    return word;
+}
+
+/* The GNU MP path: quodra_dpi_divide on the words as vectors, with every
+ * message it gives. */
+static int divide_on_vectors(void *model, unsigned long long dividend, unsigned long long divisor,
+                             unsigned long long *quotient, unsigned long long *remainder,
+                             svBit *div_by_zero, svBit *quotient_known) {
+    svBitVecVal wide_dividend[QUODRA_DPI_VEC_WORDS];
+    svBitVecVal wide_divisor[QUODRA_DPI_VEC_WORDS];
+    svBitVecVal wide_quotient[QUODRA_DPI_VEC_WORDS];
+    svBitVecVal wide_remainder[QUODRA_DPI_VEC_WORDS];
+    int status;
+    word_to_vec(wide_dividend, dividend);
+    word_to_vec(wide_divisor, divisor);
+    status = quodra_dpi_divide(model, wide_dividend, wide_divisor, wide_quotient, wide_remainder,
+                               div_by_zero, quotient_known);
+    /* Every field fits 64 bits, so nothing is cut off here. */
+    *quotient = vec_to_word(wide_quotient);
+    *remainder = vec_to_word(wide_remainder);
+    return status;
+}
+
+int quodra_dpi_divide64(void *model, unsigned long long dividend, unsigned long long divisor,
+                        unsigned long long *quotient, unsigned long long *remainder,
+                        svBit *div_by_zero, svBit *quotient_known) {
+    const dpi_model *entry = find_live(model, "quodra_dpi_divide64");
+    *quotient = 0;
+    *remainder = 0;
+    *div_by_zero = 0;
+    *quotient_known = 0;
+    if (entry == NULL) {
+        return 1;
+    }
+    if (!fields_fit_words(entry)) {
+        set_error("quodra_dpi_divide64: the model's fields (dividend %d, divisor %d, quotient %d, "
+                  "remainder %d bits) do not all fit 64-bit ports",
+                  entry->dividend_width, entry->divisor_width, quotient_field_width(entry),
+                  remainder_field_width(entry));
+        return 1;
+    }
+    if (divide_on_words(entry, dividend, divisor, quotient, remainder, div_by_zero,
+                        quotient_known)) {
+        return 0;
+    }
+    return divide_on_vectors(model, dividend, divisor, quotient, remainder, div_by_zero,
+                             quotient_known);
 }

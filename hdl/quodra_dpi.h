@@ -6,7 +6,10 @@
  * Written against the standard svdpi.h only, so any IEEE 1800 simulator can
  * load it, either as the shared library quodra_dpi built by CMake or by
  * compiling hdl/quodra_dpi.c itself (with -I for this directory, quodra.h,
- * gmp.h and the simulator's svdpi.h; link -lquodra -lgmp).
+ * gmp.h and the simulator's svdpi.h; link -lquodra -lgmp). The CMake
+ * library carries the engine inside and divides 64-bit ports on its word
+ * batch; compiled on its own, the file gives the same results for them on
+ * the GNU MP path.
  *
  * Vectors are QUODRA_DPI_MAX_WIDTH bits wide on both sides: the package's
  * QUODRA_MAX_WIDTH must have the same value, which quodra_model checks
@@ -77,6 +80,25 @@ int quodra_dpi_free(void *model);
  * remainder or fraction field; 0 for a handle that is not live. */
 int quodra_dpi_quotient_width(void *model);
 int quodra_dpi_remainder_width(void *model);
+
+/* ---- 64-bit ports (longint unsigned on the SystemVerilog side) ---- */
+
+/* 1 when both operands and both output fields of a live model are at most
+ * 64 bits wide, so that quodra_dpi_divide64 carries whole samples; 0
+ * otherwise and for a handle that is not live. */
+int quodra_dpi_word_ports(void *model);
+
+/* quodra_dpi_divide on 64-bit words, with the same results: operands read
+ * from the low divisor_width / dividend_width bits of their words (two's
+ * complement when signed; bits above not read), quotient and remainder the
+ * same field patterns, zero above. Divides on the engine's word batch where
+ * it reaches the configuration and the sample, else through
+ * quodra_dpi_divide, whose messages it then gives. 0 on success; 1 on
+ * failure (outputs zero), also for a model whose fields do not all fit 64
+ * bits (quodra_dpi_word_ports is 0). */
+int quodra_dpi_divide64(void *model, unsigned long long dividend, unsigned long long divisor,
+                        unsigned long long *quotient, unsigned long long *remainder,
+                        svBit *div_by_zero, svBit *quotient_known);
 
 /* ---- Conversion helpers, shared with the unit tests ---- */
 
