@@ -69,9 +69,15 @@
 // reported with $error (the text also kept in last_error, and counted in
 // error_count); divide then returns 0 with zero outputs.
 //
+// When every field of a model fits 64 bits (quodra_divider: all its ports;
+// quodra_model: its widths, asked at creation), divide passes machine words
+// to quodra_dpi_divide64 instead of vectors, with the same results and
+// messages.
+//
 // The C side is hdl/quodra_dpi.c: load the shared library quodra_dpi that
-// the CMake build makes, or compile that file with the simulator's own C
-// compiler (it needs only svdpi.h, quodra.h, gmp.h; link -lquodra -lgmp).
+// the CMake build makes (it carries the engine and needs only GNU MP), or
+// compile that file with the simulator's own C compiler (it needs only
+// svdpi.h, quodra.h, gmp.h; link -lquodra -lgmp).
 package quodra_pkg;
 
 `ifdef QUODRA_MAX_WIDTH
@@ -101,6 +107,13 @@ package quodra_pkg;
   import "DPI-C" function int quodra_dpi_free(input chandle model);
   import "DPI-C" function int quodra_dpi_quotient_width(input chandle model);
   import "DPI-C" function int quodra_dpi_remainder_width(input chandle model);
+  // Ports of up to 64 bits: the same division on machine words, which the
+  // classes take when every field of their model fits one.
+  import "DPI-C" function int quodra_dpi_word_ports(input chandle model);
+  import "DPI-C" function int quodra_dpi_divide64(
+      input chandle model, input longint unsigned dividend, input longint unsigned divisor,
+      output longint unsigned quotient, output longint unsigned remainder,
+      output bit div_by_zero, output bit quotient_known);
 
   class quodra_model;
     local chandle handle;
@@ -112,6 +125,13 @@ package quodra_pkg;
     // 1: refuse an operand with bits above its width that are neither a
     // zero nor a sign extension; 0: take the low bits.
     bit strict = 1;
+    // Every field fits 64 bits: divide on the 64-bit import, checking the
+    // extension of each operand here against the mask of the bits above
+    // its field.
+    local bit words;
+    local bit signed_operands;
+    local int dividend_bits, divisor_bits;
+    local quodra_vec_t above_dividend, above_divisor;
 
     function new(int algorithm = QUODRA_ALGORITHM_RADIX2, int divisor_width = 16,
                  int dividend_width = 16, int is_signed = 1, int fractional = 0,
@@ -125,7 +145,16 @@ package quodra_pkg;
       end
       handle = quodra_dpi_create(algorithm, divisor_width, dividend_width, is_signed,
                                  fractional, fractional_width, model_name);
-      if (handle == null) fail(quodra_dpi_last_error());
+      if (handle == null) begin
+        fail(quodra_dpi_last_error());
+        return;
+      end
+      words = quodra_dpi_word_ports(handle) == 1;
+      signed_operands = is_signed != 0;
+      dividend_bits = dividend_width;
+      divisor_bits = divisor_width;
+      above_dividend = '1 << dividend_width;
+      above_divisor = '1 << divisor_width;
     endfunction
 
     // 1 while the model exists: created without error and not yet freed.
@@ -145,17 +174,59 @@ package quodra_pkg;
         fail(freed ? "divide on a freed model" : "divide on a model that was not created");
         return 0;
       end
-      if (strict && quodra_dpi_check_extension(handle, dividend, divisor) != 0) begin
-        fail({quodra_dpi_last_error(), " (strict mode; set strict = 0 to take the low bits)"});
-        return 0;
+      // On the word path the extension is checked here first, and the C
+      // side asked only for an operand that fails, to name it. Nested ifs:
+      // a simulator may evaluate both sides of && and of ?: eagerly.
+      if (strict && !(words && extended_dividend(dividend) && extended_divisor(divisor))) begin
+        if (quodra_dpi_check_extension(handle, dividend, divisor) != 0) begin
+          fail({quodra_dpi_last_error(), " (strict mode; set strict = 0 to take the low bits)"});
+          return 0;
+        end
       end
-      if (quodra_dpi_divide(handle, dividend, divisor, quotient, remainder, div_by_zero,
-                            known) != 0) begin
+      if (words) begin
+        if (!divide_words(dividend, divisor, quotient, remainder, div_by_zero, known)) begin
+          fail(quodra_dpi_last_error());
+          return 0;
+        end
+      end else if (!divide_vectors(dividend, divisor, quotient, remainder, div_by_zero, known))
+      begin
         fail(quodra_dpi_last_error());
         return 0;
       end
       quotient_known = known;
       return 1;
+    endfunction
+
+    // Each operand holds one value of its field: zero above it or, signed,
+    // copies of its sign bit there.
+    local function bit extended_dividend(const ref quodra_vec_t value);
+      return (value & above_dividend) == '0 ||
+             signed_operands && value[dividend_bits-1] && (value & above_dividend) == above_dividend;
+    endfunction
+    local function bit extended_divisor(const ref quodra_vec_t value);
+      return (value & above_divisor) == '0 ||
+             signed_operands && value[divisor_bits-1] && (value & above_divisor) == above_divisor;
+    endfunction
+
+    // The two paths of divide, apart so that neither sets up the other's
+    // variables: 1 on success.
+    local function bit divide_words(const ref quodra_vec_t dividend, const ref quodra_vec_t divisor,
+                                    ref quodra_vec_t quotient, ref quodra_vec_t remainder,
+                                    output bit div_by_zero, output bit known);
+      longint unsigned word_quotient, word_remainder;
+      if (quodra_dpi_divide64(handle, 64'(dividend), 64'(divisor), word_quotient, word_remainder,
+                              div_by_zero, known) != 0)
+        return 0;
+      quotient = quodra_vec_t'(word_quotient);
+      remainder = quodra_vec_t'(word_remainder);
+      return 1;
+    endfunction
+    local function bit divide_vectors(const ref quodra_vec_t dividend,
+                                      const ref quodra_vec_t divisor, ref quodra_vec_t quotient,
+                                      ref quodra_vec_t remainder, output bit div_by_zero,
+                                      output bit known);
+      return quodra_dpi_divide(handle, dividend, divisor, quotient, remainder, div_by_zero,
+                               known) == 0;
     endfunction
 
     function int quotient_width();
@@ -199,6 +270,9 @@ package quodra_pkg;
                                                                          : DIVIDEND_W;
     // A zero-bit fraction field still gets a port bit, always 0.
     localparam int REMAINDER_W = !FRACTIONAL ? DIVISOR_W : FRACTION_W > 0 ? FRACTION_W : 1;
+    // Every port fits 64 bits: divide on the 64-bit import.
+    localparam bit WORDS = DIVISOR_W <= 64 && DIVIDEND_W <= 64 && QUOTIENT_W <= 64 &&
+                           REMAINDER_W <= 64;
 
     local chandle handle;
     local bit freed;
@@ -228,7 +302,6 @@ package quodra_pkg;
     function bit divide(input bit [DIVIDEND_W-1:0] dividend, input bit [DIVISOR_W-1:0] divisor,
                         output bit [QUOTIENT_W-1:0] quotient,
                         output bit [REMAINDER_W-1:0] remainder, output bit div_by_zero);
-      quodra_vec_t wide_dividend = '0, wide_divisor = '0, wide_quotient, wide_remainder;
       bit known;
       quotient = '0;
       remainder = '0;
@@ -238,16 +311,29 @@ package quodra_pkg;
         fail(freed ? "divide on a freed model" : "divide on a model that was not created");
         return 0;
       end
-      wide_dividend[DIVIDEND_W-1:0] = dividend;
-      wide_divisor[DIVISOR_W-1:0] = divisor;
-      if (quodra_dpi_divide(handle, wide_dividend, wide_divisor, wide_quotient, wide_remainder,
-                            div_by_zero, known) != 0) begin
-        fail(quodra_dpi_last_error());
-        return 0;
+      if (WORDS) begin
+        longint unsigned word_quotient, word_remainder;
+        if (quodra_dpi_divide64(handle, 64'(dividend), 64'(divisor), word_quotient,
+                                word_remainder, div_by_zero, known) != 0) begin
+          fail(quodra_dpi_last_error());
+          return 0;
+        end
+        quotient = QUOTIENT_W'(word_quotient);
+        remainder = REMAINDER_W'(word_remainder);
+      end else begin
+        // The wide path, for ports over 64 bits: four vectors of the maximum width.
+        quodra_vec_t wide_dividend = '0, wide_divisor = '0, wide_quotient, wide_remainder;
+        wide_dividend[DIVIDEND_W-1:0] = dividend;
+        wide_divisor[DIVISOR_W-1:0] = divisor;
+        if (quodra_dpi_divide(handle, wide_dividend, wide_divisor, wide_quotient, wide_remainder,
+                              div_by_zero, known) != 0) begin
+          fail(quodra_dpi_last_error());
+          return 0;
+        end
+        // The C side leaves zeros above each field.
+        quotient = wide_quotient[QUOTIENT_W-1:0];
+        remainder = wide_remainder[REMAINDER_W-1:0];
       end
-      // The C side leaves zeros above each field.
-      quotient = wide_quotient[QUOTIENT_W-1:0];
-      remainder = wide_remainder[REMAINDER_W-1:0];
       quotient_known = known;
       return 1;
     endfunction

@@ -115,6 +115,24 @@ module tb_quodra;
     if (!m.divide('hf9, 2, q, r, z) || q != 'h7c || r != 'h01)
       case_failed($sformatf("unsigned 0xf9 / 2 gave %0h %0h", q, r));
     m.free();
+    // A 64-bit signed model divides machine words; its check still sees
+    // every bit of the vector above the word.
+    m = new(QUODRA_ALGORITHM_RADIX2, 64, 64, 1, 0, 0, "strict 64");
+    if (!m.divide(-100, -7, q, r, z) || q != 'h0e || r != quodra_vec_t'(64'hffff_ffff_ffff_fffe) || z != 0)
+      case_failed($sformatf("64-bit -100 / -7 gave %0h %0h %0d", q, r, z));
+    if (m.divide(quodra_vec_t'(1) << 64 | 5, 1, q, r, z))
+      case_failed("strict mode divided a 64-bit dividend with bit 64 set");
+    expect_error("bit 64 of a 64-bit dividend", m, 1,
+                 "dividend has bits set above its 64-bit field: neither zero- nor sign-extended");
+    if (m.divide(5, quodra_vec_t'(1) << (QUODRA_MAX_WIDTH - 1), q, r, z))
+      case_failed("strict mode divided by a vector with only its top bit set");
+    expect_error("top bit of a 64-bit divisor", m, 2, "divisor has bits set above its 64-bit field");
+    m.free();
+    // The same operand at 65 bits, on the wide path: bit 64 is in the field.
+    m = new(QUODRA_ALGORITHM_RADIX2, 8, 65, 0, 0, 0, "strict 65");
+    if (!m.divide(quodra_vec_t'(1) << 64 | 5, 1, q, r, z) || q != (quodra_vec_t'(1) << 64 | 5))
+      case_failed($sformatf("65-bit dividend / 1 gave %0h", q));
+    m.free();
   endtask
 
   typedef quodra_divider #(QUODRA_ALGORITHM_HIGH_RADIX, 8, 8, 4, 1, 1) high_radix_t;
