@@ -1,9 +1,10 @@
 // The word route against the GNU MP route: random words against random
-// samples, hex text of words against GNU MP's, decoded words against
-// result_layout::decode, and whole runs over random configurations of
+// samples, hex, decimal and real text of words against GNU MP's, decoded words
+// against result_layout::decode, and whole runs over random configurations of
 // fields up to 64 bits compared byte for byte, messages included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -35,18 +36,77 @@ std::string hex_of_mpz(mpz_srcptr value, unsigned width) {
     return text;
 }
 
+std::string written(const char *begin, const char *end) {
+    return std::string(begin, static_cast<std::size_t>(end - begin));
+}
+
 TEST(WordText, HexWordsMatchGnuMpPatterns) {
     std::mt19937_64 random(11);
     for (unsigned width = 0; width <= 64; ++width) {
-        const uint64_t edges[] = {0, 1, ~uint64_t{0}, uint64_t{1} << 63, low_bits_mask(width),
-                                  random(), random()};
+        const uint64_t edges[] = {
+            0, 1, ~uint64_t{0}, uint64_t{1} << 63, low_bits_mask(width), random(), random()};
         for (const uint64_t bits : edges) {
             big_integer value;
-            set_from_word(value.get(), bits, true); // the pattern of a negative value too
+            set_from_word(value.get(), bits,
+                          true); // the pattern of a negative value too
             std::string words;
             append_hex_word(words, bits, width);
             EXPECT_EQ(words, hex_of_mpz(value.get(), width)) << width << " bits of " << bits;
         }
+    }
+}
+
+TEST(WordText, DecimalWordsMatchGnuMp) {
+    std::mt19937_64 random(13);
+    std::vector<uint64_t> words = {0,
+                                   1,
+                                   9,
+                                   10,
+                                   ~uint64_t{0},
+                                   uint64_t{1} << 63,
+                                   (uint64_t{1} << 63) - 1,
+                                   10000000000000000000u};
+    for (int i = 0; i < 200; ++i)
+        words.push_back(random() >> (random() % 64));
+    for (const uint64_t bits : words) {
+        for (const bool is_signed : {false, true}) {
+            big_integer value;
+            set_from_word(value.get(), bits, is_signed);
+            char text[max_decimal_word_chars];
+            const char *end = put_decimal_word(text, bits, is_signed);
+            EXPECT_EQ(written(text, end), decimal(value.get())) << bits;
+        }
+    }
+}
+
+// put_exact_real against number_text::append_exact_real on the numerator
+// the parts make: -(integer * 2^scale + fraction).
+TEST(WordText, ExactRealsMatchGnuMp) {
+    std::mt19937_64 random(17);
+    for (int i = 0; i < 3000; ++i) {
+        word_real real;
+        real.scale = static_cast<unsigned>(random() % 65);
+        real.integer = random() >> (random() % 64);
+        real.fraction =
+            real.scale == 0 ? 0 : (random() >> (random() % 64)) & low_bits_mask(real.scale);
+        if (random() % 5 == 0)
+            real.fraction = real.scale == 0 ? 0 : 1; // 2^-scale: every digit
+        real.negative = (real.integer != 0 || real.fraction != 0) && random() % 2 == 0;
+        big_integer numerator;
+        set_from_word(numerator.get(), real.integer, false);
+        mpz_mul_2exp(numerator.get(), numerator.get(), real.scale);
+        big_integer fraction;
+        set_from_word(fraction.get(), real.fraction, false);
+        mpz_add(numerator.get(), numerator.get(), fraction.get());
+        if (real.negative)
+            mpz_neg(numerator.get(), numerator.get());
+        std::string expected;
+        number_text numbers;
+        numbers.append_exact_real(expected, numerator.get(), real.scale);
+        char text[max_exact_real_chars];
+        const char *end = put_exact_real(text, real);
+        EXPECT_EQ(written(text, end), expected)
+            << decimal(numerator.get()) << " / 2^" << real.scale;
     }
 }
 
@@ -135,12 +195,10 @@ TEST(WordResult, PatternsMatchDecodedValues) {
         const auto dividend_width = static_cast<unsigned>(1 + random() % (high_radix ? 40 : 64));
         const auto divisor_width = static_cast<unsigned>(1 + random() % 64);
         const unsigned room = (high_radix ? 62 : 64) - dividend_width;
-        const auto fraction_width =
-            fractional ? static_cast<unsigned>(random() % (room + 1)) : 0u;
-        const result_layout layout(settings_of(high_radix ? algorithm_high_radix
-                                                          : algorithm_radix2,
-                                               dividend_width, divisor_width,
-                                               random() % 2 == 0, fractional, fraction_width));
+        const auto fraction_width = fractional ? static_cast<unsigned>(random() % (room + 1)) : 0u;
+        const result_layout layout(settings_of(high_radix ? algorithm_high_radix : algorithm_radix2,
+                                               dividend_width, divisor_width, random() % 2 == 0,
+                                               fractional, fraction_width));
         const unsigned raw_width = layout.raw_quotient_bits();
         uint64_t quotient = random() & low_bits_mask(raw_width);
         if (layout.raw_quotient_signed() && ((quotient >> (raw_width - 1)) & 1) != 0) {
@@ -159,11 +217,24 @@ TEST(WordResult, PatternsMatchDecodedValues) {
         EXPECT_EQ(words.div_by_zero, zero_divisor);
         ASSERT_TRUE(words.fields_known);
         for (std::size_t f = 0; f < layout.fields().size(); ++f) {
-            const unsigned width = layout.fields()[f].width;
+            const output_field &field = layout.fields()[f];
             std::string from_words;
-            append_hex_word(from_words, words.field_patterns[f], width);
-            EXPECT_EQ(from_words, hex_of_mpz(values.field_values[f].get(), width))
-                << layout.fields()[f].name << " of quotient word " << quotient;
+            append_hex_word(from_words, words.field_patterns[f], field.width);
+            EXPECT_EQ(from_words, hex_of_mpz(values.field_values[f].get(), field.width))
+                << field.name << " of quotient word " << quotient;
+            char text[max_decimal_word_chars];
+            const char *end = put_decimal_word(
+                text, field_value_word(words.field_patterns[f], field), field.is_signed);
+            EXPECT_EQ(written(text, end), decimal(values.field_values[f].get()))
+                << field.name << " of quotient word " << quotient;
+        }
+        if (layout.fractional()) {
+            std::string expected;
+            number_text numbers;
+            numbers.append_exact_real(expected, values.real_numerator.get(), values.real_scale);
+            char text[max_exact_real_chars];
+            const char *end = put_exact_real(text, words.real);
+            EXPECT_EQ(written(text, end), expected) << "real of quotient word " << quotient;
         }
     }
 }
@@ -248,23 +319,34 @@ std::vector<std::string> random_arguments(std::mt19937_64 &random) {
     const bool is_signed = high_radix || random() % 2 == 0;
     const auto dividend_width = 1 + random() % 64;
     const auto divisor_width = 1 + random() % 64;
-    std::vector<std::string> arguments = {
-        "--random", std::to_string(random() % 700), "--seed", std::to_string(random()),
-        "--dividend-width", std::to_string(dividend_width), "--divisor-width",
-        std::to_string(divisor_width), is_signed ? "--signed" : "--unsigned",
-        "-f", "hex", "--batch-size", std::to_string(1 + random() % 300), "--jobs", "1",
-        "--no-progress", random() % 2 == 0 ? "--header" : "--no-header"};
+    std::vector<std::string> arguments = {"--random",
+                                          std::to_string(random() % 700),
+                                          "--seed",
+                                          std::to_string(random()),
+                                          "--dividend-width",
+                                          std::to_string(dividend_width),
+                                          "--divisor-width",
+                                          std::to_string(divisor_width),
+                                          is_signed ? "--signed" : "--unsigned",
+                                          "-f",
+                                          random() % 2 == 0 ? "hex" : "csv",
+                                          "--batch-size",
+                                          std::to_string(1 + random() % 300),
+                                          "--jobs",
+                                          "1",
+                                          "--no-progress",
+                                          random() % 2 == 0 ? "--header" : "--no-header"};
     if (!fractional) {
         arguments.insert(arguments.end(),
                          {"--remainder", "-a", random() % 2 == 0 ? "radix2" : "lutmult"});
         return arguments;
     }
     const uint64_t room = (high_radix ? 62 : 64) - std::min<uint64_t>(dividend_width, 62);
-    const uint64_t fraction_width = random() % 8 == 0 ? room + 1 + random() % 4
-                                                      : random() % (room + 1);
-    arguments.insert(arguments.end(), {"--fractional", "--fractional-width",
-                                       std::to_string(fraction_width), "-a",
-                                       high_radix ? "high-radix" : "radix2"});
+    const uint64_t fraction_width =
+        random() % 8 == 0 ? room + 1 + random() % 4 : random() % (room + 1);
+    arguments.insert(arguments.end(),
+                     {"--fractional", "--fractional-width", std::to_string(fraction_width), "-a",
+                      high_radix ? "high-radix" : "radix2"});
     return arguments;
 }
 
@@ -278,7 +360,8 @@ TEST(WordRoute, RunsWriteTheGnuMpRoutesBytes) {
             arguments.insert(arguments.end(), {"--shard", "2/3"});
         }
         std::string command;
-        for (const std::string &argument : arguments) command += argument + ' ';
+        for (const std::string &argument : arguments)
+            command += argument + ' ';
         taken += word_route_taken(arguments) ? 1 : 0;
         const run_output words = run_through(arguments, division_route::words_where_in_reach);
         const run_output gnu_mp = run_through(arguments, division_route::gnu_mp_only);
@@ -292,7 +375,10 @@ TEST(WordRoute, RunsWriteTheGnuMpRoutesBytes) {
 
 TEST(WordRoute, TakenOnlyWhereItWritesTheSameRows) {
     auto with = [](std::vector<std::string> more, const char *jobs = "1") {
-        more.insert(more.begin(), {"--random", "10", "-f", "hex", "--jobs", jobs});
+        more.insert(more.begin(), {"--random", "10", "--jobs", jobs});
+        if (std::find(more.begin(), more.end(), "-f") == more.end()) {
+            more.insert(more.end(), {"-f", "hex"});
+        }
         return word_route_taken(more);
     };
     EXPECT_TRUE(with({}));
@@ -301,9 +387,10 @@ TEST(WordRoute, TakenOnlyWhereItWritesTheSameRows) {
     EXPECT_FALSE(with({"--dividend-width", "65"})) << "a field past 64 bits";
     EXPECT_FALSE(with({"--coverage"})) << "the tally reads GNU MP results";
     EXPECT_FALSE(with({}, "2")) << "the parallel runner";
-    EXPECT_FALSE(with({"-f", "csv"})) << "CSV rows need decimal text";
-    EXPECT_FALSE(with({"--fractional", "-a", "high-radix", "--dividend-width", "32",
-                       "--fractional-width", "31"}))
+    EXPECT_TRUE(with({"-f", "csv"}));
+    EXPECT_FALSE(with({"-f", "table"})) << "table rows are padded to GNU MP widths";
+    EXPECT_FALSE(with(
+        {"--fractional", "-a", "high-radix", "--dividend-width", "32", "--fractional-width", "31"}))
         << "B + F above 62";
 }
 

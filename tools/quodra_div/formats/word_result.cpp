@@ -21,7 +21,54 @@ bool quotient_fits(const result_layout &layout, uint64_t bits) {
     return (offset & ~low_bits_mask(width)) == 0;
 }
 
+__extension__ typedef __int128 double_word;
+
+// numerator / 2^scale split into sign, integer part and fraction.
+word_real real_of(double_word numerator, unsigned scale) {
+    word_real real;
+    real.negative = numerator < 0;
+    __extension__ const unsigned __int128 magnitude =
+        real.negative ? static_cast<unsigned __int128>(-numerator)
+                      : static_cast<unsigned __int128>(numerator);
+    real.integer = static_cast<uint64_t>(magnitude >> scale);
+    real.fraction =
+        static_cast<uint64_t>(magnitude & ((static_cast<unsigned __int128>(1) << scale) - 1));
+    real.scale = scale;
+    return real;
+}
+
+// The real value decode_fixed_point gives: the raw quotient / 2^F, except
+// signed Radix-2, I + G / 2^(F-1) with I and G the two fields read as two's
+// complement (I * 2^(F-1) + G can pass 64 bits: 128-bit arithmetic).
+word_real fixed_point_real(const result_layout &layout, uint64_t quotient_bits,
+                           const word_result &out) {
+    const std::vector<output_field> &fields = layout.fields();
+    const unsigned fraction_width = layout.fraction_width();
+    const bool signed_radix2 = !layout.raw_quotient_signed() && fields[0].is_signed;
+    if (!signed_radix2) {
+        const double_word raw = layout.raw_quotient_signed()
+                                    ? double_word{static_cast<int64_t>(quotient_bits)}
+                                    : double_word{quotient_bits};
+        return real_of(raw, fraction_width);
+    }
+    const auto integer = static_cast<int64_t>(field_value_word(out.field_patterns[0], fields[0]));
+    if (fraction_width == 0) {
+        return real_of(integer, 0);
+    }
+    const auto fraction = static_cast<int64_t>(field_value_word(out.field_patterns[1], fields[1]));
+    return real_of(double_word{integer} * (double_word{1} << (fraction_width - 1)) + fraction,
+                   fraction_width - 1);
+}
+
 } // namespace
+
+uint64_t field_value_word(uint64_t pattern, const output_field &field) {
+    if (!field.is_signed || field.width == 0 || field.width >= 64) {
+        return pattern;
+    }
+    const uint64_t sign = uint64_t{1} << (field.width - 1);
+    return (pattern ^ sign) - sign; // two's-complement sign extension
+}
 
 uint64_t unwritten_quotient_word(const result_layout &layout) {
     return layout.raw_quotient_signed() ? uint64_t{1} << 63 : ~uint64_t{0};
@@ -50,9 +97,12 @@ bool decode_words(const result_layout &layout, uint64_t quotient_bits, uint64_t 
             return false;
         }
         out.field_patterns[1] = remainder;
-    } else if (fields.size() > 1) {
+        return true;
+    }
+    if (fields.size() > 1) {
         out.field_patterns[1] = quotient_bits & low_bits_mask(fraction_width);
     }
+    out.real = fixed_point_real(layout, quotient_bits, out);
     return true;
 }
 

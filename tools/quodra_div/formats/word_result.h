@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "formats/result_layout.h"
+#include "numbers/word_text.h"
 
 namespace quodra_div {
 
@@ -15,7 +16,13 @@ struct word_result {
     uint64_t field_patterns[max_output_fields] = {0, 0};
     bool fields_known = true; // false: a zero divisor left the quotient undefined
     bool div_by_zero = false;
+    // Fractional mode: the exact real value, sample_result's
+    // real_numerator / 2^real_scale.
+    word_real real;
 };
+
+// A field's value from its pattern: sign-extended when the field is signed.
+uint64_t field_value_word(uint64_t pattern, const output_field &field);
 
 // The word planted in each quotient slot before a batch: a High Radix
 // quotient of at most 63 signed bits never reaches -2^63, and an unsigned

@@ -24,10 +24,10 @@ bool word_batch_reaches(const divider_model &model) {
     const quodra_internal::word_results nowhere;
     const bool is_signed = model.get()->config.operand_sign == QUODRA_OPERAND_SIGNED;
     const word_batch_status status =
-        is_signed ? divide_word_batch(*model.get(), static_cast<const int64_t *>(nullptr),
-                                      nullptr, 0, nowhere)
-                  : divide_word_batch(*model.get(), static_cast<const uint64_t *>(nullptr),
-                                      nullptr, 0, nowhere);
+        is_signed ? divide_word_batch(*model.get(), static_cast<const int64_t *>(nullptr), nullptr,
+                                      0, nowhere)
+                  : divide_word_batch(*model.get(), static_cast<const uint64_t *>(nullptr), nullptr,
+                                      0, nowhere);
     return status == word_batch_status::divided;
 }
 

@@ -3,7 +3,6 @@
 #include <exception>
 #include <vector>
 
-#include "formats/hex_format.h"
 #include "formats/row_formatter.h"
 #include "numbers/machine_word.h"
 #include "run/word_division_batch.h"
@@ -27,7 +26,7 @@ bool fields_fit_words(const result_layout &layout) {
 // data_do, written as the GNU MP route writes them. Returns the rows
 // written: fewer than the samples when the library refused an operand.
 std::size_t divide_on_gnu_mp(const word_division_batch &words, prepared_divider &divider,
-                      row_formatter &formatter, std::string &text) {
+                             row_formatter &formatter, std::string &text) {
     division_batch &batch = divider.batch;
     const bool is_signed = divider.layout.dividend_range().is_signed();
     batch.reset();
@@ -46,10 +45,10 @@ std::size_t divide_on_gnu_mp(const word_division_batch &words, prepared_divider 
     return batch.count();
 }
 
-void append_word_rows(const word_division_batch &words, const hex_writer &hex,
+void append_word_rows(const word_division_batch &words, const row_formatter &formatter,
                       std::string &text) {
     for (std::size_t i = 0; i < words.count(); ++i) {
-        hex.append_word_row(words.dividend(i), words.divisor(i), words.result(i), text);
+        formatter.append_word_row(words.dividend(i), words.divisor(i), words.result(i), text);
     }
 }
 
@@ -57,15 +56,13 @@ void append_word_rows(const word_division_batch &words, const hex_writer &hex,
 
 bool takes_word_route(const tool_options &options, const sample_source &source,
                       const prepared_divider &divider) {
-    return options.format == output_format::hex && options.jobs <= 1 && !options.coverage &&
+    return row_formatter::writes_words(options.format) && options.jobs <= 1 && !options.coverage &&
            source.gives_words() && fields_fit_words(divider.layout) &&
            word_batch_reaches(divider.model);
 }
 
-void run_word_batches(const tool_options &options, prepared_divider &divider,
-                      sample_source &source, const std::string &summary, output_file &sink,
-                      progress_meter &progress) {
-    hex_writer hex(divider.layout, summary);
+void run_word_batches(const tool_options &options, prepared_divider &divider, sample_source &source,
+                      const std::string &summary, output_file &sink, progress_meter &progress) {
     row_formatter formatter(options.format, divider.layout, summary);
     word_division_batch words(options.batch_size, divider.layout.dividend_range().is_signed());
     bool header_pending = options.header; // random samples never fail to read
@@ -74,12 +71,12 @@ void run_word_batches(const tool_options &options, prepared_divider &divider,
     for (;;) {
         words.fill(source);
         if (header_pending) {
-            hex.append_header(text);
+            formatter.append_header(text);
             header_pending = false;
         }
         std::size_t rows = words.count();
         if (words.divide(divider.model, divider.layout)) {
-            append_word_rows(words, hex, text);
+            append_word_rows(words, formatter, text);
         } else {
             rows = divide_on_gnu_mp(words, divider, formatter, text);
         }
