@@ -1,9 +1,11 @@
 #include "formats/csv_format.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "formats/cells.h"
 #include "formats/decimal_row.h"
+#include "numbers/word_text.h"
 
 namespace quodra_div {
 
@@ -44,6 +46,38 @@ void csv_writer::append_row(const sample &input, const sample_result &result,
         }
     }
     out += result.div_by_zero ? ",1\n" : ",0\n";
+}
+
+// The row is put together in one buffer and appended at once.
+void csv_writer::append_word_row(uint64_t dividend, uint64_t divisor, const word_result &result,
+                                 std::string &out) const {
+    constexpr std::size_t field_chars = 1 + max_decimal_word_chars + 3 + max_hex_word_chars;
+    char row[2 * (max_decimal_word_chars + 1) + max_output_fields * field_chars +
+             max_exact_real_chars + 4];
+    const bool is_signed = layout_.dividend_range().is_signed();
+    char *at = put_decimal_word(row, dividend, is_signed);
+    *at++ = ',';
+    at = put_decimal_word(at, divisor, is_signed);
+    const std::vector<output_field> &fields = layout_.fields();
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        *at++ = ',';
+        if (!result.fields_known) {
+            *at++ = ','; // the value and hex cells stay empty
+            continue;
+        }
+        const uint64_t pattern = result.field_patterns[f];
+        at = put_decimal_word(at, field_value_word(pattern, fields[f]), fields[f].is_signed);
+        at = std::copy_n(",0x", 3, at);
+        at = put_hex_word(at, pattern, fields[f].width);
+    }
+    if (layout_.fractional()) {
+        *at++ = ',';
+        if (result.fields_known) {
+            at = put_exact_real(at, result.real);
+        }
+    }
+    at = std::copy_n(result.div_by_zero ? ",1\n" : ",0\n", 3, at);
+    out.append(row, static_cast<std::size_t>(at - row));
 }
 
 bool is_csv_header(std::string_view text) {

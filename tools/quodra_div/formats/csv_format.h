@@ -5,11 +5,13 @@
 #ifndef QUODRA_DIV_FORMATS_CSV_FORMAT_H
 #define QUODRA_DIV_FORMATS_CSV_FORMAT_H
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "formats/result_layout.h"
+#include "formats/word_result.h"
 #include "formats/result_row.h"
 #include "numbers/number_text.h"
 #include "samples/sample.h"
@@ -25,6 +27,10 @@ public:
 
     void append_header(std::string &out);
     void append_row(const sample &input, const sample_result &result, std::string &out);
+    // The same row from words (fields up to 64 bits wide), with no GNU MP
+    // call: the operands' two's-complement words and the decoded result.
+    void append_word_row(uint64_t dividend, uint64_t divisor, const word_result &result,
+                         std::string &out) const;
 
 private:
     const result_layout &layout_;

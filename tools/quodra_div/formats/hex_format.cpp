@@ -1,10 +1,12 @@
 #include "formats/hex_format.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "cli/tool_error.h"
 #include "formats/cells.h"
+#include "numbers/word_text.h"
 
 namespace quodra_div {
 
@@ -49,6 +51,29 @@ void hex_writer::append_row(const sample &input, const sample_result &result,
         }
     }
     out += result.div_by_zero ? " 1\n" : " 0\n";
+}
+
+// The row is put together in one buffer and appended at once: at most two
+// operands, two fields, their separators and the flag.
+void hex_writer::append_word_row(uint64_t dividend, uint64_t divisor, const word_result &result,
+                                 std::string &out) const {
+    char row[(2 + max_output_fields) * (max_hex_word_chars + 1) + 3];
+    char *at = put_hex_word(row, dividend, layout_.dividend_range().width());
+    *at++ = ' ';
+    at = put_hex_word(at, divisor, layout_.divisor_range().width());
+    const std::vector<output_field> &fields = layout_.fields();
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        *at++ = ' ';
+        if (result.fields_known) {
+            at = put_hex_word(at, result.field_patterns[f], fields[f].width);
+        } else {
+            at = std::fill_n(at, hex_digits(fields[f].width), 'x');
+        }
+    }
+    *at++ = ' ';
+    *at++ = result.div_by_zero ? '1' : '0';
+    *at++ = '\n';
+    out.append(row, static_cast<std::size_t>(at - row));
 }
 
 // ---------------------------------------------------------------------------

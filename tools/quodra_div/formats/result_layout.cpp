@@ -75,6 +75,11 @@ void result_layout::define_fields() {
     }
 }
 
+unsigned result_layout::raw_quotient_bits() const {
+    return raw_quotient_width(dividend_width_, fraction_width_, fractional(),
+                              raw_quotient_signed());
+}
+
 unsigned result_layout::real_scale_bits() const {
     if (kind_ == layout_kind::radix2_signed_fixed) {
         return fraction_width_ > 0 ? fraction_width_ - 1 : 0;

@@ -57,6 +57,13 @@ public:
     bool has_remainder() const { return !fractional(); }
     const std::vector<output_field> &fields() const { return fields_; }
 
+    // The library's raw quotient: its width in bits (the integer quotient,
+    // or the integer part above the fraction field), whether it is a signed
+    // value (High Radix) or an unsigned pattern, and the fraction width F.
+    unsigned raw_quotient_bits() const;
+    bool raw_quotient_signed() const { return kind_ == layout_kind::high_radix_fixed; }
+    unsigned fraction_width() const { return fraction_width_; }
+
     // Most fraction digits a real value can have (its scale in bits).
     unsigned real_scale_bits() const;
 

@@ -1,5 +1,6 @@
 #include "formats/row_formatter.h"
 
+#include <type_traits>
 #include <utility>
 
 namespace quodra_div {
@@ -32,6 +33,22 @@ void row_formatter::append_header(std::string &out) {
 void row_formatter::append_row(const sample &input, const sample_result &result,
                                std::string &out) {
     std::visit([&](auto &writer) { writer.append_row(input, result, out); }, writer_);
+}
+
+bool row_formatter::writes_words(output_format format) {
+    return format == output_format::hex || format == output_format::csv;
+}
+
+void row_formatter::append_word_row(uint64_t dividend, uint64_t divisor,
+                                    const word_result &result, std::string &out) const {
+    std::visit(
+        [&](const auto &writer) {
+            using writer_type = std::decay_t<decltype(writer)>;
+            if constexpr (!std::is_same_v<writer_type, table_writer>) {
+                writer.append_word_row(dividend, divisor, result, out);
+            }
+        },
+        writer_);
 }
 
 } // namespace quodra_div

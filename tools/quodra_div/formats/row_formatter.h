@@ -3,6 +3,7 @@
 #ifndef QUODRA_DIV_FORMATS_ROW_FORMATTER_H
 #define QUODRA_DIV_FORMATS_ROW_FORMATTER_H
 
+#include <cstdint>
 #include <string>
 #include <variant>
 
@@ -11,6 +12,7 @@
 #include "formats/output_format.h"
 #include "formats/result_layout.h"
 #include "formats/table_format.h"
+#include "formats/word_result.h"
 #include "samples/sample.h"
 
 namespace quodra_div {
@@ -24,6 +26,12 @@ public:
 
     void append_header(std::string &out);
     void append_row(const sample &input, const sample_result &result, std::string &out);
+
+    // Whether a format writes rows from words as well (hex and CSV); only
+    // then may append_word_row be called.
+    static bool writes_words(output_format format);
+    void append_word_row(uint64_t dividend, uint64_t divisor, const word_result &result,
+                         std::string &out) const;
 
 private:
     std::variant<table_writer, csv_writer, hex_writer> writer_;

@@ -1,6 +1,7 @@
 #include "run/run_divisions.h"
 
 #include <cstdio>
+#include <string>
 
 #include "run/coverage_tally.h"
 
@@ -11,6 +12,7 @@
 #include "run/prepared_divider.h"
 #include "run/progress_meter.h"
 #include "run/row_writer.h"
+#include "run/word_route.h"
 #include "samples/sample_source.h"
 
 namespace quodra_div {
@@ -28,7 +30,7 @@ exit_status report_coverage(const tool_options &options,
 
 } // namespace
 
-exit_status run_divisions(const tool_options &options) {
+exit_status run_divisions(const tool_options &options, division_route route) {
     prepared_divider divider(options);
     sample_source source(options, divider.layout);
     output_file sink(options.output_path);
@@ -38,10 +40,16 @@ exit_status run_divisions(const tool_options &options) {
         run_batches_in_parallel(options, divider.model, divider.layout, source, sink, counted);
         return report_coverage(options, coverage);
     }
-    row_formatter formatter(options.format, divider.layout,
-                            describe_configuration(options.divider));
-    row_writer writer(source, formatter, options.header, divider.layout, counted);
+    const std::string summary = describe_configuration(options.divider);
     progress_meter progress(options.progress, sink.is_terminal(), source.known_total());
+    if (route == division_route::words_where_in_reach &&
+        takes_word_route(options, source, divider)) {
+        run_word_batches(options, divider, source, summary, sink, progress);
+        sink.finish();
+        return report_coverage(options, coverage);
+    }
+    row_formatter formatter(options.format, divider.layout, summary);
+    row_writer writer(source, formatter, options.header, divider.layout, counted);
     run_batch_loop(writer, divider.batch, divider.model, divider.layout,
                    fault_naming::with_operands, sink, progress);
     sink.finish();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "numbers/machine_word.h"
+
 namespace quodra_div {
 
 namespace {
@@ -27,6 +29,16 @@ std::vector<big_integer> edge_values(const operand_range &range) {
     return edges;
 }
 
+std::vector<uint64_t> edge_words(const std::vector<big_integer> &edges) {
+    std::vector<uint64_t> words;
+    for (const big_integer &edge : edges) {
+        words.push_back(word_pattern(edge.get()));
+    }
+    return words;
+}
+
+bool fits_word(const operand_range &range) { return range.width() >= 1 && range.width() <= 64; }
+
 // Unbiased: rejects the few raw values that would favour small results.
 uint64_t uniform_below(uint64_t bound, sample_words &words) {
     const uint64_t threshold = (0 - bound) % bound; // 2^64 mod bound
@@ -45,6 +57,8 @@ random_samples::random_samples(const operand_range &dividend_range,
       divisor_range_(divisor_range),
       dividend_edges_(edge_values(dividend_range)),
       divisor_edges_(edge_values(divisor_range)),
+      dividend_edge_words_(edge_words(dividend_edges_)),
+      divisor_edge_words_(edge_words(divisor_edges_)),
       count_(count),
       seed_(seed) {}
 
@@ -94,6 +108,45 @@ void random_samples::draw(const operand_range &range, sample_words &words, mpz_p
         mpz_add_ui(value, value, 1);
         mpz_neg(value, value);
     }
+}
+
+bool random_samples::fits_words() const {
+    return fits_word(dividend_range_) && fits_word(divisor_range_);
+}
+
+// The same samples as next(): the same edge pairs first, then the same
+// words of the same sample_words drawn in the same order.
+bool random_samples::next_words(uint64_t &dividend, uint64_t &divisor) {
+    if (produced_ >= count_) {
+        return false;
+    }
+    const uint64_t pairs = dividend_edge_words_.size() * divisor_edge_words_.size();
+    if (produced_ < pairs) {
+        dividend = dividend_edge_words_[produced_ / divisor_edge_words_.size()];
+        divisor = divisor_edge_words_[produced_ % divisor_edge_words_.size()];
+    } else {
+        sample_words words(seed_, produced_);
+        dividend = draw_word(dividend_range_, words);
+        divisor = draw_word(divisor_range_, words);
+    }
+    ++produced_;
+    return true;
+}
+
+// draw() for a field of 1 .. 64 bits, where the magnitude takes one random
+// word: its low `length` bits with the top one set; a negative value
+// -(m + 1) is the pattern ~m.
+uint64_t random_samples::draw_word(const operand_range &range, sample_words &words) {
+    const unsigned magnitude_width = range.is_signed() ? range.width() - 1 : range.width();
+    const auto length = static_cast<unsigned>(uniform_below(uint64_t{magnitude_width} + 1, words));
+    uint64_t magnitude = 0;
+    if (length > 0) {
+        magnitude = (words.next() & low_bits_mask(length)) | (uint64_t{1} << (length - 1));
+    }
+    if (range.is_signed() && (words.next() & 1) != 0) {
+        return ~magnitude;
+    }
+    return magnitude;
 }
 
 std::string random_samples::position() const {

@@ -21,6 +21,12 @@ public:
                    uint64_t count, uint64_t seed);
 
     bool next(sample &next_sample);
+    // Whether both fields are 1 .. 64 bits wide, so that next_words can
+    // hand out the samples.
+    bool fits_words() const;
+    // The sample next() would give, as two's-complement words (see
+    // numbers/machine_word.h); only when fits_words().
+    bool next_words(uint64_t &dividend, uint64_t &divisor);
     std::string position() const;
     uint64_t known_total() const { return count_; }
     // Each sample is a function of its index, so skipping costs nothing.
@@ -29,11 +35,14 @@ public:
 private:
     bool next_edge_pair(sample &next_sample);
     void draw(const operand_range &range, sample_words &words, mpz_ptr value);
+    static uint64_t draw_word(const operand_range &range, sample_words &words);
 
     const operand_range &dividend_range_;
     const operand_range &divisor_range_;
     std::vector<big_integer> dividend_edges_;
     std::vector<big_integer> divisor_edges_;
+    std::vector<uint64_t> dividend_edge_words_;
+    std::vector<uint64_t> divisor_edge_words_;
     uint64_t count_;
     uint64_t produced_ = 0;
     uint64_t seed_;

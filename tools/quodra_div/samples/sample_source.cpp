@@ -48,15 +48,32 @@ sample_source::sample_source(const tool_options &options, const result_layout &l
     restrict_to_shard(options.shard);
 }
 
-bool sample_source::next(sample &next_sample) {
+bool sample_source::take_one_within_limit() {
     if (limited_) {
         if (handed_out_ >= limit_) {
             return false;
         }
         ++handed_out_;
     }
+    return true;
+}
+
+bool sample_source::next(sample &next_sample) {
+    if (!take_one_within_limit()) {
+        return false;
+    }
     return std::visit(for_origins(false, [&](auto &origin) { return origin.next(next_sample); }),
                       origin_);
+}
+
+bool sample_source::gives_words() const {
+    const auto *random = std::get_if<random_samples>(&origin_);
+    return random != nullptr && random->fits_words();
+}
+
+bool sample_source::next_words(uint64_t &dividend, uint64_t &divisor) {
+    return take_one_within_limit() &&
+           std::get<random_samples>(origin_).next_words(dividend, divisor);
 }
 
 std::string sample_source::position() const {

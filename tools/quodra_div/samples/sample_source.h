@@ -29,11 +29,17 @@ public:
     sample_source(const tool_options &options, const result_layout &layout);
 
     bool next(sample &next_sample);
+    // Whether the samples come as words too: random samples of fields 1 ..
+    // 64 bits wide. next_words then hands out what next() would, as
+    // two's-complement words (numbers/machine_word.h); only then.
+    bool gives_words() const;
+    bool next_words(uint64_t &dividend, uint64_t &divisor);
     std::string position() const;
     uint64_t known_total() const;
 
 private:
     void restrict_to_shard(const shard_choice &shard);
+    bool take_one_within_limit();
 
     own_file_formats own_formats_;
     // Random, exhaustive and demo samples are in range by construction.

@@ -1,0 +1,32 @@
+// The run loop on the word route: random samples of fields up to 64 bits
+// drawn as words, divided by the engine's word batch and written as hex or
+// CSV rows straight from the words. A batch the word batch does not take is
+// divided again on the GNU MP route (data_do), which gives exactly the
+// rows, messages and failures a run without the word route would.
+#ifndef QUODRA_DIV_RUN_WORD_ROUTE_H
+#define QUODRA_DIV_RUN_WORD_ROUTE_H
+
+#include <string>
+
+#include "cli/options.h"
+#include "output/output_file.h"
+#include "run/prepared_divider.h"
+#include "run/progress_meter.h"
+#include "samples/sample_source.h"
+
+namespace quodra_div {
+
+// Whether a --jobs 1 run can take the word route: hex or CSV output without
+// --coverage, samples that come as words, every field and the raw quotient
+// within a word, and a configuration the word batch takes.
+bool takes_word_route(const tool_options &options, const sample_source &source,
+                      const prepared_divider &divider);
+
+// The batch loop of run_batch_loop with row_writer, on the word route.
+// summary: the configuration line of the header.
+void run_word_batches(const tool_options &options, prepared_divider &divider, sample_source &source,
+                      const std::string &summary, output_file &sink, progress_meter &progress);
+
+} // namespace quodra_div
+
+#endif
