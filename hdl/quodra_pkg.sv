@@ -115,13 +115,67 @@ package quodra_pkg;
       output longint unsigned quotient, output longint unsigned remainder,
       output bit div_by_zero, output bit quotient_known);
 
-  class quodra_model;
-    local chandle handle;
-    local bit freed;
+  // What both classes hold: the C side's handle of one model (a number,
+  // never an address), its name and error record, and the steps every model
+  // takes alike: creation, the existence check, free, and reporting.
+  virtual class quodra_handle;
+    protected chandle handle;
+    protected bit freed;
     string name;
     string last_error;
     int error_count;
     bit quotient_known;
+    local string kind; // the class, as messages name it
+
+    // Set by each class's constructor first. (Verilator 5.006 drops the
+    // arguments of a super.new call, so the base constructor takes none.)
+    protected function void name_model(string kind, string model_name);
+      this.kind = kind;
+      name = model_name;
+      handle = null;
+    endfunction
+
+    // Makes the C side's model: 0, with the reason reported, on failure.
+    protected function bit create(int algorithm, int divisor_width, int dividend_width,
+                                  int is_signed, int fractional, int fractional_width);
+      if (quodra_dpi_max_width() != QUODRA_MAX_WIDTH) begin
+        fail($sformatf("the C side was built for %0d-bit vectors, the package for %0d",
+                       quodra_dpi_max_width(), QUODRA_MAX_WIDTH));
+        return 0;
+      end
+      handle = quodra_dpi_create(algorithm, divisor_width, dividend_width, is_signed,
+                                 fractional, fractional_width, name);
+      if (handle == null) begin
+        fail(quodra_dpi_last_error());
+        return 0;
+      end
+      return 1;
+    endfunction
+
+    // 1 while the model exists: created without error and not yet freed.
+    function bit ok();
+      return handle != null;
+    endfunction
+
+    // Releases the library model; a second free is an error.
+    function void free();
+      if (handle == null) begin
+        fail(freed ? "free of a model already freed" : "free of a model that was not created");
+        return;
+      end
+      if (quodra_dpi_free(handle) != 0) fail(quodra_dpi_last_error());
+      handle = null;
+      freed = 1;
+    endfunction
+
+    protected function void fail(string text);
+      last_error = text;
+      error_count++;
+      $error("%s %s: %s", kind, name == "" ? "(unnamed)" : name, text);
+    endfunction
+  endclass
+
+  class quodra_model extends quodra_handle;
     // 1: refuse an operand with bits above its width that are neither a
     // zero nor a sign extension; 0: take the low bits.
     bit strict = 1;
@@ -136,17 +190,9 @@ package quodra_pkg;
     function new(int algorithm = QUODRA_ALGORITHM_RADIX2, int divisor_width = 16,
                  int dividend_width = 16, int is_signed = 1, int fractional = 0,
                  int fractional_width = 16, string model_name = "");
-      name = model_name;
-      handle = null;
-      if (quodra_dpi_max_width() != QUODRA_MAX_WIDTH) begin
-        fail($sformatf("the C side was built for %0d-bit vectors, the package for %0d",
-                       quodra_dpi_max_width(), QUODRA_MAX_WIDTH));
-        return;
-      end
-      handle = quodra_dpi_create(algorithm, divisor_width, dividend_width, is_signed,
-                                 fractional, fractional_width, model_name);
-      if (handle == null) begin
-        fail(quodra_dpi_last_error());
+      name_model("quodra_model", model_name);
+      if (!create(algorithm, divisor_width, dividend_width, is_signed, fractional,
+                  fractional_width)) begin
         return;
       end
       words = quodra_dpi_word_ports(handle) == 1;
@@ -155,11 +201,6 @@ package quodra_pkg;
       divisor_bits = divisor_width;
       above_dividend = '1 << dividend_width;
       above_divisor = '1 << divisor_width;
-    endfunction
-
-    // 1 while the model exists: created without error and not yet freed.
-    function bit ok();
-      return handle != null;
     endfunction
 
     function bit divide(input quodra_vec_t dividend, input quodra_vec_t divisor,
@@ -237,22 +278,6 @@ package quodra_pkg;
       return handle == null ? 0 : quodra_dpi_remainder_width(handle);
     endfunction
 
-    // Releases the library model; a second free is an error.
-    function void free();
-      if (handle == null) begin
-        fail(freed ? "free of a model already freed" : "free of a model that was not created");
-        return;
-      end
-      if (quodra_dpi_free(handle) != 0) fail(quodra_dpi_last_error());
-      handle = null;
-      freed = 1;
-    endfunction
-
-    local function void fail(string text);
-      last_error = text;
-      error_count++;
-      $error("quodra_model %s: %s", name == "" ? "(unnamed)" : name, text);
-    endfunction
   endclass
 
   // The model at a configuration fixed by the parameters, with ports of the
@@ -265,7 +290,7 @@ package quodra_pkg;
       int FRACTION_W = 0,
       bit SIGNED = 1,
       bit FRACTIONAL = 0
-  );
+  ) extends quodra_handle;
     localparam int QUOTIENT_W = ALGORITHM == QUODRA_ALGORITHM_HIGH_RADIX ? DIVIDEND_W + 1
                                                                          : DIVIDEND_W;
     // A zero-bit fraction field still gets a port bit, always 0.
@@ -274,29 +299,10 @@ package quodra_pkg;
     localparam bit WORDS = DIVISOR_W <= 64 && DIVIDEND_W <= 64 && QUOTIENT_W <= 64 &&
                            REMAINDER_W <= 64;
 
-    local chandle handle;
-    local bit freed;
-    string name;
-    string last_error;
-    int error_count;
-    bit quotient_known;
-
     function new(string name = "");
-      this.name = name;
-      handle = null;
-      if (quodra_dpi_max_width() != QUODRA_MAX_WIDTH) begin
-        fail($sformatf("the C side was built for %0d-bit vectors, the package for %0d",
-                       quodra_dpi_max_width(), QUODRA_MAX_WIDTH));
-        return;
-      end
-      handle = quodra_dpi_create(ALGORITHM, DIVISOR_W, DIVIDEND_W, int'(SIGNED),
-                                 int'(FRACTIONAL), FRACTION_W, name);
-      if (handle == null) fail(quodra_dpi_last_error());
-    endfunction
-
-    // 1 while the model exists: created without error and not yet freed.
-    function bit ok();
-      return handle != null;
+      name_model("quodra_divider", name);
+      void'(create(ALGORITHM, DIVISOR_W, DIVIDEND_W, int'(SIGNED), int'(FRACTIONAL),
+                   FRACTION_W));
     endfunction
 
     function bit divide(input bit [DIVIDEND_W-1:0] dividend, input bit [DIVISOR_W-1:0] divisor,
@@ -338,22 +344,6 @@ package quodra_pkg;
       return 1;
     endfunction
 
-    // Releases the library model; a second free is an error.
-    function void free();
-      if (handle == null) begin
-        fail(freed ? "free of a model already freed" : "free of a model that was not created");
-        return;
-      end
-      if (quodra_dpi_free(handle) != 0) fail(quodra_dpi_last_error());
-      handle = null;
-      freed = 1;
-    endfunction
-
-    local function void fail(string text);
-      last_error = text;
-      error_count++;
-      $error("quodra_divider %s: %s", name == "" ? "(unnamed)" : name, text);
-    endfunction
   endclass
 
 endpackage
