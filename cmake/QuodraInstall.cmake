@@ -58,3 +58,5 @@ endforeach()
 if(TARGET quodra-div)
   install(TARGETS quodra-div RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+
+include(QuodraPackage)
