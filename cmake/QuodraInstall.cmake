@@ -59,4 +59,8 @@ if(TARGET quodra-div)
   install(TARGETS quodra-div RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
-include(QuodraPackage)
+# The .deb and .rpm (cpack), for quodra's own build only: a project that
+# pulls quodra in packages itself.
+if(QUODRA_IS_TOP_LEVEL)
+  include(QuodraPackage)
+endif()

@@ -40,6 +40,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# Compiling against quodra.h needs gmp.h (and gmpxx.h for quodra.hpp); a farm
+# node that only runs quodra-div or a simulator does not. (The .rpm names no
+# gmp-devel: CPack 3.25 drops weak dependencies with rpm 4.18's rpmbuild.)
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS libgmp-dev)
 
 # RPM: quodra-5.1.0-1.x86_64.rpm; rpmbuild's automatic requires (the ELF
 # files' libgmp.so.10, libstdc++.so.6, ...) and provides (libquodra.so.5).
