@@ -98,7 +98,7 @@ set(expected bin/quodra-div include/quodra.h include/quodra.hpp
              ${lib}/libquodra.so ${lib}/libquodra.so.5 ${lib}/libquodra.so.${VERSION}
              ${lib}/cmake/quodra/quodraConfig.cmake ${lib}/cmake/quodra/quodraConfigVersion.cmake
              ${lib}/cmake/quodra/quodraTargets.cmake
-             ${lib}/pkgconfig/quodra.pc ${lib}/pkgconfig/quodra-cxx.pc)
+             ${lib}/pkgconfig/quodra.pc ${lib}/pkgconfig/quodra-cxx.pc share/doc/quodra/LICENSE)
 if(HDL)
   list(APPEND expected ${lib}/libquodra_dpi.so share/quodra/hdl/quodra_pkg.sv
                        share/quodra/hdl/quodra_dpi.c share/quodra/hdl/quodra_dpi.h)
