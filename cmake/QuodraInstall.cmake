@@ -2,7 +2,8 @@
 # headers, the CMake package (quodraConfig.cmake, quodraConfigVersion.cmake,
 # quodraTargets.cmake with quodra::quodra and quodra::cxx, and the GNU MP
 # find module it uses), quodra.pc (C) and quodra-cxx.pc (C++ layer), and the
-# quodra-div tool. The static archive of the unit tests stays internal.
+# quodra-div tool, and the license; QuodraPackage.cmake packages them all.
+# The static archive of the unit tests stays internal.
 include(CMakePackageConfigHelpers)
 
 set(QUODRA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/quodra)
@@ -57,4 +58,13 @@ endforeach()
 
 if(TARGET quodra-div)
   install(TARGETS quodra-div RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+# The license travels with every install, and so with the packages.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The .deb and .rpm (cpack), for quodra's own build only: a project that
+# pulls quodra in packages itself.
+if(QUODRA_IS_TOP_LEVEL)
+  include(QuodraPackage)
 endif()

@@ -5,7 +5,17 @@
 # pkg-config   compiles the C consumer with `pkg-config --cflags --libs quodra`
 #              and the C++ one with `... quodra-cxx` against it
 # subdirectory add_subdirectory() of the source checkout SOURCE_DIR
-set(prefix ${WORK_DIR}/prefix)
+# package and pkg-config take another prefix with -DPREFIX=... and its library
+# folder (default lib) with -DLIBDIR=..., as the package test does for an
+# unpacked .deb.
+if(PREFIX)
+  set(prefix ${PREFIX})
+else()
+  set(prefix ${WORK_DIR}/prefix)
+endif()
+if(NOT LIBDIR)
+  set(LIBDIR lib)
+endif()
 set(here ${CMAKE_CURRENT_LIST_DIR})
 
 function(run)
@@ -47,7 +57,7 @@ endfunction()
 # name) and a run path to pkg-config's libdir, and runs it with no
 # LD_LIBRARY_PATH: the program must start from the run path alone.
 function(build_and_run_with_pkg_config module compiler source output)
-  set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
+  set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
   execute_process(COMMAND ${PKG_CONFIG} --cflags --libs ${module}
                   OUTPUT_VARIABLE flags RESULT_VARIABLE status OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(NOT status EQUAL 0)
