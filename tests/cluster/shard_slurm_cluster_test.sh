@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs examples/shard_slurm.sh on a real one-node Slurm cluster started for
 # the test (one_node_cluster.sh): an array job submitted by hand with
-# `sbatch --wait` and joined; --submit's array and dependent join; a run
+# `sbatch --wait`, its parts checked by a second array job, and joined; --submit's array and dependent join; a run
 # whose third task fails, where the join must be cancelled and write
 # nothing; and the resumed run, which must redo only the failed part and a
 # part whose record is stale. Every joined file is compared byte for byte
@@ -69,6 +69,11 @@ cd "$work/jobs"
 timeout 90 sbatch --quiet --wait --array=1-4 --export=ALL,QUODRA_DIV="$tool" \
     "$examples/shard_slurm.sh" hand.hex --random 200000 --seed 9 -f hex --jobs 1 ||
     fail "the array job submitted by hand failed"
+# Each part checked where it was made, as docs/cluster.md does.
+timeout 90 sbatch --quiet --wait --array=1-4 --output=check-%a.log \
+    --wrap "'$tool' --check hand.hex.shard-\$SLURM_ARRAY_TASK_ID" ||
+    fail "the parts' check failed"
+grep -q '^coverage: ' check-4.log || fail "no check report in check-4.log"
 "$examples/shard_slurm.sh" --join 4 hand.hex
 cmp hand.hex whole.hex || fail "the array job's joined parts differ from the unsharded run"
 
