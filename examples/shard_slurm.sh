@@ -58,11 +58,14 @@ tool=${QUODRA_DIV:-quodra-div}
 # The record of part K of N of the arguments $3...: one shell-quoted word a
 # line, so that two records are equal exactly when the tool, the part and
 # every argument are. A different tool version can write other rows.
+tool_version=
 part_record() {
-    local index=$1 parts=$2 version
+    local index=$1 parts=$2
     shift 2
-    version=$("$tool" --version) || fail "cannot run $tool"
-    printf '%q\n' "$version" "--shard $index/$parts" "$@"
+    if [ -z "$tool_version" ]; then
+        tool_version=$("$tool" --version) || fail "cannot run $tool"
+    fi
+    printf '%q\n' "$tool_version" "--shard $index/$parts" "$@"
 }
 
 # The record without its shard line: equal for all parts of one run.
@@ -112,6 +115,23 @@ join_parts() {
     rm -f "${files[@]}" "${records[@]}"
 }
 
+# The numbers $@ (ascending) as an --array list: runs of consecutive
+# numbers as ranges, so that a thousand parts make a short list.
+array_list() {
+    local list='' first=$1 last=$1 k
+    shift
+    for k in "$@" ''; do
+        if [ -n "$k" ] && [ "$k" -eq $((last + 1)) ]; then
+            last=$k
+            continue
+        fi
+        if [ "$first" -eq "$last" ]; then list+=",$first"; else list+=",$first-$last"; fi
+        first=$k
+        last=$k
+    done
+    echo "${list#,}"
+}
+
 # Submits the array job for the incomplete parts (all N share SHARDS=N, as
 # the array holds only some of them) and the join, which Slurm cancels
 # when a task fails.
@@ -127,7 +147,7 @@ submit() {
     local dependency=()
     if [ ${#missing[@]} -gt 0 ]; then
         local list
-        list=$(IFS=,; echo "${missing[*]}")
+        list=$(array_list "${missing[@]}")
         array_job=$(sbatch --parsable --export=ALL,SHARDS="$parts" \
             --array="$list" "$0" "$output" "$@")
         array_job=${array_job%%;*}

@@ -124,7 +124,7 @@ sed -i 's/^2x6 1$/962 6/' pairs.txt
 echo "--seed 1" >> pairs.out.shard-2.args
 rm -f made.txt
 "$examples/shard_slurm.sh" --submit 4 pairs.out -i pairs.txt > resumed.txt
-grep -q '^array job [0-9]*: parts 2,3 of 4$' resumed.txt || fail "resumed: $(cat resumed.txt)"
+grep -q '^array job [0-9]*: parts 2-3 of 4$' resumed.txt || fail "resumed: $(cat resumed.txt)"
 join=$(join_job_of resumed.txt)
 wait_job "$join"
 [ "$(job_states "$join")" = COMPLETED ] || fail "resumed join job $join: $(job_states "$join")"
