@@ -102,6 +102,17 @@ if [ "$mode" = slurm ]; then
     echo "--seed 5" >> resumed.out.shard-1.args
     task 1
     made_again 1 || fail "a part with a stale record was kept"
+    # Another version of the tool may write other rows: its part is redone.
+    cat > other-version <<SH
+#!/bin/sh
+[ "\$1" = --version ] && echo "quodra-div 0.0.1" && exit
+exec "$QUODRA_DIV" "\$@"
+SH
+    chmod +x other-version
+    touch -d @978307200 resumed.out.shard-1
+    QUODRA_DIV=$PWD/other-version task 1
+    made_again 1 || fail "a part made by another tool version was kept"
+    task 1
     rm resumed.out.shard-2.args
     if "$examples/shard_slurm.sh" --join 2 resumed.out 2> /dev/null; then
         fail "--join accepted a part without its record"
@@ -115,6 +126,12 @@ if [ "$mode" = slurm ]; then
     task 2
     "$examples/shard_slurm.sh" --join 2 resumed.out
     cmp -s resumed.out resumed.whole || fail "the resumed parts differ from the whole"
+    # A job that is no array (sbatch without --array) stops at once.
+    status=0
+    SLURM_JOB_ID=7 "$examples/shard_slurm.sh" lone.out --random 5 2> /dev/null || status=$?
+    if [ "$status" -ne 2 ] || [ -e lone.out.shard-1 ]; then
+        fail "a job without --array: status $status"
+    fi
     # --submit leaves an existing OUTPUT alone and submits nothing.
     status=0
     "$examples/shard_slurm.sh" --submit 2 resumed.out --random 50 2> /dev/null || status=$?
