@@ -58,13 +58,15 @@ tool=${QUODRA_DIV:-quodra-div}
 # The record of part K of N of the arguments $3...: one shell-quoted word a
 # line, so that two records are equal exactly when the tool, the part and
 # every argument are. A different tool version can write other rows.
+# read_tool_version sets tool_version once, outside the subshells that
+# make records.
 tool_version=
+read_tool_version() {
+    tool_version=$("$tool" --version) || fail "cannot run $tool"
+}
 part_record() {
     local index=$1 parts=$2
     shift 2
-    if [ -z "$tool_version" ]; then
-        tool_version=$("$tool" --version) || fail "cannot run $tool"
-    fi
     printf '%q\n' "$tool_version" "--shard $index/$parts" "$@"
 }
 
@@ -85,6 +87,7 @@ part_is_complete() {
 run_part() {
     local output=$1 index=$2 parts=$3 record
     shift 3
+    read_tool_version
     record=$(part_record "$index" "$parts" "$@")
     if part_is_complete "$output" "$index" "$record"; then
         echo "part $index of $parts ($output.shard-$index) is complete: kept"
@@ -140,6 +143,7 @@ submit() {
     shift 2
     require_count "$parts"
     [ ! -e "$output" ] || fail "$output exists: remove it to make it again" 2
+    read_tool_version
     for k in $(seq 1 "$parts"); do
         record=$(part_record "$k" "$parts" "$@")
         part_is_complete "$output" "$k" "$record" || missing+=("$k")
