@@ -4,7 +4,8 @@
 # `sbatch --wait`, its parts checked by a second array job, and joined; --submit's array and dependent join; a run
 # whose third task fails, where the join must be cancelled and write
 # nothing; and the resumed run, which must redo only the failed part and a
-# part whose record is stale. Every joined file is compared byte for byte
+# part whose record is stale; and a run whose parts are all complete,
+# where the join runs alone. Every joined file is compared byte for byte
 # with the unsharded run.
 # Usage: shard_slurm_cluster_test.sh QUODRA_DIV EXAMPLES_DIR
 # Exit 77 (skipped) when not root or when a Slurm or munge program is missing.
@@ -132,6 +133,18 @@ wait_job "$join"
     fail "the resumed run made: $(tr '\n' ' ' < made.txt)"
 "$tool" -i pairs.txt -o pairs.whole
 cmp pairs.out pairs.whole || fail "the resumed run's output differs from the unsharded run"
-leftovers=$(find . -name 'pairs.out.*' -o -name 'submit.hex.*' -o -name 'hand.hex.*')
+# Every part complete (made here by hand): the join is submitted alone.
+for k in 1 2; do
+    SLURM_ARRAY_TASK_ID=$k SHARDS=2 "$examples/shard_slurm.sh" done.out -i pairs.txt > /dev/null
+done
+rm -f made.txt
+"$examples/shard_slurm.sh" --submit 2 done.out -i pairs.txt > done.txt
+[ "$(head -n 1 done.txt)" = "all 2 parts are complete" ] || fail "complete parts: $(cat done.txt)"
+join=$(join_job_of done.txt)
+wait_job "$join"
+[ "$(job_states "$join")" = COMPLETED ] || fail "join job $join alone: $(job_states "$join")"
+[ ! -e made.txt ] || fail "complete parts were made again: $(cat made.txt)"
+cmp done.out pairs.whole || fail "the joined complete parts differ from the unsharded run"
+leftovers=$(find . -name 'pairs.out.*' -o -name 'submit.hex.*' -o -name 'hand.hex.*' -o -name 'done.out.*')
 [ -z "$leftovers" ] || fail "parts left behind: $leftovers"
 echo "array jobs on a one-node Slurm cluster joined equal to the unsharded runs; a failed task cancelled the join; the resumed run redid parts 2 and 3 alone"
