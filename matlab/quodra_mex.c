@@ -176,12 +176,12 @@ static int check_configuration(const qor_quodra_v5_1_config *config, failure *f)
     divisor = qor_quodra_v5_1_qor_array_mpz_alloc(1);
     dividend = qor_quodra_v5_1_qor_array_mpz_alloc(1);
     quotient = qor_quodra_v5_1_qor_array_mpz_alloc(1);
-    remainder = config->remainder_type == QUODRA_OUTPUT_FRACTIONAL
+    remainder = config->remainder_type != QUODRA_OUTPUT_REMAINDER
                     ? NULL
                     : qor_quodra_v5_1_qor_array_mpz_alloc(1);
     div_by_zero = qor_quodra_v5_1_qor_array_uint_alloc(1);
     if (divisor == NULL || dividend == NULL || quotient == NULL || div_by_zero == NULL ||
-        (remainder == NULL && config->remainder_type != QUODRA_OUTPUT_FRACTIONAL)) {
+        (remainder == NULL && config->remainder_type == QUODRA_OUTPUT_REMAINDER)) {
         status = fail(f, "quodra:memory", "out of memory for the library's arrays");
     } else if (qor_quodra_v5_1_data_do(model, divisor, dividend, quotient, remainder, div_by_zero,
                                        0) != 0) {
@@ -216,7 +216,7 @@ typedef struct result_fields {
 
 static result_fields fields_of(const qor_quodra_v5_1_config *config) {
     result_fields fields;
-    fields.fractional = config->remainder_type == QUODRA_OUTPUT_FRACTIONAL;
+    fields.fractional = config->remainder_type != QUODRA_OUTPUT_REMAINDER; /* as data_do reads it */
     fields.signed_quotient =
         fields.fractional && config->algorithm_type == QUODRA_ALGORITHM_HIGH_RADIX;
     fields.quotient_bits = config->dividend_width;
@@ -330,6 +330,9 @@ static int fail_to_fit(const operand_field *field, size_t index, const element_v
 /* Checks the value against its field and stores it as the batch's word. */
 static int store_operand(const operand_field *field, size_t index, const element_value *value,
                          void *words, size_t at, failure *f) {
+    if (field->width <= 0 && value->bits != 0) {
+        return fail_to_fit(field, index, value, f); /* a field of no bits holds 0 only */
+    }
     if (field->is_signed) {
         /* a signed field of W bits holds -2^(W-1) .. 2^(W-1) - 1 */
         const int64_t word = (int64_t)value->bits;
@@ -341,7 +344,7 @@ static int store_operand(const operand_field *field, size_t index, const element
             }
             return fail_to_fit(field, index, value, f);
         }
-        if (field->width < 64) {
+        if (field->width > 0 && field->width < 64) {
             const int64_t half = (int64_t)1 << (field->width - 1);
             if (word < -half || word >= half) {
                 return fail_to_fit(field, index, value, f);
@@ -350,7 +353,7 @@ static int store_operand(const operand_field *field, size_t index, const element
         ((int64_t *)words)[at] = word;
         return 0;
     }
-    if (value->negative || (field->width < 64 && value->bits >> field->width != 0)) {
+    if (value->negative || (field->width > 0 && field->width < 64 && value->bits >> field->width != 0)) {
         return fail_to_fit(field, index, value, f);
     }
     ((uint64_t *)words)[at] = value->bits;

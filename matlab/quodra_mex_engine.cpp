@@ -51,7 +51,7 @@ quodra_div::divider_settings settings_for(const qor_quodra_v5_1_config &config) 
     settings.divisor_width = config.divisor_width;
     settings.dividend_width = config.dividend_width;
     settings.signed_operands = config.operand_sign == QUODRA_OPERAND_SIGNED;
-    settings.fractional_output = config.remainder_type == QUODRA_OUTPUT_FRACTIONAL;
+    settings.fractional_output = config.remainder_type != QUODRA_OUTPUT_REMAINDER; // as data_do reads it
     settings.fractional_width = config.fractional_width;
     settings.aux_param_1 = config.aux_param_1;
     return settings;
