@@ -292,11 +292,19 @@ static int read_double_element(double number, const operand_field *field, size_t
     return 0;
 }
 
-static int read_element(const mxArray *operand, const operand_field *field, size_t index,
+/* An operand array's class and data, asked of the MEX API once: the API's
+ * class query compares class names, too slow to ask per element. */
+typedef struct operand_source {
+    mxClassID class_id;
+    const void *data;
+    size_t elements;
+} operand_source;
+
+static int read_element(const operand_source *operand, const operand_field *field, size_t index,
                         element_value *value, failure *f) {
-    const void *data = mxGetData(operand);
+    const void *data = operand->data;
     int64_t as_signed = 0;
-    switch (mxGetClassID(operand)) {
+    switch (operand->class_id) {
     case mxDOUBLE_CLASS:
         return read_double_element(((const double *)data)[index], field, index, value, f);
     case mxINT8_CLASS: as_signed = ((const int8_t *)data)[index]; break;
@@ -362,13 +370,16 @@ static int store_operand(const operand_field *field, size_t index, const element
 
 /* Reads `count` operand words from the array; a one-element array stands
  * for every sample. */
-static int read_operands(const mxArray *operand, const operand_field *field, size_t count,
+static int read_operands(const mxArray *array, const operand_field *field, size_t count,
                          void *words, failure *f) {
-    const size_t elements = mxGetNumberOfElements(operand);
+    operand_source operand;
     element_value value;
     size_t i;
-    if (elements == 1 && count > 0) {
-        if (read_element(operand, field, 0, &value, f) != 0) {
+    operand.class_id = mxGetClassID(array);
+    operand.data = mxGetData(array);
+    operand.elements = mxGetNumberOfElements(array);
+    if (operand.elements == 1 && count > 0) {
+        if (read_element(&operand, field, 0, &value, f) != 0) {
             return 1;
         }
         for (i = 0; i < count; ++i) {
@@ -379,7 +390,7 @@ static int read_operands(const mxArray *operand, const operand_field *field, siz
         return 0;
     }
     for (i = 0; i < count; ++i) {
-        if (read_element(operand, field, i, &value, f) != 0 ||
+        if (read_element(&operand, field, i, &value, f) != 0 ||
             store_operand(field, i, &value, words, i, f) != 0) {
             return 1;
         }
