@@ -25,6 +25,10 @@ A fenced block whose info string is "<kind> tested" is an example:
                   library, run, and its standard output (without the
                   simulator's own "$finish" line) compared with the
                   "output" block that must follow it.
+  octave tested   an Octave script, run by octave-cli in a fresh folder with
+                  the MEX file and the .m wrappers on its path; its standard
+                  output is compared with the "output" block that must
+                  follow it.
 
 Output is compared exactly, line by line. A page without any tested block
 fails: the test exists to run examples, not to find none.
@@ -79,7 +83,7 @@ def examples(text):
         if len(words) < 2 or words[1] != "tested":
             continue
         kind = words[0]
-        if kind in ("c", "cpp", "systemverilog"):
+        if kind in ("c", "cpp", "systemverilog", "octave"):
             if n + 1 == len(blocks) or blocks[n + 1][1] != "output":
                 raise SystemExit(f"line {line}: a tested {kind} block must be followed "
                                  "by its ```output block")
@@ -157,6 +161,26 @@ def run_simulation(args, body, expected, folder):
     return compare("systemverilog example", expected, printed)
 
 
+def run_octave(args, body, expected, folder):
+    """Runs the example script with octave-cli, the gateway on its path."""
+    if not (args.octave and args.octave_path):
+        print("an octave example needs --octave and --octave-path", file=sys.stderr)
+        return False
+    if folder.exists():
+        shutil.rmtree(folder)
+    folder.mkdir(parents=True)
+    (folder / "example.m").write_text("\n".join(body) + "\n")
+    command = [args.octave, "--norc", "--no-history", "--quiet"]
+    for path in args.octave_path:
+        command += ["--path", str(Path(path).resolve())]
+    ran = subprocess.run(command + ["example.m"], cwd=folder, text=True, capture_output=True,
+                         timeout=120)
+    if ran.returncode != 0:
+        print(f"the example exited with {ran.returncode}\n{ran.stderr}", file=sys.stderr)
+        return False
+    return compare("octave example", expected, ran.stdout.splitlines())
+
+
 def session_commands(body):
     """(command text, expected output lines, expected status) of a session."""
     commands = []
@@ -229,6 +253,9 @@ def main():
     parser.add_argument("--verilator", help="the verilator program")
     parser.add_argument("--hdl-package", help="quodra_pkg.sv")
     parser.add_argument("--dpi-library", help="the built libquodra_dpi")
+    parser.add_argument("--octave", help="the octave-cli program")
+    parser.add_argument("--octave-path", action="append", default=[],
+                        help="a folder for Octave's path (the MEX file, the .m wrappers)")
     args = parser.parse_args()
     for name in ("library", "tool"):
         if getattr(args, name):
@@ -248,6 +275,8 @@ def main():
             ok = run_session(args, body, folder)
         elif kind == "systemverilog":
             ok = run_simulation(args, body, expected, folder)
+        elif kind == "octave":
+            ok = run_octave(args, body, expected, folder)
         elif (kind == "c" and not args.cc) or (kind == "cpp" and not args.cxx):
             print(f"a {kind} example needs its compiler", file=sys.stderr)
             ok = False
