@@ -65,7 +65,7 @@
 
 class high_radix_word_divider {
 public:
-    enum class outcome { quotient_ready, divide_by_zero };
+    enum class outcome { quotient_ready, divide_by_zero, outside_port };
 
     explicit high_radix_word_divider(const quodra_v5_1 &model);
 
@@ -79,6 +79,14 @@ public:
     outcome divide(mpz_ptr divisor, mpz_ptr dividend);
 
     mpz_srcptr quotient() const { return result; }
+
+    // Divides one sample read where it is stored, writing the quotient
+    // straight into `quotient` (which may be either operand's element: both
+    // are read before it is written). Nothing is reduced: when an operand
+    // lies outside its port the answer is outside_port and nothing is
+    // written, and the caller loads, reduces and divides it with divide().
+    // A zero divisor within its port gives divide_by_zero, as divide() does.
+    outcome divide_stored(mpz_srcptr divisor, mpz_srcptr dividend, mpz_ptr quotient);
 
 #if defined(__SIZEOF_INT128__)
     // True when every sample's quotient comes out of the word set-up and the
@@ -151,6 +159,7 @@ private:
     working_integer digits;
     working_integer result;
     working_integer scratch;
+    mpz_ptr written = result; // where the rounding writes Q: result, or a caller's element
 };
 
 #endif
