@@ -33,10 +33,17 @@ inline bool every_sample_in_place(const qor_array_mpz *array, std::size_t count)
     return array != nullptr && array->ops == qor_quodra_v5_1_qor_array_mpz_get_default_ops() &&
            reachable_samples(array) >= count;
 }
+inline bool every_sample_in_place(const qor_array_uint *array, std::size_t count) {
+    return array != nullptr && array->ops == qor_quodra_v5_1_qor_array_uint_get_default_ops() &&
+           reachable_samples(array) >= count;
+}
 
 // The element of sample `index` of an array that every_sample_in_place()
 // accepted for more than `index` samples.
 inline mpz_t &stored_sample(const qor_array_mpz *array, std::size_t index) {
+    return *sample_slot(array, index);
+}
+inline unsigned int &stored_sample(const qor_array_uint *array, std::size_t index) {
     return *sample_slot(array, index);
 }
 

@@ -40,10 +40,10 @@ sample_result divide_sample(high_radix_word_divider *fast, high_radix_sample_div
     return sample_result::quotient_ready;
 }
 
-// The sample loop when no read of the call can be refused and no quotient
-// write dropped: each sample is divided where it is stored and its quotient
-// written straight into its element, with no copy of either operand or of
-// the quotient. A sample with an operand outside its port is loaded,
+// The sample loop when no read of the call can be refused and no write
+// dropped: each sample is divided where it is stored and its quotient and
+// flag written straight into their elements, with no copy of either operand
+// or of the quotient. A sample with an operand outside its port is loaded,
 // reduced and divided as the general loop does.
 void divide_in_place(high_radix_word_divider &fast, const quodra_v5_1 &model,
                      const qor_array_mpz *divisor, const qor_array_mpz *dividend,
@@ -67,8 +67,8 @@ void divide_in_place(high_radix_word_divider &fast, const quodra_v5_1 &model,
             }
         }
         // The quotient element of a zero divisor keeps whatever it held.
-        qor_quodra_v5_1_qor_array_uint_set_data(
-            div_by_zero, outcome == high_radix_word_divider::outcome::divide_by_zero ? 1 : 0, k);
+        stored_sample(div_by_zero, k) =
+            outcome == high_radix_word_divider::outcome::divide_by_zero ? 1 : 0;
     }
 }
 
@@ -91,7 +91,8 @@ int divide_high_radix_along(const quodra_v5_1 &model, high_radix_path path,
                                                                               : nullptr;
     if (fast != nullptr && quodra_arrays::every_sample_in_place(divisor, count) &&
         quodra_arrays::every_sample_in_place(dividend, count) &&
-        quodra_arrays::every_sample_in_place(quotient, count)) {
+        quodra_arrays::every_sample_in_place(quotient, count) &&
+        quodra_arrays::every_sample_in_place(div_by_zero, count)) {
         divide_in_place(*fast, model, divisor, dividend, quotient, div_by_zero, count);
         return 0;
     }
