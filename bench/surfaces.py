@@ -10,7 +10,7 @@ counts and checks only the table's form).
     python3 bench/surfaces.py build/release            # about 2 minutes
     python3 bench/surfaces.py build/release --smoke    # tiny counts, seconds
 
-Rows and floors (time is the best of --repeats runs of each, wall clock):
+Rows and floors (time is the best of --repeats runs of each, 5 unless given; wall clock):
   library    quodra_ratio_bench's High Radix rows: data_do against the public
              element accesses of the same samples (medians of 3 repetitions)
   tool       quodra-div --random N -f hex -o FILE --jobs 1 (16/16 signed
@@ -305,7 +305,7 @@ def main():
     parser.add_argument("--python-calls", type=int, default=200_000)
     parser.add_argument("--sv-calls", type=int, default=2_000_000)
     parser.add_argument("--exhaustive-width", type=int, default=10)
-    parser.add_argument("--repeats", type=int, default=3)
+    parser.add_argument("--repeats", type=int, default=5)
     parser.add_argument("--python", help="interpreter for the Python rows")
     parser.add_argument("--python-measurements", action="store_true", help=argparse.SUPPRESS)
     args = parser.parse_args()

@@ -39,6 +39,9 @@
 //                                                        +60%, +61%)
 //   digit string on GNU MP     K > 36, in blocks of 256  C = 10^6: x100;     LongDigitStrings-
 //     (reference/digit_string)  digits merged pairwise    C = 10^7: x450      AssembleExactly
+//   samples read and written   calls whose arrays take   64/64 +40%, +22%    InPlaceSampleLoop-
+//     in place (divide_stored, every read and write in   128/128 +25%, +12%  MatchesTheReference-
+//     divide_high_radix.cpp)   place (default tables)                        Loop
 //
 // Measured on a shared 2-core machine (see docs/performance.md for the
 // commands). Removed for showing no gain: a rounding tier for 9 to 12 digits
@@ -48,6 +51,14 @@
 // The fixed_slice_unit kernel at Ns = 19 with K = 18 (300/200 C40) runs 30%
 // fewer instructions but about 4% longer than iterate_digits; kept, as the
 // only such point measured, with Ns = 17 gaining 18%.
+//
+// Tried and slower (or no faster), so not kept:
+// - fixed_slice_unit reading each multiplicand from the preparation instead
+//   of its own copy: 2% to 5% fewer instructions (473 instead of 496 a
+//   sample in the unit at 64/64, 1454 instead of 1486 in the 128/128 sample),
+//   the same time within 0.1 of the ratio over three alternating rounds.
+// - round_gathered_digits with every callee forced inline (flatten): the
+//   same instructions; the compiler already inlines them.
 #ifndef QUODRA_ENGINE_HIGH_RADIX_FAST_PATH_WORD_DIVIDER_H
 #define QUODRA_ENGINE_HIGH_RADIX_FAST_PATH_WORD_DIVIDER_H
 
