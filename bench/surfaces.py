@@ -53,11 +53,14 @@ class Row:
     def __init__(self, surface, floor, goal, time_s=None, floor_s=None, ratio=None, note=""):
         self.surface, self.floor, self.goal = surface, floor, goal
         self.time_s, self.floor_s, self.note = time_s, floor_s, note
-        self.ratio = ratio if ratio is not None or time_s is None else time_s / floor_s
+        self.ratio = ratio
+        if ratio is None and time_s is not None and floor_s is not None:
+            self.ratio = time_s / floor_s
 
     def cells(self):
-        if self.ratio is None:
-            return [self.surface, self.floor, "", "", self.note or "skipped", self.goal]
+        if self.ratio is None:  # skipped, or measured without its floor
+            measured = seconds_text(self.time_s) if self.time_s is not None else ""
+            return [self.surface, self.floor, measured, "", self.note or "skipped", self.goal]
         return [self.surface, self.floor, seconds_text(self.time_s), seconds_text(self.floor_s),
                 "%.2f" % self.ratio, self.goal]
 
@@ -259,7 +262,7 @@ def python_rows(interpreter, samples, calls, repeats):
                 "none set", b["time"], b["floor"]) for b in measured["batches"]]
     single = measured["single"]
     if single["floor"] is None:
-        rows.append(Row(single_name, "extension call of two ints", "<= 3",
+        rows.append(Row(single_name, "extension call of two ints", "<= 3", single["time"],
                         note="pending: the package has no benchmark-only call of two ints"))
     else:
         rows.append(Row(single_name, "extension call of two ints", "<= 3", single["time"],
