@@ -177,7 +177,8 @@ high_radix_word_divider::outcome high_radix_word_divider::divide_stored(mpz_srcp
     // keeps meaning the divider's own result.
 #if defined(__SIZEOF_INT128__)
     if (words) {
-        if (!within_word_port(divisor, divisor_half) || !within_word_port(dividend, dividend_half)) {
+        if (!within_word_port(divisor, divisor_half) ||
+            !within_word_port(dividend, dividend_half)) {
             return outcome::outside_port;
         }
         if (divisor->_mp_size == 0) return outcome::divide_by_zero;
@@ -187,7 +188,8 @@ high_radix_word_divider::outcome high_radix_word_divider::divide_stored(mpz_srcp
         return outcome::quotient_ready;
     }
 #endif
-    if (!fits_twos_complement(divisor, divisor_width) || !fits_twos_complement(dividend, dividend_width)) {
+    if (!fits_twos_complement(divisor, divisor_width) ||
+        !fits_twos_complement(dividend, dividend_width)) {
         return outcome::outside_port;
     }
     if (divisor->_mp_size == 0) return outcome::divide_by_zero;

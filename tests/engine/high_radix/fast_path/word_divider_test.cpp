@@ -469,7 +469,8 @@ TEST(HighRadixWordPath, InPlaceSampleLoopMatchesTheReferenceLoop) {
             EXPECT_EQ(fast_q.text(i), reference_q.text(i)) << "sample " << i;
             EXPECT_EQ(overwritten_flags.at(i), reference_flags.at(i)) << "sample " << i;
             // A zero divisor leaves the element as it was: the dividend.
-            const std::string kept = reference_flags.at(i) == 1 ? dividend.text(i) : reference_q.text(i);
+            const std::string kept =
+                reference_flags.at(i) == 1 ? dividend.text(i) : reference_q.text(i);
             EXPECT_EQ(overwritten.text(i), kept) << "sample " << i;
             zero_divisors += reference_flags.at(i);
         }
