@@ -4,6 +4,7 @@
 // allows it, through the GNU MP reference otherwise.
 #include "engine/high_radix/divide_high_radix.h"
 
+#include "arrays/in_place_reads.h"
 #include "engine/common/operand_reads.h"
 #include "engine/common/working_integer.h"
 #include "engine/high_radix/fast_path/word_divider.h"
@@ -39,6 +40,38 @@ sample_result divide_sample(high_radix_word_divider *fast, high_radix_sample_div
     return sample_result::quotient_ready;
 }
 
+// The sample loop when no read of the call can be refused and no write
+// dropped: each sample is divided where it is stored and its quotient and
+// flag written straight into their elements, with no copy of either operand
+// or of the quotient. A sample with an operand outside its port is loaded,
+// reduced and divided as the general loop does.
+void divide_in_place(high_radix_word_divider &fast, const quodra_v5_1 &model,
+                     const qor_array_mpz *divisor, const qor_array_mpz *dividend,
+                     qor_array_mpz *quotient, qor_array_uint *div_by_zero, uint32_t count) {
+    using quodra_arrays::stored_sample;
+    working_integer divisor_value;
+    working_integer dividend_value;
+    working_integer scratch;
+    for (uint32_t k = 0; k < count; ++k) {
+        mpz_ptr q = stored_sample(quotient, k);
+        high_radix_word_divider::outcome outcome =
+            fast.divide_stored(stored_sample(divisor, k), stored_sample(dividend, k), q);
+        if (outcome == high_radix_word_divider::outcome::outside_port) {
+            reduce_to_port_width(divisor_value, stored_sample(divisor, k),
+                                 model.config.divisor_width, scratch);
+            reduce_to_port_width(dividend_value, stored_sample(dividend, k),
+                                 model.config.dividend_width, scratch);
+            outcome = fast.divide(divisor_value, dividend_value);
+            if (outcome == high_radix_word_divider::outcome::quotient_ready) {
+                mpz_set(q, fast.quotient());
+            }
+        }
+        // The quotient element of a zero divisor keeps whatever it held.
+        stored_sample(div_by_zero, k) =
+            outcome == high_radix_word_divider::outcome::divide_by_zero ? 1 : 0;
+    }
+}
+
 } // namespace
 
 int quodra_v5_1::divide_high_radix(qor_array_mpz *divisor, qor_array_mpz *dividend,
@@ -56,6 +89,13 @@ int divide_high_radix_along(const quodra_v5_1 &model, high_radix_path path,
     high_radix_word_divider *fast =
         path == high_radix_path::fast_where_possible && fast_divider.usable() ? &fast_divider
                                                                               : nullptr;
+    if (fast != nullptr && quodra_arrays::every_sample_in_place(divisor, count) &&
+        quodra_arrays::every_sample_in_place(dividend, count) &&
+        quodra_arrays::every_sample_in_place(quotient, count) &&
+        quodra_arrays::every_sample_in_place(div_by_zero, count)) {
+        divide_in_place(*fast, model, divisor, dividend, quotient, div_by_zero, count);
+        return 0;
+    }
     high_radix_sample_divider reference(model);
     // Each operand is loaded as its port holds it; both paths reduce it
     // again, which leaves a value in range unchanged.

@@ -10,8 +10,10 @@
 // Growing an output element would be the array's allocation, not the
 // model's, and is kept out of the count this way rather than by guessing.
 // The first samples also carry the extreme operands of the field, so that
-// they size every register as far as any later sample needs. The word batch
-// (engine/driver/word_batch.h) is held to the same rule on the same samples.
+// they size every register as far as any later sample needs. The same holds
+// through a caller's own table, where no sample is read or written in
+// place. The word batch (engine/driver/word_batch.h) is held to the same
+// rule on the same samples.
 #include <gmp.h>
 #include <gtest/gtest.h>
 
@@ -143,6 +145,38 @@ TEST_P(SteadyStateAllocation, LongCallAllocatesNoMoreThanShortCall) {
         << long_allocations << " allocations for " << long_call << " samples, "
         << short_allocations << " for " << short_call;
     EXPECT_TRUE(model.calls().empty());
+}
+
+// The same through a caller's own table (here a copy of the library's),
+// which the model cannot read or write in place: every sample goes through
+// get_data and set_data, the general sample loop's way, and allocates no
+// more per sample than through the default table.
+TEST_P(SteadyStateAllocation, CallersOwnTableAllocatesNoMoreForLongCall) {
+    const qor_quodra_v5_1_config &c = GetParam().c;
+    test_model model(c);
+    ASSERT_NE(model.get(), nullptr);
+    // Declared before the arrays, which release their storage through it.
+    qor_array_mpz_ops own_table = *qor_quodra_v5_1_qor_array_mpz_get_default_ops();
+    mpz_vector divisor(long_call), dividend(long_call), quotient(long_call), remainder(long_call);
+    uint_vector flags(long_call, 0u);
+    fill_operands(divisor, dividend, c);
+    for (const mpz_vector *array : {&divisor, &dividend, &quotient, &remainder}) {
+        (*array)->ops = &own_table;
+    }
+    const auto divide = [&](size_t count) {
+        gmp_allocation_counter counter;
+        EXPECT_EQ(qor_quodra_v5_1_data_do(model.get(), divisor.get(), dividend.get(),
+                                          quotient.get(), remainder.get(), flags.get(),
+                                          static_cast<uint32_t>(count)),
+                  0);
+        return counter.allocations();
+    };
+    divide(long_call); // sizes every output element
+    const long short_allocations = divide(short_call);
+    const long long_allocations = divide(long_call);
+    EXPECT_LE(long_allocations, short_allocations)
+        << long_allocations << " allocations for " << long_call << " samples, "
+        << short_allocations << " for " << short_call;
 }
 
 // The word batch's operands: the same samples as 64-bit words, signed or

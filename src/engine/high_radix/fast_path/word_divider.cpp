@@ -95,13 +95,16 @@ void split_word_dividend(int128_word X, uint32_t lift, const high_radix_unit_sha
 // 0): an operand in range has at most one limb, and its magnitude m fits
 // when m - (1 if negative) lies below half. The test takes no branch on the
 // operand's sign, which random operands make unpredictable.
-void reduce_to_word_port(mpz_ptr value, uint32_t width, uint64_t half, mpz_ptr scratch) {
+bool within_word_port(mpz_srcptr value, uint64_t half) {
     const int size = value->_mp_size;
     const uint64_t negative = static_cast<uint32_t>(size) >> 31;
     const bool at_most_one_limb = static_cast<unsigned>(size + 1) <= 2u;
     const uint64_t magnitude = static_cast<uint64_t>(mpz_getlimbn(value, 0));
-    if (at_most_one_limb & (magnitude - negative < half)) return;
-    if (size == 0) return;
+    return (at_most_one_limb & (magnitude - negative < half)) || size == 0;
+}
+
+void reduce_to_word_port(mpz_ptr value, uint32_t width, uint64_t half, mpz_ptr scratch) {
+    if (within_word_port(value, half)) return;
     reduce_beyond_port_width(value, value, width, scratch);
 }
 
@@ -164,6 +167,36 @@ high_radix_word_divider::outcome high_radix_word_divider::divide(mpz_ptr divisor
     const bool negative = mpz_sgn(divisor) < 0;
     (this->*divide_in_limbs)(padded_limbs(divisor, true), magnitude_bits(divisor), negative,
                              padded_limbs(dividend, false));
+    return outcome::quotient_ready;
+}
+
+high_radix_word_divider::outcome high_radix_word_divider::divide_stored(mpz_srcptr divisor,
+                                                                        mpz_srcptr dividend,
+                                                                        mpz_ptr quotient) {
+    // Q goes to the caller's element for this sample only: quotient()
+    // keeps meaning the divider's own result.
+#if defined(__SIZEOF_INT128__)
+    if (words) {
+        if (!within_word_port(divisor, divisor_half) ||
+            !within_word_port(dividend, dividend_half)) {
+            return outcome::outside_port;
+        }
+        if (divisor->_mp_size == 0) return outcome::divide_by_zero;
+        written = quotient;
+        (this->*divide_in_words)(word_of(divisor), word_of(dividend));
+        written = result;
+        return outcome::quotient_ready;
+    }
+#endif
+    if (!fits_twos_complement(divisor, divisor_width) ||
+        !fits_twos_complement(dividend, dividend_width)) {
+        return outcome::outside_port;
+    }
+    if (divisor->_mp_size == 0) return outcome::divide_by_zero;
+    written = quotient;
+    (this->*divide_in_limbs)(padded_limbs(divisor, true), magnitude_bits(divisor),
+                             divisor->_mp_size < 0, padded_limbs(dividend, false));
+    written = result;
     return outcome::quotient_ready;
 }
 
@@ -235,7 +268,7 @@ void high_radix_word_divider::gather_and_round(uint32_t reciprocal, bool negativ
     if (store == digit_store::gathered) {
         int32_t *string = gathered + gathered_digit_lead;
         high_radix_datapath::gather_digits<Ns>(shape, prep, reciprocal, string);
-        round_gathered_digits(result, string, shape.iterations, negative, model.hr_quotient_pad,
+        round_gathered_digits(written, string, shape.iterations, negative, model.hr_quotient_pad,
                               quotient_shift);
         return;
     }
@@ -325,5 +358,5 @@ void high_radix_word_divider::run_unit_and_round(uint32_t reciprocal, bool negat
     long_string.restart(digits, shape.iterations);
     high_radix_datapath::iterate_digits(shape, prep, reciprocal, long_string);
     long_string.finish();
-    round_digit_string(result, digits, negative, model.hr_quotient_pad, quotient_shift, scratch);
+    round_digit_string(written, digits, negative, model.hr_quotient_pad, quotient_shift, scratch);
 }

@@ -39,6 +39,9 @@
 //                                                        +60%, +61%)
 //   digit string on GNU MP     K > 36, in blocks of 256  C = 10^6: x100;     LongDigitStrings-
 //     (reference/digit_string)  digits merged pairwise    C = 10^7: x450      AssembleExactly
+//   samples read and written   calls whose arrays take   64/64 +40%, +22%    InPlaceSampleLoop-
+//     in place (divide_stored, every read and write in   128/128 +25%, +12%  MatchesTheReference-
+//     divide_high_radix.cpp)   place (default tables)                        Loop
 //
 // Measured on a shared 2-core machine (see docs/performance.md for the
 // commands). Removed for showing no gain: a rounding tier for 9 to 12 digits
@@ -48,6 +51,14 @@
 // The fixed_slice_unit kernel at Ns = 19 with K = 18 (300/200 C40) runs 30%
 // fewer instructions but about 4% longer than iterate_digits; kept, as the
 // only such point measured, with Ns = 17 gaining 18%.
+//
+// Tried and slower (or no faster), so not kept:
+// - fixed_slice_unit reading each multiplicand from the preparation instead
+//   of its own copy: 2% to 5% fewer instructions (473 instead of 496 a
+//   sample in the unit at 64/64, 1454 instead of 1486 in the 128/128 sample),
+//   the same time within 0.1 of the ratio over three alternating rounds.
+// - round_gathered_digits with every callee forced inline (flatten): the
+//   same instructions; the compiler already inlines them.
 #ifndef QUODRA_ENGINE_HIGH_RADIX_FAST_PATH_WORD_DIVIDER_H
 #define QUODRA_ENGINE_HIGH_RADIX_FAST_PATH_WORD_DIVIDER_H
 
@@ -65,7 +76,7 @@
 
 class high_radix_word_divider {
 public:
-    enum class outcome { quotient_ready, divide_by_zero };
+    enum class outcome { quotient_ready, divide_by_zero, outside_port };
 
     explicit high_radix_word_divider(const quodra_v5_1 &model);
 
@@ -79,6 +90,14 @@ public:
     outcome divide(mpz_ptr divisor, mpz_ptr dividend);
 
     mpz_srcptr quotient() const { return result; }
+
+    // Divides one sample read where it is stored, writing the quotient
+    // straight into `quotient` (which may be either operand's element: both
+    // are read before it is written). Nothing is reduced: when an operand
+    // lies outside its port the answer is outside_port and nothing is
+    // written, and the caller loads, reduces and divides it with divide().
+    // A zero divisor within its port gives divide_by_zero, as divide() does.
+    outcome divide_stored(mpz_srcptr divisor, mpz_srcptr dividend, mpz_ptr quotient);
 
 #if defined(__SIZEOF_INT128__)
     // True when every sample's quotient comes out of the word set-up and the
@@ -151,6 +170,7 @@ private:
     working_integer digits;
     working_integer result;
     working_integer scratch;
+    mpz_ptr written = result; // where the rounding writes Q: result, or a caller's element
 };
 
 #endif

@@ -406,3 +406,74 @@ TEST(HighRadixWordPath, BranchFreeSignReadsAgreeWithTheirDefinitions) {
         ASSERT_EQ(magnitude_bits(x.v), bits) << x.text();
     }
 }
+
+// The sample loop with every read and write in place (no refused read, no
+// dropped write), which divides each sample where it is stored and writes
+// its quotient into its element: edge pairs, random operands (one in eight
+// outside its port, which the loop loads and reduces), zero divisors, and
+// the quotient written over the dividend's own array, against the reference
+// loop on separate arrays.
+TEST(HighRadixWordPath, InPlaceSampleLoopMatchesTheReferenceLoop) {
+    struct widths {
+        int32_t A, B, C;
+    };
+    const widths cases[] = {{1, 1, 0},     {7, 64, 3},    {16, 16, 16},    {33, 20, 41},
+                            {64, 64, 64},  {65, 64, 10},  {128, 128, 64},  {300, 200, 40},
+                            {20, 12, 900}, {64, 1, 62}};
+    random_source random(77);
+    for (const widths &w : cases) {
+        SCOPED_TRACE(widths_text(w.A, w.B, w.C));
+        direct_model m(w.A, w.B, w.C);
+        ASSERT_TRUE(m.model);
+        const auto a = static_cast<uint32_t>(w.A);
+        const auto b = static_cast<uint32_t>(w.B);
+        const size_t random_pairs = 300;
+        const size_t count = edge_count * edge_count + random_pairs;
+        driver_test::mpz_vector divisor(count), dividend(count), fast_q(count), reference_q(count),
+            overwritten(count);
+        integer value, scratch;
+        for (size_t i = 0; i < count; ++i) {
+            if (i < edge_count * edge_count) {
+                edge_operand(value.v, a, static_cast<unsigned>(i / edge_count), scratch.v);
+                divisor.set(i, value.v);
+                edge_operand(value.v, b, static_cast<unsigned>(i % edge_count), scratch.v);
+                dividend.set(i, value.v);
+            } else {
+                random.port_value(value.v, a, scratch.v);
+                divisor.set(i, value.v);
+                random.port_value(value.v, b, scratch.v);
+                dividend.set(i, value.v);
+            }
+            overwritten.set(i, dividend.at(i));
+            fast_q.set(i, -31L);
+            reference_q.set(i, -31L);
+        }
+        driver_test::uint_vector fast_flags(count, 9), reference_flags(count, 9),
+            overwritten_flags(count, 9);
+        const auto n = static_cast<uint32_t>(count);
+        EXPECT_EQ(divide_high_radix_along(*m.model, high_radix_path::fast_where_possible,
+                                          divisor.get(), dividend.get(), fast_q.get(),
+                                          fast_flags.get(), n),
+                  0);
+        EXPECT_EQ(divide_high_radix_along(*m.model, high_radix_path::reference_only,
+                                          divisor.get(), dividend.get(), reference_q.get(),
+                                          reference_flags.get(), n),
+                  0);
+        EXPECT_EQ(divide_high_radix_along(*m.model, high_radix_path::fast_where_possible,
+                                          divisor.get(), overwritten.get(), overwritten.get(),
+                                          overwritten_flags.get(), n),
+                  0);
+        size_t zero_divisors = 0;
+        for (size_t i = 0; i < count; ++i) {
+            ASSERT_EQ(fast_flags.at(i), reference_flags.at(i)) << "sample " << i;
+            EXPECT_EQ(fast_q.text(i), reference_q.text(i)) << "sample " << i;
+            EXPECT_EQ(overwritten_flags.at(i), reference_flags.at(i)) << "sample " << i;
+            // A zero divisor leaves the element as it was: the dividend.
+            const std::string kept =
+                reference_flags.at(i) == 1 ? dividend.text(i) : reference_q.text(i);
+            EXPECT_EQ(overwritten.text(i), kept) << "sample " << i;
+            zero_divisors += reference_flags.at(i);
+        }
+        EXPECT_GE(zero_divisors, edge_count); // the edge divisor 0 with every dividend
+    }
+}
