@@ -54,10 +54,9 @@ struct checked_engine {
 
 template <int ALGORITHM, int DIVISOR_W, int DIVIDEND_W, int FRACTION_W = 0, bool SIGNED = true,
           bool FRACTIONAL = false>
-class divider_module
-    : private detail::checked_engine<
-          field_layout<ALGORITHM, DIVISOR_W, DIVIDEND_W, FRACTION_W, SIGNED, FRACTIONAL>>,
-      public sc_core::sc_module {
+class divider_module : private detail::checked_engine<
+                           field_layout<ALGORITHM, DIVISOR_W, DIVIDEND_W, FRACTION_W, SIGNED, FRACTIONAL>>,
+                       public sc_core::sc_module {
 public:
     using layout = field_layout<ALGORITHM, DIVISOR_W, DIVIDEND_W, FRACTION_W, SIGNED, FRACTIONAL>;
     using dividend_type = typename layout::dividend_type;
@@ -84,10 +83,10 @@ public:
     // of 0, and quodra::error for one the library refuses.
     divider_module(const sc_core::sc_module_name &name, const config &configuration, unsigned latency,
                    division_route route = division_route::fastest)
-        : detail::checked_engine<layout>(configuration, latency, route), sc_core::sc_module(name),
-          clk("clk"), rst_n("rst_n"), start("start"), dividend("dividend"), divisor("divisor"),
-          busy("busy"), done("done"), quotient("quotient"), remainder("remainder"),
-          div_by_zero("div_by_zero"), quotient_known("quotient_known") {
+        : detail::checked_engine<layout>(configuration, latency, route), sc_core::sc_module(name), clk("clk"),
+          rst_n("rst_n"), start("start"), dividend("dividend"), divisor("divisor"), busy("busy"),
+          done("done"), quotient("quotient"), remainder("remainder"), div_by_zero("div_by_zero"),
+          quotient_known("quotient_known") {
         SC_METHOD(on_edge);
         sensitive << clk.pos() << rst_n.neg();
         dont_initialize();

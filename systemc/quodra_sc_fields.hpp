@@ -55,8 +55,7 @@ struct field_layout {
     static constexpr bool fractional = FRACTIONAL;
     // Only the High Radix fractional quotient is a signed value Q; every
     // other result is a bit pattern of its field.
-    static constexpr bool signed_quotient_value =
-        FRACTIONAL && ALGORITHM == QUODRA_ALGORITHM_HIGH_RADIX;
+    static constexpr bool signed_quotient_value = FRACTIONAL && ALGORITHM == QUODRA_ALGORITHM_HIGH_RADIX;
     static constexpr int quotient_width = signed_quotient_value ? DIVIDEND_W + 1 : DIVIDEND_W;
     static constexpr int remainder_width = !FRACTIONAL ? DIVISOR_W : FRACTION_W > 0 ? FRACTION_W : 1;
     // Bits of the value the library returns as its quotient.
@@ -231,7 +230,7 @@ private:
 #ifdef QUODRA_SYSTEMC_WORDS
     bool word_batch_reaches() const {
         return Layout::fits_words && ::word_batch_reaches(divider_.shared_model()->get(), Layout::is_signed,
-                                                           Layout::signed_quotient_value) != 0;
+                                                          Layout::signed_quotient_value) != 0;
     }
 
     template <class Field>
@@ -271,11 +270,12 @@ private:
         } else {
             const uint64_t sign = uint64_t{1} << ((Layout::register_width - 1) % 64);
             const uint64_t extended = (detail::low_bits(q, Layout::register_width) ^ sign) - sign;
-            if (Layout::signed_quotient_value ? extended != q : q != detail::low_bits(q, Layout::register_width)) {
+            if (Layout::signed_quotient_value ? extended != q
+                                              : q != detail::low_bits(q, Layout::register_width)) {
                 return false;
             }
-            out.quotient = quotient_t(sc_dt::sc_biguint<Layout::quotient_width>(
-                detail::low_bits(q >> f, Layout::quotient_width)));
+            out.quotient = quotient_t(
+                sc_dt::sc_biguint<Layout::quotient_width>(detail::low_bits(q >> f, Layout::quotient_width)));
             out.remainder = remainder_t(sc_dt::sc_biguint<Layout::remainder_width>(detail::low_bits(q, f)));
         }
         out.div_by_zero = sample.div_by_zero != 0;

@@ -144,7 +144,8 @@ private:
         if (Layout::fractional) {
             // bits_ is the register: all ones for a zero divisor, as every
             // trial subtraction of 0 fits.
-            this->quotient.write(field_of<typename Layout::quotient_type, Layout::quotient_width>(bits_ >> F));
+            this->quotient.write(
+                field_of<typename Layout::quotient_type, Layout::quotient_width>(bits_ >> F));
             this->remainder.write(field_of<typename Layout::remainder_type, Layout::remainder_width>(
                 F > 0 ? wrap(bits_, F) : mpz_class(0)));
             return;

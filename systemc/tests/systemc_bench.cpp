@@ -75,8 +75,8 @@ mpz_class random_pattern(std::mt19937_64 &rng, int width) {
     return quodra_sc_test::wrap(value, kept);
 }
 
-quodra::config configuration_of(const std::string &name, int algorithm, int divisor_width,
-                                int dividend_width, bool is_signed, bool fractional, int fraction_width) {
+quodra::config configuration_of(const std::string &name, int algorithm, int divisor_width, int dividend_width,
+                                bool is_signed, bool fractional, int fraction_width) {
     quodra::config c;
     c.name = name;
     c.algorithm_type = algorithm;
@@ -251,7 +251,8 @@ int sc_main(int argc, char *argv[]) {
         const quodra::config c = configuration_of(name, QUODRA_ALGORITHM_RADIX2, L::divisor_width,
                                                   L::dividend_width, L::is_signed, false, 0);
         keep.push_back(std::make_unique<pair_bench<L, model>>(
-            name, clock, std::make_unique<model>((std::string(name) + "_model").c_str(), inject_fault), c, model::latency, ++seed));
+            name, clock, std::make_unique<model>((std::string(name) + "_model").c_str(), inject_fault), c,
+            model::latency, ++seed));
     };
     auto radix2_pair = [&](auto layout, const char *name) {
         using L = decltype(layout);
@@ -259,7 +260,8 @@ int sc_main(int argc, char *argv[]) {
         const quodra::config c = configuration_of(name, QUODRA_ALGORITHM_RADIX2, L::divisor_width,
                                                   L::dividend_width, false, true, L::fraction_width);
         keep.push_back(std::make_unique<pair_bench<L, model>>(
-            name, clock, std::make_unique<model>((std::string(name) + "_model").c_str(), false), c, model::latency, ++seed));
+            name, clock, std::make_unique<model>((std::string(name) + "_model").c_str(), false), c,
+            model::latency, ++seed));
     };
     auto high_radix_pair = [&](auto layout, const char *name, unsigned latency) {
         using L = decltype(layout);
@@ -269,7 +271,8 @@ int sc_main(int argc, char *argv[]) {
         auto device = std::make_unique<model>((std::string(name) + "_model").c_str(), c, latency);
         const model *watched = device.get();
         law_failures.push_back([watched] { return watched->law_failures(); });
-        keep.push_back(std::make_unique<pair_bench<L, model>>(name, clock, std::move(device), c, latency, ++seed));
+        keep.push_back(
+            std::make_unique<pair_bench<L, model>>(name, clock, std::move(device), c, latency, ++seed));
     };
 
     constexpr int R2 = QUODRA_ALGORITHM_RADIX2;
@@ -307,7 +310,8 @@ int sc_main(int argc, char *argv[]) {
         std::cout << "MISMATCH only " << stopped << " of " << benches << " benches finished\n";
     }
     const unsigned failures = total_mismatches + law + (all_stopped ? 0 : 1);
-    std::cout << (failures == 0 ? "bench passed" : "bench FAILED: " + std::to_string(failures) + " mismatches")
+    std::cout << (failures == 0 ? "bench passed"
+                                : "bench FAILED: " + std::to_string(failures) + " mismatches")
               << "\n";
     return failures == 0 ? 0 : 1;
 }

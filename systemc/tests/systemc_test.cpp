@@ -19,9 +19,9 @@
 
 namespace {
 
-using quodra::sc::division_route;
 using quodra::sc::divider_module;
 using quodra::sc::divider_target;
+using quodra::sc::division_route;
 using quodra::sc::field_divider;
 using quodra::sc::field_layout;
 
@@ -44,9 +44,9 @@ quodra::config configuration_of(int algorithm, int divisor_width, int dividend_w
 // SystemC elaborates once a process: after a test has run the simulation,
 // no module can be made. CTest runs each test in its own process; a run of
 // the whole program skips what it can no longer build.
-#define REQUIRE_ELABORATION()                                                                  \
-    if (sc_core::sc_get_status() != sc_core::SC_ELABORATION) {                                 \
-        GTEST_SKIP() << "the simulation already ran in this process: run this test on its own"; \
+#define REQUIRE_ELABORATION()                                                                                \
+    if (sc_core::sc_get_status() != sc_core::SC_ELABORATION) {                                               \
+        GTEST_SKIP() << "the simulation already ran in this process: run this test on its own";              \
     }
 
 template <class Call>
@@ -63,8 +63,7 @@ TEST(SystemcModule, RefusesAConfigurationOfOtherWidthsNamingEachField) {
     REQUIRE_ELABORATION();
     using module = divider_module<R2, 8, 16>;
     // The widths swapped, as a caller reading the ports in the wrong order gives.
-    const std::string message =
-        refusal_of([] { module m("swapped", configuration_of(R2, 16, 8, true), 1); });
+    const std::string message = refusal_of([] { module m("swapped", configuration_of(R2, 16, 8, true), 1); });
     EXPECT_EQ(message, "quodra::sc: configuration 'sc' does not match the module's template: "
                        "divisor_width 16 (the ports are for 8), dividend_width 8 (the ports are for 16)");
     // The name is free again: the refused module left nothing in the hierarchy.
@@ -73,11 +72,13 @@ TEST(SystemcModule, RefusesAConfigurationOfOtherWidthsNamingEachField) {
 
 TEST(SystemcModule, RefusesOtherSignOutputTypeFractionAndAlgorithm) {
     REQUIRE_ELABORATION();
-    EXPECT_NE(refusal_of([] { divider_module<R2, 8, 8>("m", configuration_of(R2, 8, 8, false), 1); })
-                  .find("operand_sign 0 (the ports are for 1)"),
+    EXPECT_NE(refusal_of([] {
+                  divider_module<R2, 8, 8>("m", configuration_of(R2, 8, 8, false), 1);
+              }).find("operand_sign 0 (the ports are for 1)"),
               std::string::npos);
-    EXPECT_NE(refusal_of([] { divider_module<R2, 8, 8>("m", configuration_of(R2, 8, 8, true, true, 4), 1); })
-                  .find("remainder_type 1 (the ports are for 0)"),
+    EXPECT_NE(refusal_of([] {
+                  divider_module<R2, 8, 8>("m", configuration_of(R2, 8, 8, true, true, 4), 1);
+              }).find("remainder_type 1 (the ports are for 0)"),
               std::string::npos);
     EXPECT_NE(refusal_of([] {
                   divider_module<HR, 8, 8, 4, true, true>("m", configuration_of(HR, 8, 8, true, true, 5), 1);
@@ -92,7 +93,8 @@ TEST(SystemcModule, RefusesOtherSignOutputTypeFractionAndAlgorithm) {
 TEST(SystemcModule, RefusesWhatTheLibraryRefusesAndALatencyOfZero) {
     REQUIRE_ELABORATION();
     EXPECT_EQ(refusal_of([] {
-                  divider_module<HR, 8, 8, 4, false, true>("m", configuration_of(HR, 8, 8, false, true, 4), 1);
+                  divider_module<HR, 8, 8, 4, false, true>("m", configuration_of(HR, 8, 8, false, true, 4),
+                                                           1);
               }),
               "Operand sign must be Signed for the High Radix algorithm");
     EXPECT_EQ(refusal_of([] { divider_module<R2, 8, 8>("m", configuration_of(R2, 8, 8, true), 0); }),
@@ -136,7 +138,8 @@ struct timing_probe : sc_core::sc_module {
 
     void on_falling_edge() {
         trace.push_back(std::to_string(busy.read()) + " " + std::to_string(done.read()) + " " +
-                        quotient.read().to_string(sc_dt::SC_DEC) + " " + std::to_string(quotient_known.read()));
+                        quotient.read().to_string(sc_dt::SC_DEC) + " " +
+                        std::to_string(quotient_known.read()));
         rst_n.write(edge < 9);
         start.write(true);
         divisor.write(1);
@@ -151,9 +154,8 @@ TEST(SystemcModule, TakesAStartWhenIdleIgnoresStartsWhileBusyAndPulsesDoneAfterI
     // Edge 0 is in reset; edge 1 takes dividend 1; edges 2 and 3 are busy;
     // edge 4 delivers it (done for one clock) while its start is ignored;
     // edge 5 takes dividend 5, edge 8 delivers it; rst_n falls after edge 9.
-    const std::vector<std::string> expected{
-        "0 0 0 0", "1 0 0 0", "1 0 0 0", "1 0 0 0", "0 1 1 1", "1 0 1 1",
-        "1 0 1 1", "1 0 1 1", "0 1 5 1", "1 0 5 1", "0 0 0 0"};
+    const std::vector<std::string> expected{"0 0 0 0", "1 0 0 0", "1 0 0 0", "1 0 0 0", "0 1 1 1", "1 0 1 1",
+                                            "1 0 1 1", "1 0 1 1", "0 1 5 1", "1 0 5 1", "0 0 0 0"};
     EXPECT_EQ(probe.trace, expected);
     EXPECT_EQ(probe.core.ignored_starts(), 6u); // edges 2, 3, 4, 6, 7, 8
 }
@@ -194,7 +196,8 @@ TEST(SystemcFields, WordRouteMatchesGnuMpRoute) {
     // High Radix: the word batch takes B + F <= 62.
     expect_routes_agree<field_layout<HR, 24, 32, 30, true, true>>(
         configuration_of(HR, 24, 32, true, true, 30), true);
-    expect_routes_agree<field_layout<HR, 1, 1, 0, true, true>>(configuration_of(HR, 1, 1, true, true, 0), true);
+    expect_routes_agree<field_layout<HR, 1, 1, 0, true, true>>(configuration_of(HR, 1, 1, true, true, 0),
+                                                               true);
     // One bit past its reach, though the 64-bit register fits a word: GNU MP.
     expect_routes_agree<field_layout<HR, 24, 32, 31, true, true>>(
         configuration_of(HR, 24, 32, true, true, 31), false);
@@ -293,20 +296,28 @@ TEST(SystemcTarget, RefusesBadTransactionsWithTheirStatusAndTouchesNothing) {
     };
     static unsigned char enables[7] = {0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff};
     const bad_case cases[] = {
-        {"write", [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) { t.set_command(tlm::TLM_WRITE_COMMAND); },
+        {"write",
+         [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) {
+             t.set_command(tlm::TLM_WRITE_COMMAND);
+         },
          tlm::TLM_COMMAND_ERROR_RESPONSE},
-        {"ignore", [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) { t.set_command(tlm::TLM_IGNORE_COMMAND); },
+        {"ignore",
+         [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) {
+             t.set_command(tlm::TLM_IGNORE_COMMAND);
+         },
          tlm::TLM_COMMAND_ERROR_RESPONSE},
         {"address", [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) { t.set_address(8); },
          tlm::TLM_ADDRESS_ERROR_RESPONSE},
-        {"byte enables", [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) {
+        {"byte enables",
+         [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) {
              t.set_byte_enable_ptr(enables);
              t.set_byte_enable_length(7);
          },
          tlm::TLM_BYTE_ENABLE_ERROR_RESPONSE},
         {"short", [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) { t.set_data_length(6); },
          tlm::TLM_BURST_ERROR_RESPONSE},
-        {"long", [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &b) {
+        {"long",
+         [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &b) {
              b.resize(8, 0xee);
              t.set_data_ptr(b.data());
              t.set_data_length(8);
@@ -315,9 +326,11 @@ TEST(SystemcTarget, RefusesBadTransactionsWithTheirStatusAndTouchesNothing) {
          tlm::TLM_BURST_ERROR_RESPONSE},
         {"empty", [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) { t.set_data_length(0); },
          tlm::TLM_BURST_ERROR_RESPONSE},
-        {"streaming", [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) { t.set_streaming_width(2); },
+        {"streaming",
+         [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) { t.set_streaming_width(2); },
          tlm::TLM_BURST_ERROR_RESPONSE},
-        {"null data", [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) { t.set_data_ptr(nullptr); },
+        {"null data",
+         [](tlm::tlm_generic_payload &t, std::vector<unsigned char> &) { t.set_data_ptr(nullptr); },
          tlm::TLM_GENERIC_ERROR_RESPONSE},
     };
     for (const bad_case &c : cases) {
