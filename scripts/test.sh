@@ -41,6 +41,11 @@ if [ -x "$root/build/release/hdl/tests/quodra_dpi_tests" ]; then
   valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect \
     "$root/build/release/hdl/tests/quodra_dpi_tests" > /dev/null
 fi
+if [ -x "$root/build/release/systemc/tests/quodra_systemc_bench" ]; then
+  SC_COPYRIGHT_MESSAGE=DISABLE valgrind --quiet --error-exitcode=1 --leak-check=full \
+    --errors-for-leak-kinds=definite,indirect \
+    "$root/build/release/systemc/tests/quodra_systemc_bench" > /dev/null
+fi
 
 echo "== ThreadSanitizer build of the thread-safety test"
 cmake -S "$root" -B "$root/build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUODRA_WERROR=ON \

@@ -82,6 +82,8 @@ if(MODE STREQUAL "install")
   file(REMOVE_RECURSE ${prefix})
   run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
   foreach(expected lib/libquodra.so lib/libquodra.so.5 include/quodra.h include/quodra.hpp
+                   include/quodra_sc_fields.hpp include/quodra_sc_divider.hpp
+                   include/quodra_sc_target.hpp
                    lib/cmake/quodra/quodraConfig.cmake lib/cmake/quodra/quodraConfigVersion.cmake
                    lib/pkgconfig/quodra.pc lib/pkgconfig/quodra-cxx.pc bin/quodra-div)
     if(NOT EXISTS ${prefix}/${expected})

@@ -11,6 +11,10 @@ A fenced block whose info string is "<kind> tested" is an example:
   cpp tested      a C++ program, compiled as C++17 with the same warnings
                   and linked with the C++ layer's libraries (gmpxx); output
                   as for C.
+  systemc tested  a SystemC program (sc_main), compiled as C++ is, with the
+                  SystemC kit's headers on the include path, and linked with
+                  SystemC's library as well; run with SystemC's banner off;
+                  output as for C.
   console tested  a shell session. A line "$ COMMAND" (continued by lines
                   after a trailing backslash, or up to the end marker of a
                   here-document) is run with /bin/sh in a fresh folder shared
@@ -83,7 +87,7 @@ def examples(text):
         if len(words) < 2 or words[1] != "tested":
             continue
         kind = words[0]
-        if kind in ("c", "cpp", "systemverilog", "octave"):
+        if kind in ("c", "cpp", "systemc", "systemverilog", "octave"):
             if n + 1 == len(blocks) or blocks[n + 1][1] != "output":
                 raise SystemExit(f"line {line}: a tested {kind} block must be followed "
                                  "by its ```output block")
@@ -115,7 +119,9 @@ def run_program(args, kind, body, expected, folder):
         command = [args.cxx, "-std=c++17"]
     source.write_text("\n".join(body) + "\n")
     program = folder / "example"
-    libraries = [args.library] + (args.cxx_lib if kind == "cpp" else []) + args.c_lib
+    libraries = [args.library] + (args.cxx_lib if kind in ("cpp", "systemc") else []) + args.c_lib
+    if kind == "systemc":
+        libraries += args.systemc_lib
     command += ["-Wall", "-Wextra", "-Werror"] + args.flag + \
         [f"-I{d}" for d in args.include if d] + [str(source), "-o", str(program)] + libraries + \
         [f"-Wl,-rpath,{Path(args.library).parent}"]
@@ -124,8 +130,9 @@ def run_program(args, kind, body, expected, folder):
         print(" ".join(command), file=sys.stderr)
         print(built.stdout + built.stderr, file=sys.stderr)
         return False
+    environment = dict(os.environ, SC_COPYRIGHT_MESSAGE="DISABLE")
     ran = subprocess.run([str(program)], capture_output=True, text=True,
-                         stdin=subprocess.DEVNULL, timeout=60)
+                         stdin=subprocess.DEVNULL, timeout=60, env=environment)
     if ran.returncode != 0:
         print(f"exit status {ran.returncode}\n{ran.stderr}", file=sys.stderr)
         return False
@@ -249,6 +256,8 @@ def main():
     parser.add_argument("--c-lib", action="append", default=[], help="GNU MP's C library")
     parser.add_argument("--cxx-lib", action="append", default=[], help="GNU MP's C++ library")
     parser.add_argument("--flag", action="append", default=[], help="an extra compiler flag")
+    parser.add_argument("--systemc-lib", action="append", default=[],
+                        help="SystemC's library, for systemc examples")
     parser.add_argument("--tool", help="the built quodra-div")
     parser.add_argument("--verilator", help="the verilator program")
     parser.add_argument("--hdl-package", help="quodra_pkg.sv")
@@ -277,7 +286,7 @@ def main():
             ok = run_simulation(args, body, expected, folder)
         elif kind == "octave":
             ok = run_octave(args, body, expected, folder)
-        elif (kind == "c" and not args.cc) or (kind == "cpp" and not args.cxx):
+        elif (kind == "c" and not args.cc) or (kind in ("cpp", "systemc") and not args.cxx):
             print(f"a {kind} example needs its compiler", file=sys.stderr)
             ok = False
         else:
