@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/driver/word_batch.h"
+#include "engine/remainder/word_core.h"
 
 namespace {
 
@@ -55,7 +56,38 @@ bool run_batch(const quodra_v5_1 &model, bool signed_operands, uint64_t dividend
     return status == word_batch_status::divided;
 }
 
+remainder_words::signed_word<uint64_t> operand_word(uint64_t value, bool signed_operands) {
+    const bool negative = signed_operands && as_int64(value) < 0;
+    return {negative ? uint64_t{0} - value : value, negative}; // |-2^63| = 2^63
+}
+
+// A result wrapped into its field is never negative; unsigned results are
+// magnitudes already.
+bool field_pattern(remainder_words::signed_word<uint64_t> value, uint64_t &pattern) {
+    pattern = value.magnitude;
+    return !value.negative || value.magnitude == 0;
+}
+
 } // namespace
+
+extern "C" int word_remainder_divide_one(int signed_operands, int dividend_width,
+                                         int divisor_width, uint64_t dividend, uint64_t divisor,
+                                         word_batch_sample *out) {
+    const bool is_signed = signed_operands != 0;
+    const remainder_words::signed_word<uint64_t> d = operand_word(divisor, is_signed);
+    out->div_by_zero = d.magnitude == 0 ? 1u : 0u;
+    if (d.magnitude == 0) {
+        out->quotient = 0;
+        out->remainder = 0;
+        return 1;
+    }
+    const remainder_words::result_fields fields{is_signed, static_cast<uint64_t>(dividend_width),
+                                                static_cast<uint64_t>(divisor_width)};
+    const auto result =
+        remainder_words::divide_in_word(d, operand_word(dividend, is_signed), fields);
+    return field_pattern(result.quotient, out->quotient) &&
+           field_pattern(result.remainder, out->remainder);
+}
 
 extern "C" int word_batch_reaches(const quodra_v5_1 *model, int signed_operands,
                                   int signed_quotient) {

@@ -38,6 +38,16 @@ int word_batch_reaches(const quodra_v5_1 *model, int signed_operands, int signed
 int word_batch_divide_one(const quodra_v5_1 *model, int signed_operands, uint64_t dividend,
                           uint64_t divisor, int signed_quotient, word_batch_sample *out);
 
+/* One remainder-mode sample on the engine's remainder word core, for a
+ * configuration word_batch_reaches accepted at creation, so no guard of
+ * the configuration runs here: operand values of their fields (int64 bit
+ * patterns when signed_operands) in, the quotient and remainder fields out
+ * (quotient and remainder are 0 for a zero divisor, as the batch writes
+ * them). 1 with *out written; 0 when a result is not a field pattern,
+ * which operands of their fields never give. */
+int word_remainder_divide_one(int signed_operands, int dividend_width, int divisor_width,
+                              uint64_t dividend, uint64_t divisor, word_batch_sample *out);
+
 #ifdef __cplusplus
 }
 #endif
