@@ -83,6 +83,13 @@ extern "C" int word_remainder_divide_one(int signed_operands, int dividend_width
     }
     const remainder_words::result_fields fields{is_signed, static_cast<uint64_t>(dividend_width),
                                                 static_cast<uint64_t>(divisor_width)};
+    if (is_signed && dividend_width <= 63 && divisor_width <= 63) {
+        const remainder_words::field_patterns patterns =
+            remainder_words::divide_signed_values(as_int64(divisor), as_int64(dividend), fields);
+        out->quotient = patterns.quotient;
+        out->remainder = patterns.remainder;
+        return 1;
+    }
     const auto result =
         remainder_words::divide_in_word(d, operand_word(dividend, is_signed), fields);
     return field_pattern(result.quotient, out->quotient) &&

@@ -82,6 +82,36 @@ quotient_and_remainder<Word> divide_in_word(signed_word<Word> divisor, signed_wo
     return result;
 }
 
+// Signed remainder mode for operands that are values of their fields,
+// both fields at most 63 bits wide: C's truncating / and % are
+// mpz_tdiv_qr's, and a result's field pattern is the result modulo
+// 2^width, the low bits of its two's complement (the one quotient that
+// leaves its field, -2^(W-1) / -1, wraps to -2^(W-1) as in_signed_field
+// wraps it). Nothing branches on a sign, which random samples would
+// mispredict; operands of 32 bits divide in 32, and |n| <= 2^62 keeps the
+// 64-bit quotient from overflowing. The divisor is not zero.
+struct field_patterns {
+    uint64_t quotient;
+    uint64_t remainder;
+};
+
+inline bool fits_int32(int64_t value) { return value == static_cast<int32_t>(value); }
+
+inline field_patterns divide_signed_values(int64_t divisor, int64_t dividend,
+                                           const result_fields &fields) {
+    int64_t quotient;
+    int64_t remainder;
+    if (fits_int32(divisor) && fits_int32(dividend) && divisor != -1) {
+        quotient = static_cast<int32_t>(dividend) / static_cast<int32_t>(divisor);
+        remainder = static_cast<int32_t>(dividend) % static_cast<int32_t>(divisor);
+    } else {
+        quotient = dividend / divisor;
+        remainder = dividend % divisor;
+    }
+    return {machine_words::low_bits(static_cast<uint64_t>(quotient), fields.quotient_width),
+            machine_words::low_bits(static_cast<uint64_t>(remainder), fields.remainder_width)};
+}
+
 } // namespace remainder_words
 
 #endif
