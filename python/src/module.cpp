@@ -204,12 +204,12 @@ public:
     // One sample of two Python ints on the engine's word batch, as a Result;
     // None when the sample needs the exact path: an operand that is not
     // an int, does not fit int64 or not its field (the exact path then
-    // raises the error), a configuration out of the batch's reach, or a
-    // result its word cannot hold.
+    // raises the error), a configuration out of the batch's reach, a result
+    // its word cannot hold, or no Result class bound yet.
     py::object divide_one(py::handle dividend, py::handle divisor) const {
         int64_t n = 0;
         int64_t d = 0;
-        if (!one_sample_.in_reach || !one_sample_.dividend.read(dividend, n) ||
+        if (!one_sample_.in_reach || !result_class_ || !one_sample_.dividend.read(dividend, n) ||
             !one_sample_.divisor.read(divisor, d)) {
             return py::none();
         }
@@ -678,7 +678,6 @@ PYBIND11_MODULE(_quodra, module) {
         .def("divide_integers", &core_model::divide_integers)
         .def("divide_real", &core_model::divide_real)
         .def("bind_result", &core_model::bind_result)
-        .def("divide_one", &core_model::divide_one)
         .def("one_sample_function", &one_sample_function);
 
     // The floor of the one-sample benchmark (python/bench/divide_one.py): a
