@@ -50,7 +50,6 @@ typedef struct dpi_model {
     int fractional;
     int fraction_width;   /* 0 in remainder mode */
     int word_reach;       /* the word batch takes this configuration */
-    int remainder_words;  /* 64-bit imports go straight to the remainder word core */
 } dpi_model;
 
 /* The table of live models. A handle is (serial << SLOT_BITS) | (slot + 1):
@@ -61,6 +60,9 @@ typedef struct dpi_model {
 typedef struct live_slot {
     dpi_model *entry; /* null: free */
     uintptr_t handle;
+#ifdef QUODRA_DPI_WORDS
+    word_port_plan words; /* the model's 64-bit divide, when one routine takes it */
+#endif
 } live_slot;
 
 static live_slot *slots;
@@ -116,6 +118,8 @@ static dpi_model *find_live(const void *handle, const char *caller) {
 
 /* Files entry in a free slot under a new handle; null when the table is
  * full or cannot grow. */
+static void plan_word_ports(live_slot *slot);
+
 static void *register_live(dpi_model *entry) {
     size_t index = 0;
     while (index < slot_count && slots[index].entry != NULL) {
@@ -139,6 +143,7 @@ static void *register_live(dpi_model *entry) {
     ++last_serial;
     slots[index].entry = entry;
     slots[index].handle = (last_serial << SLOT_BITS) | (uintptr_t)(index + 1);
+    plan_word_ports(&slots[index]);
     return (void *)slots[index].handle;
 }
 
@@ -269,8 +274,6 @@ static int probe_word_reach(const dpi_model *entry) {
 #endif
 }
 
-static int takes_remainder_words(const dpi_model *entry);
-
 void *quodra_dpi_create(int algorithm, int divisor_width, int dividend_width, int is_signed,
                         int fractional, int fractional_width, const char *name) {
     qor_quodra_v5_1_config config;
@@ -350,7 +353,6 @@ void *quodra_dpi_create(int algorithm, int divisor_width, int dividend_width, in
     mpz_setbit(entry->marker, (mp_bitcnt_t)(dividend_width + entry->fraction_width + 3));
     mpz_neg(entry->marker, entry->marker);
     entry->word_reach = probe_word_reach(entry);
-    entry->remainder_words = takes_remainder_words(entry);
     handle = register_live(entry);
     if (handle == NULL) {
         release(entry);
@@ -584,8 +586,16 @@ static int store_word_fields(const dpi_model *entry, const word_batch_sample *sa
 /* Decided once at creation, so that a 64-bit divide in remainder mode
  * does nothing per call but find its slot and divide: the word batch
  * accepted the configuration and every field fits a word. */
-static int takes_remainder_words(const dpi_model *entry) {
-    return entry->word_reach && !entry->fractional && fields_fit_words(entry);
+static void plan_word_ports(live_slot *slot) {
+#ifdef QUODRA_DPI_WORDS
+    const dpi_model *entry = slot->entry;
+    slot->words = word_port_plan_for(entry->word_reach && !entry->fractional &&
+                                         fields_fit_words(entry),
+                                     entry->is_signed, entry->dividend_width,
+                                     entry->divisor_width);
+#else
+    (void)slot;
+#endif
 }
 
 /* One sample on the engine's word batch: 1 when it divided it (outputs
@@ -668,48 +678,21 @@ static int divide_on_vectors(void *model, unsigned long long dividend, unsigned 
     return status;
 }
 
-/* Remainder mode on the word core: 1 when it divided the sample (outputs
- * set), 0 when the model takes another path. */
-static int divide_remainder_words(const dpi_model *entry, unsigned long long dividend,
-                                  unsigned long long divisor, unsigned long long *quotient,
-                                  unsigned long long *remainder, svBit *div_by_zero,
-                                  svBit *quotient_known) {
-#ifdef QUODRA_DPI_WORDS
-    word_batch_sample sample;
-    const int is_signed = entry->is_signed;
-    if (!entry->remainder_words ||
-        !word_remainder_divide_one(
-            is_signed, entry->dividend_width, entry->divisor_width,
-            port_value(dividend, entry->dividend_width, is_signed),
-            port_value(divisor, entry->divisor_width, is_signed), &sample)) {
-        return 0;
-    }
-    *quotient = sample.quotient;
-    *remainder = sample.remainder;
-    *div_by_zero = (svBit)sample.div_by_zero;
-    *quotient_known = 1;
-    return 1;
-#else
-    (void)entry;
-    (void)dividend;
-    (void)divisor;
-    (void)quotient;
-    (void)remainder;
-    (void)div_by_zero;
-    (void)quotient_known;
-    return 0;
-#endif
-}
-
 int quodra_dpi_divide64(void *model, unsigned long long dividend, unsigned long long divisor,
                         unsigned long long *quotient, unsigned long long *remainder,
                         svBit *div_by_zero, svBit *quotient_known) {
-    const live_slot *slot = slot_of(model);
     const dpi_model *entry;
-    if (slot != NULL && divide_remainder_words(slot->entry, dividend, divisor, quotient, remainder,
-                                               div_by_zero, quotient_known)) {
-        return 0;
+#ifdef QUODRA_DPI_WORDS
+    const live_slot *slot = slot_of(model);
+    if (slot != NULL && slot->words.route == WORD_PORTS_SIGNED_REMAINDER) {
+        return divide_signed_ports(&slot->words, dividend, divisor, quotient, remainder,
+                                   div_by_zero, quotient_known);
     }
+    if (slot != NULL && slot->words.route == WORD_PORTS_REMAINDER) {
+        return divide_remainder_ports(&slot->words, dividend, divisor, quotient, remainder,
+                                      div_by_zero, quotient_known);
+    }
+#endif
     entry = find_live(model, "quodra_dpi_divide64");
     *quotient = 0;
     *remainder = 0;
