@@ -10,6 +10,7 @@ timed beside them.
     .venv/bin/python python/bench/divide_one.py [--calls 200000] [--repeat 7]
 """
 import argparse
+import time
 import timeit
 
 import quodra
@@ -33,7 +34,10 @@ def best_ns(calls_to_time, dividend, divisor, calls, repeat):
     """The best time of each callable, in ns a call; the callables take
     turns, so a burst of load on a shared machine spoils one turn of each
     rather than every turn of one."""
-    timers = [timeit.Timer("call(n, d)", globals={"call": call, "n": dividend, "d": divisor})
+    # The thread's CPU time: on a shared machine the time it waits for a
+    # core is not the call's cost.
+    timers = [timeit.Timer("call(n, d)", timer=time.thread_time,
+                           globals={"call": call, "n": dividend, "d": divisor})
               for call in calls_to_time]
     best = [float("inf")] * len(timers)
     for _ in range(repeat):
