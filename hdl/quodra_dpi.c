@@ -7,7 +7,9 @@
  * null, freed or foreign chandle is reported as an error instead of being
  * dereferenced, and a freed handle stays dead when its slot (or the memory
  * of its model) is used again by a later model. Each slot's dpi_model owns
- * the library model and one-sample arrays reused by every call.
+ * the library model and one-sample arrays reused by every call; the slot
+ * also keeps the route of the model's 64-bit divide, chosen at creation,
+ * so that a remainder-mode call needs nothing past the handle check.
  *
  * Output fields, as the core drives them:
  *   remainder mode  quotient: dividend_width bits, remainder: divisor_width

@@ -1,8 +1,8 @@
 /*
- * quodra_dpi_words.h - the engine's word batch for quodra_dpi.c, behind a
- * C interface. Internal to the DPI library: compiled into it with the
- * engine's internal archive, never exported from it (its link script keeps
- * only the quodra_dpi_ names global) nor from libquodra.
+ * quodra_dpi_words.h - the engine's word batch and remainder word core for
+ * quodra_dpi.c, behind a C interface. Internal to the DPI library: compiled
+ * into it with the engine's internal archive, never exported from it (its
+ * link script keeps only the quodra_dpi_ names global) nor from libquodra.
  *
  * quodra_dpi.c includes it only when built with QUODRA_DPI_WORDS; compiled
  * on its own against libquodra, the 64-bit imports take the wide path.
