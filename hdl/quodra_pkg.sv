@@ -195,7 +195,8 @@ package quodra_pkg;
     local bit words;
     local bit signed_operands;
     local int dividend_bits, divisor_bits;
-    local quodra_vec_t above_dividend, above_divisor;
+    // The bits of the low word above each field (0 for a 64-bit field).
+    local longint unsigned above_dividend_word, above_divisor_word;
 
     function new(int algorithm = QUODRA_ALGORITHM_RADIX2, int divisor_width = 16,
                  int dividend_width = 16, int is_signed = 1, int fractional = 0,
@@ -209,8 +210,8 @@ package quodra_pkg;
       signed_operands = is_signed != 0;
       dividend_bits = dividend_width;
       divisor_bits = divisor_width;
-      above_dividend = '1 << dividend_width;
-      above_divisor = '1 << divisor_width;
+      above_dividend_word = dividend_width >= 64 ? 0 : '1 << dividend_width;
+      above_divisor_word = divisor_width >= 64 ? 0 : '1 << divisor_width;
     endfunction
 
     // The word path first: a model whose fields fit 64 bits, with operands
@@ -219,7 +220,13 @@ package quodra_pkg;
     function bit divide(input quodra_vec_t dividend, input quodra_vec_t divisor,
                         output quodra_vec_t quotient, output quodra_vec_t remainder,
                         output bit div_by_zero);
-      if (words && (!strict || extended_dividend(dividend) && extended_divisor(divisor))) begin
+      bit take_words = words;
+      // Nested: a simulator may evaluate both sides of && eagerly, and with
+      // strict = 0 the check is not needed.
+      if (take_words && strict)
+        take_words = extended(dividend, dividend_bits, above_dividend_word) &&
+                     extended(divisor, divisor_bits, above_divisor_word);
+      if (take_words) begin
         longint unsigned word_quotient, word_remainder;
         if (quodra_dpi_divide64(handle, 64'(dividend), 64'(divisor), word_quotient, word_remainder,
                                 div_by_zero, quotient_known) == 0) begin
@@ -262,13 +269,15 @@ package quodra_pkg;
 
     // Each operand holds one value of its field: zero above it or, signed,
     // copies of its sign bit there.
-    local function bit extended_dividend(const ref quodra_vec_t value);
-      return (value & above_dividend) == '0 ||
-             signed_operands && value[dividend_bits-1] && (value & above_dividend) == above_dividend;
-    endfunction
-    local function bit extended_divisor(const ref quodra_vec_t value);
-      return (value & above_divisor) == '0 ||
-             signed_operands && value[divisor_bits-1] && (value & above_divisor) == above_divisor;
+    // Taken on the word path only, where the field fits the low 64 bits:
+    // the bits above it are those of the low word under above_word, and
+    // every bit from 64 up.
+    local function bit extended(const ref quodra_vec_t value, int bits,
+                                longint unsigned above_word);
+      longint unsigned low_above = value[63:0] & above_word;
+      if (low_above == 0 && value[QUODRA_MAX_WIDTH-1:64] == '0) return 1;
+      return signed_operands && value[bits-1] && low_above == above_word &&
+             value[QUODRA_MAX_WIDTH-1:64] == '1;
     endfunction
 
     function int quotient_width();
