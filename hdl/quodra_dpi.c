@@ -7,7 +7,9 @@
  * null, freed or foreign chandle is reported as an error instead of being
  * dereferenced, and a freed handle stays dead when its slot (or the memory
  * of its model) is used again by a later model. Each slot's dpi_model owns
- * the library model and one-sample arrays reused by every call.
+ * the library model and one-sample arrays reused by every call; the slot
+ * also keeps the route of the model's 64-bit divide, chosen at creation,
+ * so that a remainder-mode call needs nothing past the handle check.
  *
  * Output fields, as the core drives them:
  *   remainder mode  quotient: dividend_width bits, remainder: divisor_width
@@ -60,6 +62,9 @@ typedef struct dpi_model {
 typedef struct live_slot {
     dpi_model *entry; /* null: free */
     uintptr_t handle;
+#ifdef QUODRA_DPI_WORDS
+    word_port_plan words; /* the model's 64-bit divide, when one routine takes it */
+#endif
 } live_slot;
 
 static live_slot *slots;
@@ -115,6 +120,8 @@ static dpi_model *find_live(const void *handle, const char *caller) {
 
 /* Files entry in a free slot under a new handle; null when the table is
  * full or cannot grow. */
+static void plan_word_ports(live_slot *slot);
+
 static void *register_live(dpi_model *entry) {
     size_t index = 0;
     while (index < slot_count && slots[index].entry != NULL) {
@@ -138,6 +145,7 @@ static void *register_live(dpi_model *entry) {
     ++last_serial;
     slots[index].entry = entry;
     slots[index].handle = (last_serial << SLOT_BITS) | (uintptr_t)(index + 1);
+    plan_word_ports(&slots[index]);
     return (void *)slots[index].handle;
 }
 
@@ -577,6 +585,21 @@ static int store_word_fields(const dpi_model *entry, const word_batch_sample *sa
 }
 #endif
 
+/* Decided once at creation, so that a 64-bit divide in remainder mode
+ * does nothing per call but find its slot and divide: the word batch
+ * accepted the configuration and every field fits a word. */
+static void plan_word_ports(live_slot *slot) {
+#ifdef QUODRA_DPI_WORDS
+    const dpi_model *entry = slot->entry;
+    slot->words = word_port_plan_for(entry->word_reach && !entry->fractional &&
+                                         fields_fit_words(entry),
+                                     entry->is_signed, entry->dividend_width,
+                                     entry->divisor_width);
+#else
+    (void)slot;
+#endif
+}
+
 /* One sample on the engine's word batch: 1 when it divided it (outputs
  * set), 0 when the sample is out of its reach (outputs untouched). */
 static int divide_on_words(const dpi_model *entry, unsigned long long dividend,
@@ -660,7 +683,19 @@ static int divide_on_vectors(void *model, unsigned long long dividend, unsigned 
 int quodra_dpi_divide64(void *model, unsigned long long dividend, unsigned long long divisor,
                         unsigned long long *quotient, unsigned long long *remainder,
                         svBit *div_by_zero, svBit *quotient_known) {
-    const dpi_model *entry = find_live(model, "quodra_dpi_divide64");
+    const dpi_model *entry;
+#ifdef QUODRA_DPI_WORDS
+    const live_slot *slot = slot_of(model);
+    if (slot != NULL && slot->words.route == WORD_PORTS_SIGNED_REMAINDER) {
+        return divide_signed_ports(&slot->words, dividend, divisor, quotient, remainder,
+                                   div_by_zero, quotient_known);
+    }
+    if (slot != NULL && slot->words.route == WORD_PORTS_REMAINDER) {
+        return divide_remainder_ports(&slot->words, dividend, divisor, quotient, remainder,
+                                      div_by_zero, quotient_known);
+    }
+#endif
+    entry = find_live(model, "quodra_dpi_divide64");
     *quotient = 0;
     *remainder = 0;
     *div_by_zero = 0;

@@ -168,6 +168,16 @@ package quodra_pkg;
       freed = 1;
     endfunction
 
+    // A failed divide: the class's own reason for a model that does not
+    // exist, else the C side's. Apart from divide, so that the strings it
+    // builds are no locals of every call.
+    protected function void divide_failed();
+      if (handle == null)
+        fail(freed ? "divide on a freed model" : "divide on a model that was not created");
+      else
+        fail(quodra_dpi_last_error());
+    endfunction
+
     protected function void fail(string text);
       last_error = text;
       error_count++;
@@ -185,7 +195,8 @@ package quodra_pkg;
     local bit words;
     local bit signed_operands;
     local int dividend_bits, divisor_bits;
-    local quodra_vec_t above_dividend, above_divisor;
+    // The bits of the low word above each field (0 for a 64-bit field).
+    local longint unsigned above_dividend_word, above_divisor_word;
 
     function new(int algorithm = QUODRA_ALGORITHM_RADIX2, int divisor_width = 16,
                  int dividend_width = 16, int is_signed = 1, int fractional = 0,
@@ -199,75 +210,74 @@ package quodra_pkg;
       signed_operands = is_signed != 0;
       dividend_bits = dividend_width;
       divisor_bits = divisor_width;
-      above_dividend = '1 << dividend_width;
-      above_divisor = '1 << divisor_width;
+      above_dividend_word = dividend_width >= 64 ? 0 : '1 << dividend_width;
+      above_divisor_word = divisor_width >= 64 ? 0 : '1 << divisor_width;
     endfunction
 
+    // The word path first: a model whose fields fit 64 bits, with operands
+    // that pass the strict check (or strict = 0), goes to the 64-bit import
+    // with no 1024-bit temporaries and writes each output once.
     function bit divide(input quodra_vec_t dividend, input quodra_vec_t divisor,
                         output quodra_vec_t quotient, output quodra_vec_t remainder,
                         output bit div_by_zero);
-      bit known;
+      bit take_words = words;
+      // Nested: a simulator may evaluate both sides of && eagerly, and with
+      // strict = 0 the check is not needed.
+      if (take_words && strict)
+        take_words = extended(dividend, dividend_bits, above_dividend_word) &&
+                     extended(divisor, divisor_bits, above_divisor_word);
+      if (take_words) begin
+        longint unsigned word_quotient, word_remainder;
+        if (quodra_dpi_divide64(handle, 64'(dividend), 64'(divisor), word_quotient, word_remainder,
+                                div_by_zero, quotient_known) == 0) begin
+          quotient = quodra_vec_t'(word_quotient);
+          remainder = quodra_vec_t'(word_remainder);
+          return 1;
+        end
+        quotient = '0;
+        remainder = '0;
+        divide_failed();
+        return 0;
+      end
+      return divide_checked(dividend, divisor, quotient, remainder, div_by_zero);
+    endfunction
+
+    // Every other divide: a model that does not exist, an operand that fails
+    // the strict check, or fields over 64 bits.
+    local function bit divide_checked(const ref quodra_vec_t dividend,
+                                      const ref quodra_vec_t divisor, ref quodra_vec_t quotient,
+                                      ref quodra_vec_t remainder, ref bit div_by_zero);
       quotient = '0;
       remainder = '0;
       div_by_zero = 0;
       quotient_known = 0;
       if (handle == null) begin
-        fail(freed ? "divide on a freed model" : "divide on a model that was not created");
+        divide_failed();
         return 0;
       end
-      // On the word path the extension is checked here first, and the C
-      // side asked only for an operand that fails, to name it. Nested ifs:
-      // a simulator may evaluate both sides of && and of ?: eagerly.
-      if (strict && !(words && extended_dividend(dividend) && extended_divisor(divisor))) begin
-        if (quodra_dpi_check_extension(handle, dividend, divisor) != 0) begin
-          fail({quodra_dpi_last_error(), " (strict mode; set strict = 0 to take the low bits)"});
-          return 0;
-        end
-      end
-      if (words) begin
-        if (!divide_words(dividend, divisor, quotient, remainder, div_by_zero, known)) begin
-          fail(quodra_dpi_last_error());
-          return 0;
-        end
-      end else if (!divide_vectors(dividend, divisor, quotient, remainder, div_by_zero, known))
-      begin
-        fail(quodra_dpi_last_error());
+      if (strict && quodra_dpi_check_extension(handle, dividend, divisor) != 0) begin
+        fail({quodra_dpi_last_error(), " (strict mode; set strict = 0 to take the low bits)"});
         return 0;
       end
-      quotient_known = known;
+      if (quodra_dpi_divide(handle, dividend, divisor, quotient, remainder, div_by_zero,
+                            quotient_known) != 0) begin
+        divide_failed();
+        return 0;
+      end
       return 1;
     endfunction
 
     // Each operand holds one value of its field: zero above it or, signed,
     // copies of its sign bit there.
-    local function bit extended_dividend(const ref quodra_vec_t value);
-      return (value & above_dividend) == '0 ||
-             signed_operands && value[dividend_bits-1] && (value & above_dividend) == above_dividend;
-    endfunction
-    local function bit extended_divisor(const ref quodra_vec_t value);
-      return (value & above_divisor) == '0 ||
-             signed_operands && value[divisor_bits-1] && (value & above_divisor) == above_divisor;
-    endfunction
-
-    // The two paths of divide, apart so that neither sets up the other's
-    // variables: 1 on success.
-    local function bit divide_words(const ref quodra_vec_t dividend, const ref quodra_vec_t divisor,
-                                    ref quodra_vec_t quotient, ref quodra_vec_t remainder,
-                                    output bit div_by_zero, output bit known);
-      longint unsigned word_quotient, word_remainder;
-      if (quodra_dpi_divide64(handle, 64'(dividend), 64'(divisor), word_quotient, word_remainder,
-                              div_by_zero, known) != 0)
-        return 0;
-      quotient = quodra_vec_t'(word_quotient);
-      remainder = quodra_vec_t'(word_remainder);
-      return 1;
-    endfunction
-    local function bit divide_vectors(const ref quodra_vec_t dividend,
-                                      const ref quodra_vec_t divisor, ref quodra_vec_t quotient,
-                                      ref quodra_vec_t remainder, output bit div_by_zero,
-                                      output bit known);
-      return quodra_dpi_divide(handle, dividend, divisor, quotient, remainder, div_by_zero,
-                               known) == 0;
+    // Taken on the word path only, where the field fits the low 64 bits:
+    // the bits above it are those of the low word under above_word, and
+    // every bit from 64 up.
+    local function bit extended(const ref quodra_vec_t value, int bits,
+                                longint unsigned above_word);
+      longint unsigned low_above = value[63:0] & above_word;
+      if (low_above == 0 && value[QUODRA_MAX_WIDTH-1:64] == '0) return 1;
+      return signed_operands && value[bits-1] && low_above == above_word &&
+             value[QUODRA_MAX_WIDTH-1:64] == '1;
     endfunction
 
     function int quotient_width();
@@ -305,43 +315,38 @@ package quodra_pkg;
                    FRACTION_W));
     endfunction
 
+    // Outputs are written once on success; a failure zeroes them and
+    // reports from a function of its own, so the call itself keeps no
+    // strings.
     function bit divide(input bit [DIVIDEND_W-1:0] dividend, input bit [DIVISOR_W-1:0] divisor,
                         output bit [QUOTIENT_W-1:0] quotient,
                         output bit [REMAINDER_W-1:0] remainder, output bit div_by_zero);
-      bit known;
-      quotient = '0;
-      remainder = '0;
-      div_by_zero = 0;
-      quotient_known = 0;
-      if (handle == null) begin
-        fail(freed ? "divide on a freed model" : "divide on a model that was not created");
-        return 0;
-      end
       if (WORDS) begin
         longint unsigned word_quotient, word_remainder;
         if (quodra_dpi_divide64(handle, 64'(dividend), 64'(divisor), word_quotient,
-                                word_remainder, div_by_zero, known) != 0) begin
-          fail(quodra_dpi_last_error());
-          return 0;
+                                word_remainder, div_by_zero, quotient_known) == 0) begin
+          quotient = QUOTIENT_W'(word_quotient);
+          remainder = REMAINDER_W'(word_remainder);
+          return 1;
         end
-        quotient = QUOTIENT_W'(word_quotient);
-        remainder = REMAINDER_W'(word_remainder);
       end else begin
         // The wide path, for ports over 64 bits: four vectors of the maximum width.
         quodra_vec_t wide_dividend = '0, wide_divisor = '0, wide_quotient, wide_remainder;
         wide_dividend[DIVIDEND_W-1:0] = dividend;
         wide_divisor[DIVISOR_W-1:0] = divisor;
         if (quodra_dpi_divide(handle, wide_dividend, wide_divisor, wide_quotient, wide_remainder,
-                              div_by_zero, known) != 0) begin
-          fail(quodra_dpi_last_error());
-          return 0;
+                              div_by_zero, quotient_known) == 0) begin
+          // The C side leaves zeros above each field.
+          quotient = wide_quotient[QUOTIENT_W-1:0];
+          remainder = wide_remainder[REMAINDER_W-1:0];
+          return 1;
         end
-        // The C side leaves zeros above each field.
-        quotient = wide_quotient[QUOTIENT_W-1:0];
-        remainder = wide_remainder[REMAINDER_W-1:0];
       end
-      quotient_known = known;
-      return 1;
+      // The C side has zeroed div_by_zero and quotient_known.
+      quotient = '0;
+      remainder = '0;
+      divide_failed();
+      return 0;
     endfunction
 
   endclass

@@ -347,6 +347,27 @@ TEST(DpiWords, HandlesThatAreNotLiveAreRefused) {
     }
 }
 
+// The route of a model's 64-bit divide is kept in its slot: a freed handle
+// must stay dead when a later model of a word route takes that slot.
+TEST(DpiWords, FreedHandleStaysDeadWhenItsSlotHoldsAWordRoutedModel) {
+    for (int is_signed : {1, 0}) {
+        void *freed = quodra_dpi_create(radix2, 16, 16, is_signed, 0, 0, "freed");
+        ASSERT_NE(freed, nullptr) << quodra_dpi_last_error();
+        ASSERT_EQ(quodra_dpi_free(freed), 0);
+        owned_model reuser(quodra_dpi_create(radix2, 16, 16, is_signed, 0, 0, "reuser"));
+        ASSERT_NE(reuser.handle, nullptr) << quodra_dpi_last_error();
+        ASSERT_NE(reuser.handle, freed);
+        const sample_result stale = divide_words(freed, 7, 2);
+        EXPECT_EQ(stale.status, 1);
+        EXPECT_NE(stale.error.find("not a live model handle"), std::string::npos) << stale.error;
+        EXPECT_EQ(stale.known, 0);
+        const sample_result live = divide_words(reuser.handle, 7, 2);
+        EXPECT_EQ(live.status, 0) << live.error;
+        EXPECT_EQ(live.quotient, 3u);
+        EXPECT_EQ(live.remainder, 1u);
+    }
+}
+
 TEST(DpiWords, SuccessLeavesTheLastErrorAlone) {
     owned_model model(quodra_dpi_create(radix2, 32, 32, 1, 0, 0, "quiet"));
     ASSERT_NE(model.handle, nullptr) << quodra_dpi_last_error();

@@ -100,12 +100,19 @@ module tb_quodra;
     if (!m.divide('hf9, 2, q, r, z) || q != 'hfd || r != 'hffff || z != 0)
       case_failed($sformatf("0xf9 / 2 gave %0h %0h %0d", q, r, z));
     expect_error("extended operands", m, 2, "divisor has bits set above");
+    // The word path checks the low word and the bits from 64 up apart: ones
+    // that stop at bit 63, or start at bit 64, are no sign extension.
+    if (m.divide(quodra_vec_t'(64'hffff_ffff_ffff_fff9), 2, q, r, z))
+      case_failed("strict mode divided ones that stop at bit 63");
+    if (m.divide(~quodra_vec_t'(64'hffff_ffff_ffff_ffff) | 'hf9, 2, q, r, z))
+      case_failed("strict mode divided ones that start at bit 64");
+    expect_error("extension split at bit 64", m, 4, "dividend has bits set above its 8-bit field");
     // strict = 0: the low 8 bits of 1000 (0x3e8), 0xe8 = -24: -24 / 7 = -3
     // remainder -3, as before strict mode.
     m.strict = 0;
     if (!m.divide(1000, 7, q, r, z) || q != 'hfd || r != 'hfffd || z != 0)
       case_failed($sformatf("low bits: 1000 / 7 gave %0h %0h %0d", q, r, z));
-    expect_error("strict = 0", m, 2, "divisor has bits set above");
+    expect_error("strict = 0", m, 4, "dividend has bits set above");
     m.free();
     // Unsigned fields have no sign to extend: -7 is all ones above 8 bits.
     m = new(QUODRA_ALGORITHM_RADIX2, 8, 8, 0, 0, 0, "unsigned strict");

@@ -179,6 +179,12 @@ class Divider:
                                        _OUTPUTS[output], self._fractional_width)
         self._fields = Fields(int(self._algorithm), self._divisor_width, self._dividend_width,
                               self._signed, output == "fractional", self._fractional_width)
+        # One sample of two ints in their fields, with fields of up to 64
+        # bits, divides on machine words in the compiled half, which also
+        # makes the Result; it answers None for any other sample, which then
+        # takes the exact path with all its checks and messages.
+        self._core.bind_result(Result, self._fields)
+        self._divide_one = self._core.one_sample_function()
         self._frozen = True
 
     def __setattr__(self, name, value):
@@ -206,6 +212,13 @@ class Divider:
     # ---- one sample -----------------------------------------------------
     def divide(self, dividend, divisor):
         """dividend / divisor for one sample: a Result of exact ints."""
+        result = self._divide_one(dividend, divisor)
+        if result is not None:
+            return result
+        return self._divide_exact(dividend, divisor)
+
+    def _divide_exact(self, dividend, divisor):
+        """divide() on GNU MP integers, for any sample and configuration."""
         dividend = _operand("dividend", dividend)
         divisor = _operand("divisor", divisor)
         self._require_in_field("dividend", dividend, self._dividend_width)

@@ -194,6 +194,55 @@ public:
 
     bool fractional() const { return divider_.configuration().is_fractional(); }
 
+    // The one-sample fast path's Result: its class and the Fields object
+    // every Result of this model carries.
+    void bind_result(py::object result_class, py::object fields) {
+        result_class_ = std::move(result_class);
+        fields_ = std::move(fields);
+    }
+
+    // One sample of two Python ints on the engine's word batch, as a Result;
+    // None when the sample needs the exact path: an operand that is not
+    // an int, does not fit int64 or not its field (the exact path then
+    // raises the error), a configuration out of the batch's reach, a result
+    // its word cannot hold, or no Result class bound yet.
+    py::object divide_one(py::handle dividend, py::handle divisor) const {
+        int64_t n = 0;
+        int64_t d = 0;
+        if (!one_sample_.in_reach || !result_class_ || !one_sample_.dividend.read(dividend, n) ||
+            !one_sample_.divisor.read(divisor, d)) {
+            return py::none();
+        }
+        int64_t signed_quotient = 0;
+        uint64_t quotient = 0;
+        uint64_t remainder = 0;
+        uint32_t flag = 0;
+        quodra_internal::word_results out;
+        if (one_sample_.signed_quotient) {
+            out.quotient.as_int64 = &signed_quotient;
+        } else {
+            out.quotient.as_uint64 = &quotient;
+        }
+        out.remainder.as_uint64 = &remainder;
+        out.div_by_zero = &flag;
+        if (quodra_internal::divide_word_batch(*model_->get(), &d, &n, 1, out) !=
+            quodra_internal::word_batch_status::divided) {
+            return py::none();
+        }
+        py::object quotient_value;
+        if (flag != 0 && one_sample_.signed_quotient) {
+            quotient_value = py::none(); // High Radix writes no quotient for a zero divisor
+        } else if (one_sample_.signed_quotient) {
+            quotient_value = py::reinterpret_steal<py::object>(PyLong_FromLongLong(signed_quotient));
+        } else {
+            quotient_value = py::reinterpret_steal<py::object>(PyLong_FromUnsignedLongLong(quotient));
+        }
+        py::object remainder_value =
+            fractional() ? py::object(py::none())
+                         : py::reinterpret_steal<py::object>(PyLong_FromUnsignedLongLong(remainder));
+        return make_result(quotient_value, remainder_value, flag != 0);
+    }
+
     // Native arrays in and out. Returns false when a result did not fit its
     // output array (the caller then divides again into Python integers).
     bool divide_native(const py::array &divisors, const py::array &dividends,
@@ -287,6 +336,94 @@ public:
     }
 
 private:
+    // An operand field's int64 values, [low, high]: what Fields.operand_fits
+    // accepts, for the values that fit int64.
+    struct int64_field {
+        int64_t low = 0;
+        int64_t high = -1; // empty: every sample takes the exact path
+        bool read(py::handle value, int64_t &out) const {
+            if (!PyLong_CheckExact(value.ptr())) {
+                return false; // bool, numpy integers and others: the exact path decides
+            }
+            int overflow = 0;
+            const long long read = PyLong_AsLongLongAndOverflow(value.ptr(), &overflow);
+            if (overflow != 0 || (read == -1 && PyErr_Occurred() != nullptr)) {
+                PyErr_Clear();
+                return false;
+            }
+            out = read;
+            return low <= out && out <= high;
+        }
+    };
+
+    static int64_field field_of(int32_t width, bool is_signed) {
+        constexpr int64_t largest = std::numeric_limits<int64_t>::max();
+        if (width <= 0) {
+            return {}; // the library judges such a field
+        }
+        if (is_signed) {
+            return width >= 64 ? int64_field{std::numeric_limits<int64_t>::min(), largest}
+                               : int64_field{-(int64_t{1} << (width - 1)), (int64_t{1} << (width - 1)) - 1};
+        }
+        return {0, width >= 63 ? largest : (int64_t{1} << width) - 1};
+    }
+
+    // Decided once: whether the word batch takes this configuration for
+    // int64 operands, how its quotient reads, and the operand fields.
+    struct one_sample_plan {
+        bool in_reach = false;
+        bool signed_quotient = false; // the High Radix quotient value
+        int64_field dividend;
+        int64_field divisor;
+    };
+
+    one_sample_plan plan_one_sample() const {
+        const qor_quodra_v5_1_config &config = model_->get()->config;
+        one_sample_plan plan;
+        plan.signed_quotient = config.remainder_type == QUODRA_OUTPUT_FRACTIONAL &&
+                               config.algorithm_type == QUODRA_ALGORITHM_HIGH_RADIX;
+        const bool is_signed = config.operand_sign == QUODRA_OPERAND_SIGNED;
+        plan.dividend = field_of(config.dividend_width, is_signed);
+        plan.divisor = field_of(config.divisor_width, is_signed);
+        int64_t unused_quotient = 0;
+        uint64_t unused_word = 0;
+        uint32_t unused_flag = 0;
+        quodra_internal::word_results out;
+        if (plan.signed_quotient) {
+            out.quotient.as_int64 = &unused_quotient;
+        } else {
+            out.quotient.as_uint64 = &unused_word;
+        }
+        out.remainder.as_uint64 = &unused_word;
+        out.div_by_zero = &unused_flag;
+        const int64_t none = 0;
+        // No samples: the batch answers for the configuration alone.
+        plan.in_reach = quodra_internal::divide_word_batch(*model_->get(), &none, &none, 0, out) ==
+                        quodra_internal::word_batch_status::divided;
+        return plan;
+    }
+
+    // A Result as the Python half makes one: the dataclass's fields set as
+    // object.__setattr__ sets them (it is frozen), without its __init__.
+    py::object make_result(const py::object &quotient, const py::object &remainder, bool flag) const {
+        // Kept for the life of the process: released after the interpreter,
+        // they would be released into a finalized one.
+        static PyObject *const quotient_name = PyUnicode_InternFromString("quotient");
+        static PyObject *const remainder_name = PyUnicode_InternFromString("remainder");
+        static PyObject *const flag_name = PyUnicode_InternFromString("div_by_zero");
+        static PyObject *const fields_name = PyUnicode_InternFromString("_fields");
+        static PyObject *const no_arguments = PyTuple_New(0);
+        auto *type = reinterpret_cast<PyTypeObject *>(result_class_.ptr());
+        py::object result = py::reinterpret_steal<py::object>(type->tp_new(type, no_arguments, nullptr));
+        if (!result || PyObject_GenericSetAttr(result.ptr(), quotient_name, quotient.ptr()) != 0 ||
+            PyObject_GenericSetAttr(result.ptr(), remainder_name, remainder.ptr()) != 0 ||
+            PyObject_GenericSetAttr(result.ptr(), flag_name, flag ? Py_True : Py_False) != 0 ||
+            PyObject_GenericSetAttr(result.ptr(), fields_name, fields_.ptr()) != 0) {
+            throw py::error_already_set();
+        }
+        return result;
+    }
+
     static std::shared_ptr<const quodra::model> make_model(const std::string &name, int32_t algorithm,
                                                            int32_t divisor_width, int32_t dividend_width,
                                                            int32_t operand_sign, int32_t remainder_type,
@@ -450,7 +587,58 @@ private:
 
     std::shared_ptr<const quodra::model> model_;
     quodra::divider divider_;
+    one_sample_plan one_sample_ = plan_one_sample();
+    py::object result_class_;
+    py::object fields_;
 };
+
+// divide_one as a plain CPython function bound to one model: a fast call
+// with two positional arguments and none of the binding layer's overload
+// dispatch, which costs more than the division. Its self is a capsule that
+// holds the model's Python object alive, the model itself as its context.
+constexpr const char *one_sample_capsule = "quodra.one_sample";
+
+PyObject *divide_one_call(PyObject *self, PyObject *const *args, Py_ssize_t count) {
+    if (count != 2) {
+        PyErr_SetString(PyExc_TypeError, "divide_one takes a dividend and a divisor");
+        return nullptr;
+    }
+    const auto *model = static_cast<const core_model *>(PyCapsule_GetContext(self));
+    try {
+        return model->divide_one(args[0], args[1]).release().ptr();
+    } catch (py::error_already_set &raised) {
+        raised.restore();
+    } catch (const std::exception &failure) {
+        PyErr_SetString(PyExc_RuntimeError, failure.what());
+    }
+    return nullptr;
+}
+
+PyMethodDef divide_one_definition = {"divide_one", reinterpret_cast<PyCFunction>(
+                                                       reinterpret_cast<void (*)()>(divide_one_call)),
+                                     METH_FASTCALL, "One sample on machine words, or None."};
+
+void release_owner(PyObject *capsule) {
+    Py_XDECREF(static_cast<PyObject *>(PyCapsule_GetPointer(capsule, one_sample_capsule)));
+}
+
+py::object one_sample_function(py::object model) {
+    py::object capsule = py::reinterpret_steal<py::object>(
+        PyCapsule_New(model.ptr(), one_sample_capsule, release_owner));
+    if (!capsule) {
+        throw py::error_already_set();
+    }
+    model.inc_ref(); // released with the capsule
+    if (PyCapsule_SetContext(capsule.ptr(), &model.cast<core_model &>()) != 0) {
+        throw py::error_already_set();
+    }
+    py::object function =
+        py::reinterpret_steal<py::object>(PyCFunction_New(&divide_one_definition, capsule.ptr()));
+    if (!function) {
+        throw py::error_already_set();
+    }
+    return function;
+}
 
 // The library's default configuration, in the Python package's terms.
 py::dict default_configuration() {
@@ -488,7 +676,16 @@ PYBIND11_MODULE(_quodra, module) {
              py::arg("operand_sign"), py::arg("remainder_type"), py::arg("fractional_width"))
         .def("divide_native", &core_model::divide_native)
         .def("divide_integers", &core_model::divide_integers)
-        .def("divide_real", &core_model::divide_real);
+        .def("divide_real", &core_model::divide_real)
+        .def("bind_result", &core_model::bind_result)
+        .def("one_sample_function", &one_sample_function);
+
+    // The floor of the one-sample benchmark (python/bench/divide_one.py): a
+    // call that takes two ints and returns them, through the same binding
+    // layer as divide_one. Not part of the package's interface.
+    module.def("_echo2", [](py::handle a, py::handle b) {
+        return py::make_tuple(a, b);
+    });
 
     bind_diagnosis(module);
 }
