@@ -275,7 +275,10 @@ std::string read_file(const std::string &path) {
 }
 
 run_output run_through(const std::vector<std::string> &arguments, division_route route) {
-    const std::string path = testing::TempDir() + "quodra_div_word_route.hex";
+    // One file a test: CTest runs the cases of this file side by side.
+    const std::string path = testing::TempDir() + "quodra_div_word_route_" +
+                             testing::UnitTest::GetInstance()->current_test_info()->name() +
+                             ".out";
     std::remove(path.c_str());
     std::vector<std::string> with_output = arguments;
     with_output.insert(with_output.end(), {"-o", path});
@@ -350,6 +353,19 @@ std::vector<std::string> random_arguments(std::mt19937_64 &random) {
     return arguments;
 }
 
+std::string command_of(const std::vector<std::string> &arguments) {
+    std::string command;
+    for (const std::string &argument : arguments)
+        command += argument + ' ';
+    return command;
+}
+
+std::vector<std::string> with_jobs(std::vector<std::string> arguments, const char *jobs) {
+    const auto flag = std::find(arguments.begin(), arguments.end(), "--jobs");
+    *(flag + 1) = jobs;
+    return arguments;
+}
+
 TEST(WordRoute, RunsWriteTheGnuMpRoutesBytes) {
     std::mt19937_64 random(2026);
     int taken = 0;
@@ -359,9 +375,7 @@ TEST(WordRoute, RunsWriteTheGnuMpRoutesBytes) {
         if (random() % 6 == 0) {
             arguments.insert(arguments.end(), {"--shard", "2/3"});
         }
-        std::string command;
-        for (const std::string &argument : arguments)
-            command += argument + ' ';
+        const std::string command = command_of(arguments);
         taken += word_route_taken(arguments) ? 1 : 0;
         const run_output words = run_through(arguments, division_route::words_where_in_reach);
         const run_output gnu_mp = run_through(arguments, division_route::gnu_mp_only);
@@ -371,6 +385,29 @@ TEST(WordRoute, RunsWriteTheGnuMpRoutesBytes) {
     }
     // Most of the configurations are in the word batch's reach.
     EXPECT_GT(taken, rounds * 2 / 3);
+}
+
+// The parallel runner on words: each worker draws its own samples by index,
+// so 2 and 3 jobs, with batches small enough that every worker has several,
+// must write what one job and the GNU MP route write, shards included.
+TEST(WordRoute, ParallelRunsWriteTheSameBytes) {
+    std::mt19937_64 random(1789);
+    const int rounds = 40;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<std::string> arguments = random_arguments(random);
+        if (random() % 4 == 0) {
+            arguments.insert(arguments.end(), {"--shard", random() % 2 == 0 ? "1/3" : "3/3"});
+        }
+        const std::string command = command_of(arguments);
+        const run_output gnu_mp = run_through(arguments, division_route::gnu_mp_only);
+        for (const char *jobs : {"2", "3"}) {
+            const std::vector<std::string> parallel = with_jobs(arguments, jobs);
+            const run_output words = run_through(parallel, division_route::words_where_in_reach);
+            ASSERT_EQ(words.status, gnu_mp.status) << command << jobs;
+            ASSERT_EQ(words.messages, gnu_mp.messages) << command << jobs;
+            ASSERT_EQ(words.file, gnu_mp.file) << command << jobs;
+        }
+    }
 }
 
 TEST(WordRoute, TakenOnlyWhereItWritesTheSameRows) {
@@ -386,7 +423,7 @@ TEST(WordRoute, TakenOnlyWhereItWritesTheSameRows) {
                       "--fractional-width", "30"}));
     EXPECT_FALSE(with({"--dividend-width", "65"})) << "a field past 64 bits";
     EXPECT_FALSE(with({"--coverage"})) << "the tally reads GNU MP results";
-    EXPECT_FALSE(with({}, "2")) << "the parallel runner";
+    EXPECT_TRUE(with({}, "2")) << "the parallel runner draws words in its workers";
     EXPECT_TRUE(with({"-f", "csv"}));
     EXPECT_FALSE(with({"-f", "table"})) << "table rows are padded to GNU MP widths";
     EXPECT_FALSE(with(

@@ -33,6 +33,10 @@ public:
     // Empties the batch and reads up to capacity samples from source, which
     // must give words.
     void fill(sample_source &source);
+    // Empties the batch and draws the `count` samples (at most capacity)
+    // that source.claim_words handed out from `first` on: what a worker
+    // thread does with the samples the writer claimed for it.
+    void fill_claimed(const sample_source &source, uint64_t first, std::size_t count);
 
     // Divides the samples in one word batch call and decodes every result.
     // Returns false when the word batch answers not_in_reach or a result is

@@ -25,10 +25,10 @@ bool fields_fit_words(const result_layout &layout) {
 // The batch's samples again, as GNU MP integers, through division_batch and
 // data_do, written as the GNU MP route writes them. Returns the rows
 // written: fewer than the samples when the library refused an operand.
-std::size_t divide_on_gnu_mp(const word_division_batch &words, prepared_divider &divider,
+std::size_t divide_on_gnu_mp(const word_division_batch &words, division_batch &batch,
+                             const divider_model &model, const result_layout &layout,
                              row_formatter &formatter, std::string &text) {
-    division_batch &batch = divider.batch;
-    const bool is_signed = divider.layout.dividend_range().is_signed();
+    const bool is_signed = layout.dividend_range().is_signed();
     batch.reset();
     batch.fill([&](sample &operands, std::size_t index) {
         if (index >= words.count()) {
@@ -38,7 +38,7 @@ std::size_t divide_on_gnu_mp(const word_division_batch &words, prepared_divider 
         set_from_word(operands.divisor.get(), words.divisor(index), is_signed);
         return true;
     });
-    batch.divide(divider.model, divider.layout, fault_naming::with_operands,
+    batch.divide(model, layout, fault_naming::with_operands,
                  [&](std::size_t, const sample &input, const sample_result &result) {
                      formatter.append_row(input, result, text);
                  });
@@ -54,9 +54,19 @@ void append_word_rows(const word_division_batch &words, const row_formatter &for
 
 } // namespace
 
+std::size_t divide_and_append_rows(word_division_batch &words, division_batch &gnu_mp,
+                                   const divider_model &model, const result_layout &layout,
+                                   row_formatter &formatter, std::string &text) {
+    if (!words.divide(model, layout)) {
+        return divide_on_gnu_mp(words, gnu_mp, model, layout, formatter, text);
+    }
+    append_word_rows(words, formatter, text);
+    return words.count();
+}
+
 bool takes_word_route(const tool_options &options, const sample_source &source,
                       const prepared_divider &divider) {
-    return row_formatter::writes_words(options.format) && options.jobs <= 1 && !options.coverage &&
+    return row_formatter::writes_words(options.format) && !options.coverage &&
            source.gives_words() && fields_fit_words(divider.layout) &&
            word_batch_reaches(divider.model);
 }
@@ -74,12 +84,8 @@ void run_word_batches(const tool_options &options, prepared_divider &divider, sa
             formatter.append_header(text);
             header_pending = false;
         }
-        std::size_t rows = words.count();
-        if (words.divide(divider.model, divider.layout)) {
-            append_word_rows(words, formatter, text);
-        } else {
-            rows = divide_on_gnu_mp(words, divider, formatter, text);
-        }
+        const std::size_t rows = divide_and_append_rows(words, divider.batch, divider.model,
+                                                        divider.layout, formatter, text);
         sink.write(text);
         text.clear();
         done += rows;

@@ -10,17 +10,30 @@
 
 #include "cli/options.h"
 #include "output/output_file.h"
+#include "formats/row_formatter.h"
+#include "run/division_batch.h"
 #include "run/prepared_divider.h"
+#include "run/word_division_batch.h"
 #include "run/progress_meter.h"
 #include "samples/sample_source.h"
 
 namespace quodra_div {
 
-// Whether a --jobs 1 run can take the word route: hex or CSV output without
+// Whether a run can take the word route: hex or CSV output without
 // --coverage, samples that come as words, every field and the raw quotient
 // within a word, and a configuration the word batch takes.
 bool takes_word_route(const tool_options &options, const sample_source &source,
                       const prepared_divider &divider);
+
+// Divides a filled word batch and appends its rows to text: from the words
+// when the word batch takes them, else divided again on the GNU MP route
+// through `gnu_mp` (an empty batch of the run's capacity), which writes the
+// rows, messages and failures a run without the word route would. Returns
+// the rows written; gnu_mp.input_problem() then holds the problem that
+// ended the rows early, if any.
+std::size_t divide_and_append_rows(word_division_batch &words, division_batch &gnu_mp,
+                                   const divider_model &model, const result_layout &layout,
+                                   row_formatter &formatter, std::string &text);
 
 // The batch loop of run_batch_loop with row_writer, on the word route.
 // summary: the configuration line of the header.

@@ -1,5 +1,7 @@
 #include "samples/sample_source.h"
 
+#include <algorithm>
+
 namespace quodra_div {
 
 namespace {
@@ -74,6 +76,19 @@ bool sample_source::gives_words() const {
 bool sample_source::next_words(uint64_t &dividend, uint64_t &divisor) {
     return take_one_within_limit() &&
            std::get<random_samples>(origin_).next_words(dividend, divisor);
+}
+
+uint64_t sample_source::claim_words(uint64_t most, uint64_t &first) {
+    if (limited_) {
+        most = std::min(most, limit_ - handed_out_);
+    }
+    const uint64_t taken = std::get<random_samples>(origin_).claim(most, first);
+    handed_out_ += taken;
+    return taken;
+}
+
+void sample_source::words_at(uint64_t index, uint64_t &dividend, uint64_t &divisor) const {
+    std::get<random_samples>(origin_).words_at(index, dividend, divisor);
 }
 
 std::string sample_source::position() const {

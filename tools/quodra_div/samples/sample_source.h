@@ -34,6 +34,12 @@ public:
     // two's-complement words (numbers/machine_word.h); only then.
     bool gives_words() const;
     bool next_words(uint64_t &dividend, uint64_t &divisor);
+    // Takes the next samples, up to `most`, without reading them: returns
+    // how many, and in `first` the index that words_at gives the first of
+    // them by. Only when gives_words(). words_at reads nothing that
+    // claim_words changes, so threads may call it while the caller claims.
+    uint64_t claim_words(uint64_t most, uint64_t &first);
+    void words_at(uint64_t index, uint64_t &dividend, uint64_t &divisor) const;
     std::string position() const;
     uint64_t known_total() const;
 
