@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -18,6 +19,9 @@
 #include "numbers/machine_word.h"
 #include "numbers/number_text.h"
 #include "numbers/word_text.h"
+#include "check/check_results.h"
+#include "check/result_rows.h"
+#include "check/word_check.h"
 #include "run/prepared_divider.h"
 #include "run/run_divisions.h"
 #include "run/word_route.h"
@@ -228,6 +232,19 @@ TEST(WordResult, PatternsMatchDecodedValues) {
             EXPECT_EQ(written(text, end), decimal(values.field_values[f].get()))
                 << field.name << " of quotient word " << quotient;
         }
+        sample_result converted;
+        sample_result_from_words(layout, words, converted);
+        for (std::size_t f = 0; f < layout.fields().size(); ++f) {
+            EXPECT_EQ(decimal(converted.field_values[f].get()),
+                      decimal(values.field_values[f].get()))
+                << layout.fields()[f].name << " of quotient word " << quotient;
+        }
+        if (layout.fractional()) {
+            EXPECT_EQ(converted.real_scale, values.real_scale);
+            EXPECT_EQ(decimal(converted.real_numerator.get()),
+                      decimal(values.real_numerator.get()))
+                << "real of quotient word " << quotient;
+        }
         if (layout.fractional()) {
             std::string expected;
             number_text numbers;
@@ -407,6 +424,175 @@ TEST(WordRoute, ParallelRunsWriteTheSameBytes) {
             ASSERT_EQ(words.messages, gnu_mp.messages) << command << jobs;
             ASSERT_EQ(words.file, gnu_mp.file) << command << jobs;
         }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Checks, word route against GNU MP route
+
+struct check_output {
+    std::string report;
+    std::string map;
+    std::string messages;
+    int status = 0;
+};
+
+check_output check_through(std::vector<std::string> arguments, const std::string &results,
+                           division_route route) {
+    const std::string base = testing::TempDir() + "quodra_div_word_check_" +
+                             testing::UnitTest::GetInstance()->current_test_info()->name();
+    const std::string checked = base + ".results";
+    const std::string report = base + ".report";
+    const std::string map = base + ".svg";
+    std::ofstream(checked, std::ios::binary) << results;
+    std::remove(report.c_str());
+    std::remove(map.c_str());
+    for (std::string &argument : arguments) {
+        if (argument == "MAP") argument = map;
+    }
+    arguments.insert(arguments.end(), {"--check", checked, "-o", report});
+    check_output out;
+    testing::internal::CaptureStderr();
+    try {
+        out.status = static_cast<int>(check_results(*parse(arguments), route));
+    } catch (const tool_error &e) {
+        out.status = static_cast<int>(e.status());
+        out.messages = e.what();
+    }
+    out.messages += testing::internal::GetCapturedStderr();
+    out.report = read_file(report);
+    out.map = read_file(map);
+    std::remove(checked.c_str());
+    std::remove(report.c_str());
+    std::remove(map.c_str());
+    return out;
+}
+
+bool check_takes_words(std::vector<std::string> arguments, const std::string &results) {
+    const std::string checked = testing::TempDir() + "quodra_div_word_check_taken.results";
+    std::ofstream(checked, std::ios::binary) << results;
+    for (std::string &argument : arguments) {
+        if (argument == "MAP") argument = checked + ".svg";
+    }
+    arguments.insert(arguments.end(), {"--check", checked});
+    testing::internal::CaptureStderr(); // a refused configuration's message
+    bool taken = false;
+    try {
+        const tool_options options = *parse(arguments);
+        prepared_divider divider(options);
+        result_rows rows(options, divider.layout);
+        taken = checks_on_words(divider, rows);
+    } catch (const tool_error &) {
+        // refused before any route
+    }
+    testing::internal::GetCapturedStderr();
+    std::remove(checked.c_str());
+    return taken;
+}
+
+// The configuration flags of a run's arguments, without its samples.
+std::vector<std::string> configuration_of(const std::vector<std::string> &run) {
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        if (run[i] == "--random" || run[i] == "--seed" || run[i] == "--jobs" || run[i] == "-f") {
+            ++i; // and its value
+        } else if (run[i] != "--header" && run[i] != "--no-header") {
+            kept.push_back(run[i]);
+        }
+    }
+    return kept;
+}
+
+// A DUT's faults and a writer's habits, applied to a results file: changed
+// digits, undefined outputs and flags, a
+// flipped flag, 0x prefixes, upper case, tabs, now and then a malformed or
+// too wide row.
+std::string with_faults(const std::string &results, std::mt19937_64 &random) {
+    std::string out;
+    std::size_t begin = 0;
+    const bool malformed_row = random() % 8 == 0;
+    const bool wide_operand = random() % 10 == 0;
+    // One kind of fault a file, in rows far apart or close together, so
+    // that a batch often holds a single fault.
+    const auto kind = random() % 6;
+    const auto one_in = 1 + random() % 300;
+    while (begin < results.size()) {
+        const std::size_t end = results.find('\n', begin);
+        std::string line = results.substr(begin, end - begin);
+        begin = end + 1;
+        std::vector<std::string> cells;
+        for (std::size_t at = 0; at <= line.size();) {
+            const std::size_t blank = std::min(line.find(' ', at), line.size());
+            cells.push_back(line.substr(at, blank - at));
+            at = blank + 1;
+        }
+        if (line.rfind("//", 0) == 0 || cells.size() < 4) {
+            out += line + '\n';
+            continue;
+        }
+        const std::size_t outputs = cells.size() - 3; // after the operands, before the flag
+        std::string &output = cells[2 + random() % outputs];
+        std::string &flag = cells.back();
+        switch (random() % one_in == 0 ? kind : 6) {
+        case 0: // the lowest bit flipped: a wrong value of the right width
+            if (output.back() != 'x') output.back() = "1032547698badcfe"[std::stoi(output.substr(output.size() - 1), nullptr, 16)];
+            break;
+        case 1: output.assign(output.size(), 'x'); break;
+        case 2: flag = "x"; break;
+        case 3: flag = flag == "0" ? "1" : "0"; break;
+        case 4: cells[random() % cells.size()].insert(0, "0x"); break;
+        case 5:
+            for (char &c : output) c = static_cast<char>(std::toupper(c));
+            break;
+        default: break;
+        }
+        if (wide_operand && random() % 40 == 0) cells[0] += "0"; // a digit too many
+        if (malformed_row && random() % 60 == 0) out += "zz\n";
+        std::string joined;
+        for (const std::string &cell : cells) {
+            joined += (joined.empty() ? "" : random() % 20 == 0 ? "\t" : " ") + cell;
+        }
+        out += joined + '\n';
+    }
+    return out;
+}
+
+// Hex files of random configurations, written by the tool, given faults,
+// and checked both ways: the reports, the maps, the messages and the exit
+// status (4 for differing rows, 5 for a missed required bin, 2 for a bad
+// row) must be the same bytes. CSV files (never on words) take part too.
+TEST(WordCheck, ChecksWriteTheGnuMpRoutesBytes) {
+    std::mt19937_64 random(1848);
+    const int rounds = 100;
+    int faulty = 0;
+    int taken = 0;
+    int statuses[6] = {};
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<std::string> run = random_arguments(random);
+        if (round % 4 != 0) {
+            *(std::find(run.begin(), run.end(), "-f") + 1) = "hex";
+        }
+        const std::string results = run_through(run, division_route::gnu_mp_only).file;
+        const std::string checked = round % 3 == 0 ? results : with_faults(results, random);
+        faulty += checked != results ? 1 : 0;
+        std::vector<std::string> check = configuration_of(run);
+        if (random() % 3 == 0) check.insert(check.end(), {"--max-report", std::to_string(random() % 5)});
+        if (random() % 3 == 0) check.push_back("--require-coverage");
+        if (random() % 4 == 0) check.insert(check.end(), {"--map", "MAP"});
+        const std::string command = command_of(run) + "| " + command_of(check);
+        const check_output words = check_through(check, checked, division_route::words_where_in_reach);
+        const check_output gnu_mp = check_through(check, checked, division_route::gnu_mp_only);
+        ASSERT_EQ(words.status, gnu_mp.status) << command;
+        ASSERT_EQ(words.messages, gnu_mp.messages) << command;
+        ASSERT_EQ(words.report, gnu_mp.report) << command;
+        ASSERT_EQ(words.map, gnu_mp.map) << command;
+        ++statuses[words.status];
+        taken += check_takes_words(check, checked) ? 1 : 0;
+    }
+    EXPECT_GT(faulty, rounds / 2);
+    EXPECT_GT(taken, rounds / 2);
+    for (const int status : {0, 2, 4, 5}) {
+        EXPECT_GT(statuses[status], 0) << "no check ended with status " << status;
     }
 }
 

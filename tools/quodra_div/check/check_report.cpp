@@ -5,15 +5,21 @@
 
 namespace quodra_div {
 
-void check_report::add(const result_row &row, const sample_result &model, std::string &out) {
+void check_report::add_agreeing(const sample &operands, const sample_result &model) {
     ++rows_;
-    tally(coverage_, layout_, row.operands, model);
+    tally(coverage_, layout_, operands, model);
+    map_.add(operands.dividend.get(), operands.divisor.get(), false,
+             quodra_diagnosis::mismatch_class::unclassified);
+}
+
+void check_report::add(const result_row &row, const sample_result &model, std::string &out) {
     fields_text_.clear();
     if (!compare_result_row(row, model, layout_, numbers_, fields_text_)) {
-        map_.add(row.operands.dividend.get(), row.operands.divisor.get(), false,
-                 quodra_diagnosis::mismatch_class::unclassified);
+        add_agreeing(row.operands, model);
         return;
     }
+    ++rows_;
+    tally(coverage_, layout_, row.operands, model);
     ++differing_;
     map_.add(row.operands.dividend.get(), row.operands.divisor.get(), true, classify(row, model));
     if (shown_ < max_report_) {

@@ -27,6 +27,9 @@ public:
     // Compares a row with the model's result for it; a differing row among
     // the first max_report is appended to out in full.
     void add(const result_row &row, const sample_result &model, std::string &out);
+    // add() for a row already known to agree with the model: it is counted,
+    // binned and mapped, and nothing is written.
+    void add_agreeing(const sample &operands, const sample_result &model);
 
     uint64_t rows() const { return rows_; }
     bool all_agree() const { return differing_ == 0; }

@@ -106,4 +106,32 @@ bool decode_words(const result_layout &layout, uint64_t quotient_bits, uint64_t 
     return true;
 }
 
+void sample_result_from_words(const result_layout &layout, const word_result &result,
+                              sample_result &out) {
+    out.div_by_zero = result.div_by_zero;
+    for (bool &known : out.field_known) {
+        known = result.fields_known;
+    }
+    if (!result.fields_known) {
+        return;
+    }
+    const std::vector<output_field> &fields = layout.fields();
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        set_from_word(out.field_values[f].get(), field_value_word(result.field_patterns[f], fields[f]),
+                      fields[f].is_signed);
+    }
+    if (!layout.fractional()) {
+        return;
+    }
+    // numerator = +/-(integer * 2^scale + fraction)
+    mpz_ptr numerator = out.real_numerator.get();
+    mpz_set_ui(numerator, result.real.integer);
+    mpz_mul_2exp(numerator, numerator, result.real.scale);
+    mpz_add_ui(numerator, numerator, result.real.fraction);
+    if (result.real.negative) {
+        mpz_neg(numerator, numerator);
+    }
+    out.real_scale = result.real.scale;
+}
+
 } // namespace quodra_div

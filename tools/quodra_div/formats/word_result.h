@@ -38,6 +38,12 @@ uint64_t unwritten_quotient_word(const result_layout &layout);
 bool decode_words(const result_layout &layout, uint64_t quotient_bits, uint64_t remainder,
                   uint32_t flag, word_result &out);
 
+// The same result as result_layout::decode gives it, into out's GNU MP
+// values (which keep their limbs from sample to sample): for what reads
+// sample_result, the corner bins and the check's report.
+void sample_result_from_words(const result_layout &layout, const word_result &result,
+                              sample_result &out);
+
 } // namespace quodra_div
 
 #endif

@@ -39,14 +39,17 @@ void word_division_batch::fill(sample_source &source) {
 
 void word_division_batch::fill_claimed(const sample_source &source, uint64_t first,
                                        std::size_t count) {
-    if (dividends_.size() < count) { // grows to the largest batch once, then reused
+    fill_with(count, [&](std::size_t index, uint64_t &dividend, uint64_t &divisor) {
+        source.words_at(first + index, dividend, divisor);
+    });
+}
+
+// The operand words grow to the largest batch once and are then reused.
+void word_division_batch::make_room(std::size_t count) {
+    if (dividends_.size() < count) {
         dividends_.resize(count);
         divisors_.resize(count);
     }
-    for (std::size_t i = 0; i < count; ++i) {
-        source.words_at(first + i, dividends_[i], divisors_[i]);
-    }
-    count_ = count;
 }
 
 bool word_division_batch::divide(const divider_model &model, const result_layout &layout) {

@@ -11,17 +11,6 @@ namespace quodra_div {
 
 namespace {
 
-bool fields_fit_words(const result_layout &layout) {
-    for (const output_field &field : layout.fields()) {
-        if (field.width > 64) {
-            return false;
-        }
-    }
-    // A signed raw quotient leaves the word's top value free for the
-    // planted unwritten marker.
-    return layout.raw_quotient_bits() <= (layout.raw_quotient_signed() ? 63u : 64u);
-}
-
 // The batch's samples again, as GNU MP integers, through division_batch and
 // data_do, written as the GNU MP route writes them. Returns the rows
 // written: fewer than the samples when the library refused an operand.
@@ -53,6 +42,17 @@ void append_word_rows(const word_division_batch &words, const row_formatter &for
 }
 
 } // namespace
+
+bool fields_fit_words(const result_layout &layout) {
+    for (const output_field &field : layout.fields()) {
+        if (field.width > 64) {
+            return false;
+        }
+    }
+    // A signed raw quotient leaves the word's top value free for the
+    // planted unwritten marker.
+    return layout.raw_quotient_bits() <= (layout.raw_quotient_signed() ? 63u : 64u);
+}
 
 std::size_t divide_and_append_rows(word_division_batch &words, division_batch &gnu_mp,
                                    const divider_model &model, const result_layout &layout,

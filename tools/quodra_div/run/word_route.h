@@ -19,6 +19,9 @@
 
 namespace quodra_div {
 
+// Whether every output field and the raw quotient lie within a word.
+bool fields_fit_words(const result_layout &layout);
+
 // Whether a run can take the word route: hex or CSV output without
 // --coverage, samples that come as words, every field and the raw quotient
 // within a word, and a configuration the word batch takes.

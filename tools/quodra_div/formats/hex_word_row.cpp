@@ -1,0 +1,114 @@
+#include "formats/hex_word_row.h"
+
+#include <vector>
+
+#include "formats/cells.h"
+#include "formats/word_result.h"
+#include "numbers/machine_word.h"
+#include "numbers/number_text.h"
+
+namespace quodra_div {
+
+namespace {
+
+// Hex digit value, or -1.
+int digit_value(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The next blank-separated cell of text from `at` on; empty at the end.
+std::string_view next_cell(std::string_view text, std::size_t &at) {
+    while (at < text.size() && is_blank(text[at])) ++at;
+    const std::size_t begin = at;
+    while (at < text.size() && !is_blank(text[at])) ++at;
+    return text.substr(begin, at - begin);
+}
+
+// A pattern of exactly hex_digits(width) digits within width bits.
+bool read_pattern(std::string_view cell, unsigned width, uint64_t &bits) {
+    if (cell.size() != hex_digits(width)) return false;
+    bits = 0;
+    for (char c : cell) {
+        const int digit = digit_value(c);
+        if (digit < 0) return false;
+        bits = (bits << 4) | static_cast<uint64_t>(digit);
+    }
+    return (bits & ~low_bits_mask(width)) == 0;
+}
+
+bool all_x(std::string_view cell, unsigned width) {
+    if (cell.size() != hex_digits(width)) return false;
+    for (char c : cell) {
+        if (c != 'x') return false;
+    }
+    return true;
+}
+
+bool read_operand(std::string_view cell, const operand_range &range, uint64_t &word) {
+    uint64_t bits = 0;
+    if (!read_pattern(cell, range.width(), bits)) return false;
+    const uint64_t sign = range.is_signed() ? uint64_t{1} << (range.width() - 1) : 0;
+    word = (bits ^ sign) - sign; // two's-complement sign extension
+    return true;
+}
+
+} // namespace
+
+bool read_plain_hex_row(std::string_view text, const result_layout &layout, word_row &row) {
+    std::size_t at = 0;
+    if (!read_operand(next_cell(text, at), layout.dividend_range(), row.dividend) ||
+        !read_operand(next_cell(text, at), layout.divisor_range(), row.divisor)) {
+        return false;
+    }
+    const std::vector<output_field> &fields = layout.fields();
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        const std::string_view cell = next_cell(text, at);
+        row.defined[f] = !all_x(cell, fields[f].width);
+        if (row.defined[f] && !read_pattern(cell, fields[f].width, row.patterns[f])) {
+            return false;
+        }
+    }
+    const std::string_view flag = next_cell(text, at);
+    if (flag != "0" && flag != "1" && flag != "x") return false;
+    row.flag_defined = flag != "x";
+    row.div_by_zero = flag == "1";
+    return next_cell(text, at).empty();
+}
+
+void words_from_result_row(const result_row &in, const result_layout &layout, word_row &out) {
+    out.line = in.line;
+    out.dividend = word_pattern(in.operands.dividend.get());
+    out.divisor = word_pattern(in.operands.divisor.get());
+    for (std::size_t f = 0; f < layout.fields().size(); ++f) {
+        out.defined[f] = in.fields[f].defined;
+        out.patterns[f] = in.fields[f].defined ? word_pattern(in.fields[f].pattern.get()) : 0;
+    }
+    out.flag_defined = in.flag_defined;
+    out.div_by_zero = in.div_by_zero;
+}
+
+void result_row_from_words(const word_row &in, const result_layout &layout, result_row &out) {
+    out.line = in.line;
+    set_from_word(out.operands.dividend.get(), in.dividend, layout.dividend_range().is_signed());
+    set_from_word(out.operands.divisor.get(), in.divisor, layout.divisor_range().is_signed());
+    const std::vector<output_field> &fields = layout.fields();
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        field_cell &cell = out.fields[f];
+        cell.defined = in.defined[f];
+        cell.has_decimal = false;
+        cell.hex_text.clear();
+        if (cell.defined) {
+            set_from_word(cell.pattern.get(), in.patterns[f], false);
+            set_from_word(cell.decimal.get(), field_value_word(in.patterns[f], fields[f]),
+                          fields[f].is_signed);
+        }
+    }
+    out.has_real = false;
+    out.flag_defined = in.flag_defined;
+    out.div_by_zero = in.div_by_zero;
+}
+
+} // namespace quodra_div
