@@ -10,25 +10,13 @@ namespace {
 constexpr int high_radix = 3;
 constexpr int radix2 = 1;
 
-// A GNU MP integer that frees itself.
-class scratch {
-public:
-    scratch() { mpz_init(value_); }
-    ~scratch() { mpz_clear(value_); }
-    scratch(const scratch &) = delete;
-    scratch &operator=(const scratch &) = delete;
-    mpz_ptr get() { return value_; }
-
-private:
-    mpz_t value_;
-};
-
 // What the bins look at, for one row.
 struct row_facts {
     const divider_shape &shape;
     const divided_sample &sample;
     int dividend_sign;
     int divisor_sign;
+    corner_coverage::working_integers &working;
 };
 
 // |v| = 2^k: its lowest set bit is its highest (mpz_scan1 reads a negative
@@ -65,18 +53,21 @@ struct nearest_quotient {
 };
 
 nearest_quotient compare_with_nearest(const row_facts &row) {
-    scratch t, u, q, r;
-    mpz_mul_2exp(t.get(), row.sample.dividend, row.shape.fraction_width + 1);
-    if (row.divisor_sign < 0) mpz_neg(t.get(), t.get());
-    mpz_abs(u.get(), row.sample.divisor);
-    mpz_mul_2exp(u.get(), u.get(), 1);
-    mpz_fdiv_r(r.get(), t.get(), u.get());
-    mpz_fdiv_q_2exp(q.get(), u.get(), 1); // |D|
-    const bool half = mpz_cmp(r.get(), q.get()) == 0;
-    mpz_add(t.get(), t.get(), q.get());
-    mpz_fdiv_q(q.get(), t.get(), u.get());
+    mpz_ptr t = row.working.t;
+    mpz_ptr u = row.working.u;
+    mpz_ptr q = row.working.q;
+    mpz_ptr r = row.working.r;
+    mpz_mul_2exp(t, row.sample.dividend, row.shape.fraction_width + 1);
+    if (row.divisor_sign < 0) mpz_neg(t, t);
+    mpz_abs(u, row.sample.divisor);
+    mpz_mul_2exp(u, u, 1);
+    mpz_fdiv_r(r, t, u);
+    mpz_fdiv_q_2exp(q, u, 1); // |D|
+    const bool half = mpz_cmp(r, q) == 0;
+    mpz_add(t, t, q);
+    mpz_fdiv_q(q, t, u);
     const bool differs = !half && row.sample.written_quotient != nullptr &&
-                         mpz_cmp(q.get(), row.sample.written_quotient) != 0;
+                         mpz_cmp(q, row.sample.written_quotient) != 0;
     return {half, differs};
 }
 
@@ -114,9 +105,9 @@ bool high_radix_halves(const divider_shape &s) {
 
 bool wraps(const row_facts &row) {
     if (row.divisor_sign == 0) return false;
-    scratch q;
-    mpz_tdiv_q(q.get(), row.sample.dividend, row.sample.divisor);
-    return !fits_field(q.get(), row.shape.dividend_width, row.shape.is_signed);
+    mpz_ptr q = row.working.q;
+    mpz_tdiv_q(q, row.sample.dividend, row.sample.divisor);
+    return !fits_field(q, row.shape.dividend_width, row.shape.is_signed);
 }
 
 const bin_definition definitions[] = {
@@ -184,8 +175,16 @@ corner_coverage::corner_coverage(const divider_shape &shape) : shape_(shape) {
     }
 }
 
+corner_coverage::working_integers::working_integers() { mpz_inits(t, u, q, r, nullptr); }
+
+corner_coverage::working_integers::working_integers(const working_integers &)
+    : working_integers() {}
+
+corner_coverage::working_integers::~working_integers() { mpz_clears(t, u, q, r, nullptr); }
+
 void corner_coverage::add(const divided_sample &sample) {
-    const row_facts row{shape_, sample, mpz_sgn(sample.dividend), mpz_sgn(sample.divisor)};
+    const row_facts row{shape_, sample, mpz_sgn(sample.dividend), mpz_sgn(sample.divisor),
+                        working_};
     for (std::size_t b = 0; b < bins_.size(); ++b) {
         if (definitions[definition_of_bin_[b]].hit(row)) ++bins_[b].rows;
     }

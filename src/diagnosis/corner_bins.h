@@ -65,8 +65,21 @@ public:
     // Whether every required bin holds a row.
     bool every_required_bin_reached() const;
 
+    // The GNU MP integers the bins that compute (a wrapping quotient, the
+    // nearest High Radix quotient) work in, kept from row to row so that a
+    // row allocates nothing once they have grown. A copy starts its own.
+    class working_integers {
+    public:
+        working_integers();
+        ~working_integers();
+        working_integers(const working_integers &);
+        working_integers &operator=(const working_integers &) { return *this; }
+        mpz_t t, u, q, r;
+    };
+
 private:
     divider_shape shape_;
+    working_integers working_;
     std::vector<bin_tally> bins_;
     std::vector<std::size_t> definition_of_bin_;
 };
