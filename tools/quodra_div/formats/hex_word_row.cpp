@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "formats/cells.h"
 #include "formats/word_result.h"
 #include "numbers/machine_word.h"
 #include "numbers/number_text.h"
@@ -11,19 +10,28 @@ namespace quodra_div {
 
 namespace {
 
-// Hex digit value, or -1.
-int digit_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+// Hex digit values, 16 for every other character.
+struct digit_table {
+    unsigned char value[256];
+    constexpr digit_table() : value() {
+        for (int c = 0; c < 256; ++c) value[c] = 16;
+        for (int d = 0; d < 10; ++d) value['0' + d] = static_cast<unsigned char>(d);
+        for (int d = 0; d < 6; ++d) {
+            value['a' + d] = static_cast<unsigned char>(10 + d);
+            value['A' + d] = static_cast<unsigned char>(10 + d);
+        }
+    }
+};
+constexpr digit_table digits;
+
+// is_blank of cells.h, here where every character of a file passes.
+inline bool blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
 // The next blank-separated cell of text from `at` on; empty at the end.
 std::string_view next_cell(std::string_view text, std::size_t &at) {
-    while (at < text.size() && is_blank(text[at])) ++at;
+    while (at < text.size() && blank(text[at])) ++at;
     const std::size_t begin = at;
-    while (at < text.size() && !is_blank(text[at])) ++at;
+    while (at < text.size() && !blank(text[at])) ++at;
     return text.substr(begin, at - begin);
 }
 
@@ -32,9 +40,9 @@ bool read_pattern(std::string_view cell, unsigned width, uint64_t &bits) {
     if (cell.size() != hex_digits(width)) return false;
     bits = 0;
     for (char c : cell) {
-        const int digit = digit_value(c);
-        if (digit < 0) return false;
-        bits = (bits << 4) | static_cast<uint64_t>(digit);
+        const unsigned digit = digits.value[static_cast<unsigned char>(c)];
+        if (digit > 15) return false;
+        bits = (bits << 4) | digit;
     }
     return (bits & ~low_bits_mask(width)) == 0;
 }
