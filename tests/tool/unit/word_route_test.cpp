@@ -392,6 +392,9 @@ TEST(WordRoute, RunsWriteTheGnuMpRoutesBytes) {
         if (random() % 6 == 0) {
             arguments.insert(arguments.end(), {"--shard", "2/3"});
         }
+        if (random() % 4 == 0) {
+            arguments.push_back(random() % 2 == 0 ? "--coverage" : "--require-coverage");
+        }
         const std::string command = command_of(arguments);
         taken += word_route_taken(arguments) ? 1 : 0;
         const run_output words = run_through(arguments, division_route::words_where_in_reach);
@@ -414,6 +417,9 @@ TEST(WordRoute, ParallelRunsWriteTheSameBytes) {
         std::vector<std::string> arguments = random_arguments(random);
         if (random() % 4 == 0) {
             arguments.insert(arguments.end(), {"--shard", random() % 2 == 0 ? "1/3" : "3/3"});
+        }
+        if (random() % 3 == 0) {
+            arguments.push_back(random() % 2 == 0 ? "--coverage" : "--require-coverage");
         }
         const std::string command = command_of(arguments);
         const run_output gnu_mp = run_through(arguments, division_route::gnu_mp_only);
@@ -608,7 +614,7 @@ TEST(WordRoute, TakenOnlyWhereItWritesTheSameRows) {
     EXPECT_TRUE(with({"--fractional", "-a", "high-radix", "--dividend-width", "32",
                       "--fractional-width", "30"}));
     EXPECT_FALSE(with({"--dividend-width", "65"})) << "a field past 64 bits";
-    EXPECT_FALSE(with({"--coverage"})) << "the tally reads GNU MP results";
+    EXPECT_TRUE(with({"--coverage"})) << "rows are tallied from their words";
     EXPECT_TRUE(with({}, "2")) << "the parallel runner draws words in its workers";
     EXPECT_TRUE(with({"-f", "csv"}));
     EXPECT_FALSE(with({"-f", "table"})) << "table rows are padded to GNU MP widths";

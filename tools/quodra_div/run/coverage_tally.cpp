@@ -1,5 +1,7 @@
 #include "run/coverage_tally.h"
 
+#include "numbers/machine_word.h"
+
 namespace quodra_div {
 
 quodra_diagnosis::divider_shape shape_of(const divider_settings &settings) {
@@ -37,6 +39,13 @@ quodra_diagnosis::divided_sample divided_from(const result_layout &layout, const
 void tally(quodra_diagnosis::corner_coverage &coverage, const result_layout &layout,
            const sample &input, const sample_result &model) {
     coverage.add(divided_from(layout, input, model));
+}
+
+void word_tally::add(uint64_t dividend, uint64_t divisor, const word_result &result) {
+    set_from_word(input_.dividend.get(), dividend, layout_.dividend_range().is_signed());
+    set_from_word(input_.divisor.get(), divisor, layout_.divisor_range().is_signed());
+    sample_result_from_words(layout_, result, result_);
+    tally(coverage_, layout_, input_, result_);
 }
 
 } // namespace quodra_div

@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "run/coverage_tally.h"
 #include "run/parallel_run.h"
 #include "run/word_route.h"
 #include "run/worker_pool.h"
@@ -20,12 +22,18 @@ namespace {
 // text and messages it made.
 struct word_slot {
     word_slot(const tool_options &options, const result_layout &layout,
-              const std::string &summary)
+              const std::string &summary, bool counting)
         : words(options.batch_size, layout.dividend_range().is_signed()),
           gnu_mp(options.batch_size, layout.has_remainder()),
-          formatter(options.format, layout, summary) {}
+          formatter(options.format, layout, summary) {
+        if (counting) {
+            coverage.emplace(shape_of(options.divider));
+            tally.emplace(*coverage, layout);
+        }
+    }
 
     void reset() {
+        if (coverage) coverage->clear();
         text.clear();
         messages.clear();
         failure = nullptr;
@@ -44,6 +52,10 @@ struct word_slot {
     std::exception_ptr failure; // the division or decoding failed
     std::size_t rows = 0;       // rows written
     bool done = false;          // guarded by the pool's mutex
+    // This batch's rows in the corner bins, added to the run's by the
+    // writer (a worker never touches another batch's tally).
+    std::optional<quodra_diagnosis::corner_coverage> coverage;
+    std::optional<word_tally> tally;
 };
 
 void finish_word_batch(word_slot &slot, const sample_source &source,
@@ -55,7 +67,8 @@ void finish_word_batch(word_slot &slot, const sample_source &source,
             slot.formatter.append_header(slot.text);
         }
         slot.rows = divide_and_append_rows(slot.words, slot.gnu_mp, divider.model,
-                                           divider.layout, slot.formatter, slot.text);
+                                           divider.layout, slot.formatter, slot.text,
+                                           slot.tally ? &*slot.tally : nullptr);
     } catch (...) {
         slot.failure = std::current_exception();
     }
@@ -66,7 +79,8 @@ void finish_word_batch(word_slot &slot, const sample_source &source,
 
 void run_word_batches_in_parallel(const tool_options &options, const prepared_divider &divider,
                                   sample_source &source, const std::string &summary,
-                                  output_file &sink, progress_meter &progress) {
+                                  output_file &sink, progress_meter &progress,
+                                  quodra_diagnosis::corner_coverage *coverage) {
     std::vector<std::unique_ptr<word_slot>> slots;
     const std::size_t window = std::size_t{options.jobs} * batches_per_job;
     // Declared after the slots, so its workers are joined before the slots go.
@@ -80,7 +94,8 @@ void run_word_batches_in_parallel(const tool_options &options, const prepared_di
     for (;;) {
         while (!input_over && filled - written < window) {
             if (slots.size() < window && filled == slots.size()) {
-                slots.push_back(std::make_unique<word_slot>(options, divider.layout, summary));
+                slots.push_back(std::make_unique<word_slot>(options, divider.layout, summary,
+                                                            coverage != nullptr));
             }
             word_slot &slot = *slots[filled % window];
             slot.reset();
@@ -102,6 +117,7 @@ void run_word_batches_in_parallel(const tool_options &options, const prepared_di
             std::rethrow_exception(slot.failure);
         }
         sink.write(slot.text);
+        if (coverage != nullptr) coverage->merge(*slot.coverage);
         done += slot.rows;
         progress.update(done);
         if (slot.gnu_mp.input_problem()) {

@@ -8,6 +8,7 @@
 #define QUODRA_DIV_RUN_PARALLEL_WORD_RUN_H
 
 #include "cli/options.h"
+#include "diagnosis/corner_bins.h"
 #include "output/output_file.h"
 #include "run/prepared_divider.h"
 #include "run/progress_meter.h"
@@ -19,9 +20,11 @@ namespace quodra_div {
 // options.jobs * batches_per_job batches exist at a time. source must give
 // words, and takes_word_route must hold. Throws tool_error exactly where
 // and as the --jobs 1 run would. summary: the header's configuration line.
+// With coverage not null, every written row is counted into its bins.
 void run_word_batches_in_parallel(const tool_options &options, const prepared_divider &divider,
                                   sample_source &source, const std::string &summary,
-                                  output_file &sink, progress_meter &progress);
+                                  output_file &sink, progress_meter &progress,
+                                  quodra_diagnosis::corner_coverage *coverage);
 
 } // namespace quodra_div
 

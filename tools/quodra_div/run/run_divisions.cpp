@@ -42,9 +42,10 @@ exit_status run_divisions(const tool_options &options, division_route route) {
     if (route == division_route::words_where_in_reach &&
         takes_word_route(options, source, divider)) {
         if (options.jobs > 1) {
-            run_word_batches_in_parallel(options, divider, source, summary, sink, progress);
+            run_word_batches_in_parallel(options, divider, source, summary, sink, progress,
+                                         counted);
         } else {
-            run_word_batches(options, divider, source, summary, sink, progress);
+            run_word_batches(options, divider, source, summary, sink, progress, counted);
         }
         sink.finish();
         return report_coverage(options, coverage);

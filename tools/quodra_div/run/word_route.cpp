@@ -1,6 +1,7 @@
 #include "run/word_route.h"
 
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include "formats/row_formatter.h"
@@ -16,7 +17,8 @@ namespace {
 // written: fewer than the samples when the library refused an operand.
 std::size_t divide_on_gnu_mp(const word_division_batch &words, division_batch &batch,
                              const divider_model &model, const result_layout &layout,
-                             row_formatter &formatter, std::string &text) {
+                             row_formatter &formatter, std::string &text,
+                             quodra_diagnosis::corner_coverage *coverage) {
     const bool is_signed = layout.dividend_range().is_signed();
     batch.reset();
     batch.fill([&](sample &operands, std::size_t index) {
@@ -30,14 +32,16 @@ std::size_t divide_on_gnu_mp(const word_division_batch &words, division_batch &b
     batch.divide(model, layout, fault_naming::with_operands,
                  [&](std::size_t, const sample &input, const sample_result &result) {
                      formatter.append_row(input, result, text);
+                     if (coverage != nullptr) tally(*coverage, layout, input, result);
                  });
     return batch.count();
 }
 
 void append_word_rows(const word_division_batch &words, const row_formatter &formatter,
-                      std::string &text) {
+                      std::string &text, word_tally *coverage) {
     for (std::size_t i = 0; i < words.count(); ++i) {
         formatter.append_word_row(words.dividend(i), words.divisor(i), words.result(i), text);
+        if (coverage != nullptr) coverage->add(words.dividend(i), words.divisor(i), words.result(i));
     }
 }
 
@@ -56,23 +60,27 @@ bool fields_fit_words(const result_layout &layout) {
 
 std::size_t divide_and_append_rows(word_division_batch &words, division_batch &gnu_mp,
                                    const divider_model &model, const result_layout &layout,
-                                   row_formatter &formatter, std::string &text) {
+                                   row_formatter &formatter, std::string &text,
+                                   word_tally *coverage) {
     if (!words.divide(model, layout)) {
-        return divide_on_gnu_mp(words, gnu_mp, model, layout, formatter, text);
+        return divide_on_gnu_mp(words, gnu_mp, model, layout, formatter, text,
+                                coverage != nullptr ? &coverage->bins() : nullptr);
     }
-    append_word_rows(words, formatter, text);
+    append_word_rows(words, formatter, text, coverage);
     return words.count();
 }
 
 bool takes_word_route(const tool_options &options, const sample_source &source,
                       const prepared_divider &divider) {
-    return row_formatter::writes_words(options.format) && !options.coverage &&
-           source.gives_words() && fields_fit_words(divider.layout) &&
+    return row_formatter::writes_words(options.format) && source.gives_words() && fields_fit_words(divider.layout) &&
            word_batch_reaches(divider.model);
 }
 
 void run_word_batches(const tool_options &options, prepared_divider &divider, sample_source &source,
-                      const std::string &summary, output_file &sink, progress_meter &progress) {
+                      const std::string &summary, output_file &sink, progress_meter &progress,
+                      quodra_diagnosis::corner_coverage *coverage) {
+    std::optional<word_tally> tallied;
+    if (coverage != nullptr) tallied.emplace(*coverage, divider.layout);
     row_formatter formatter(options.format, divider.layout, summary);
     word_division_batch words(options.batch_size, divider.layout.dividend_range().is_signed());
     bool header_pending = options.header; // random samples never fail to read
@@ -85,7 +93,8 @@ void run_word_batches(const tool_options &options, prepared_divider &divider, sa
             header_pending = false;
         }
         const std::size_t rows = divide_and_append_rows(words, divider.batch, divider.model,
-                                                        divider.layout, formatter, text);
+                                                        divider.layout, formatter, text,
+                                                        tallied ? &*tallied : nullptr);
         sink.write(text);
         text.clear();
         done += rows;
