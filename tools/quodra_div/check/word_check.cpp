@@ -83,13 +83,8 @@ private:
     }
 
     void add_agreeing_rows() {
-        const bool dividend_signed = divider_.layout.dividend_range().is_signed();
-        const bool divisor_signed = divider_.layout.divisor_range().is_signed();
         for (std::size_t i = 0; i < count_; ++i) {
-            set_from_word(operands_.dividend.get(), rows_[i].dividend, dividend_signed);
-            set_from_word(operands_.divisor.get(), rows_[i].divisor, divisor_signed);
-            sample_result_from_words(divider_.layout, words_.result(i), result_);
-            report_.add_agreeing(operands_, result_);
+            report_.add_agreeing(rows_[i].dividend, rows_[i].divisor, words_.result(i));
         }
     }
 
@@ -117,8 +112,6 @@ private:
     word_division_batch words_;
     std::vector<word_row> rows_;
     std::size_t count_ = 0;
-    sample operands_;
-    sample_result result_;
     result_row row_;
 };
 

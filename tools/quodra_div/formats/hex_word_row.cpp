@@ -63,9 +63,48 @@ bool read_operand(std::string_view cell, const operand_range &range, uint64_t &w
     return true;
 }
 
+// A row exactly as the tool writes it: cells of their digits, one space
+// apart, a defined flag. Read in place, without looking for blanks.
+bool read_tool_written_row(std::string_view text, const result_layout &layout, word_row &row) {
+    const std::vector<output_field> &fields = layout.fields();
+    std::size_t at = 0;
+    const auto cell = [&](unsigned width) {
+        const std::size_t length = hex_digits(width);
+        const std::string_view digits = text.substr(at, length);
+        at += length + 1;
+        return digits;
+    };
+    std::size_t length = hex_digits(layout.dividend_range().width()) +
+                         hex_digits(layout.divisor_range().width()) + 2 + fields.size() + 1;
+    for (const output_field &field : fields) length += hex_digits(field.width);
+    if (text.size() != length) return false;
+    if (!read_operand(cell(layout.dividend_range().width()), layout.dividend_range(), row.dividend) ||
+        text[at - 1] != ' ' ||
+        !read_operand(cell(layout.divisor_range().width()), layout.divisor_range(), row.divisor) ||
+        text[at - 1] != ' ') {
+        return false;
+    }
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        const std::string_view digits = cell(fields[f].width);
+        if (text[at - 1] != ' ') return false;
+        row.defined[f] = true;
+        if (!read_pattern(digits, fields[f].width, row.patterns[f])) {
+            return false; // 'x' cells too: the general reader takes them
+        }
+    }
+    const char flag = text[at];
+    if (flag != '0' && flag != '1') return false;
+    row.flag_defined = true;
+    row.div_by_zero = flag == '1';
+    return true;
+}
+
 } // namespace
 
 bool read_plain_hex_row(std::string_view text, const result_layout &layout, word_row &row) {
+    if (read_tool_written_row(text, layout, row)) {
+        return true;
+    }
     std::size_t at = 0;
     if (!read_operand(next_cell(text, at), layout.dividend_range(), row.dividend) ||
         !read_operand(next_cell(text, at), layout.divisor_range(), row.divisor)) {

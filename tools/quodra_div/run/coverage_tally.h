@@ -24,9 +24,16 @@ quodra_diagnosis::divided_sample divided_from(const result_layout &layout, const
 void tally(quodra_diagnosis::corner_coverage &coverage, const result_layout &layout,
            const sample &input, const sample_result &model);
 
-// tally() for the rows of the word route: each row's words set into GNU MP
-// integers kept from row to row, so a row allocates nothing. The coverage
-// must outlive the tally.
+// One divided sample of fields up to 64 bits as the diagnosis sees it in
+// words: divided_from's values. dividend and divisor are the operands'
+// two's-complement words.
+quodra_diagnosis::divided_words divided_words_from(const result_layout &layout, uint64_t dividend,
+                                                   uint64_t divisor, const word_result &result);
+
+// tally() for the rows of the word route: counted from the words where the
+// bins take words, else each row's words set into GNU MP integers kept from
+// row to row; a row allocates nothing either way. The coverage must
+// outlive the tally.
 class word_tally {
 public:
     word_tally(quodra_diagnosis::corner_coverage &coverage, const result_layout &layout)
