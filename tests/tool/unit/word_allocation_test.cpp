@@ -5,6 +5,7 @@
 // holds the engine's paths to. The first rows are the fields' edge values,
 // which size every reused integer as far as later rows need.
 #include <gmp.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -56,7 +57,8 @@ private:
 };
 
 std::string temp_path(const char *name) {
-    return testing::TempDir() + "quodra_div_word_allocation_" + name;
+    return testing::TempDir() + "quodra_div_word_allocation_" + std::to_string(getpid()) + "_" +
+           name;
 }
 
 // GNU MP allocations of a run of `rows` random samples on the word route.

@@ -4,6 +4,8 @@
 // fields up to 64 bits compared byte for byte, messages included.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -286,16 +288,20 @@ struct run_output {
     int status = 0; // exit_status, or -1 for a run that returned
 };
 
+// A file of this process and test: CTest runs the cases of this file side
+// by side, and other build trees' runs may share the folder.
+std::string temp_path(const std::string &name) {
+    return testing::TempDir() + "quodra_div_" + std::to_string(getpid()) + "_" +
+           testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
+}
+
 std::string read_file(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 run_output run_through(const std::vector<std::string> &arguments, division_route route) {
-    // One file a test: CTest runs the cases of this file side by side.
-    const std::string path = testing::TempDir() + "quodra_div_word_route_" +
-                             testing::UnitTest::GetInstance()->current_test_info()->name() +
-                             ".out";
+    const std::string path = temp_path("run.out");
     std::remove(path.c_str());
     std::vector<std::string> with_output = arguments;
     with_output.insert(with_output.end(), {"-o", path});
@@ -370,6 +376,24 @@ std::vector<std::string> random_arguments(std::mt19937_64 &random) {
     return arguments;
 }
 
+// The same configuration over every pair of narrow fields (--exhaustive).
+std::vector<std::string> as_exhaustive(const std::vector<std::string> &random_run,
+                                       std::mt19937_64 &random) {
+    std::vector<std::string> arguments;
+    for (std::size_t i = 0; i < random_run.size(); ++i) {
+        if (random_run[i] == "--random" || random_run[i] == "--seed") {
+            ++i; // and its value
+        } else if (random_run[i] == "--dividend-width" || random_run[i] == "--divisor-width") {
+            arguments.insert(arguments.end(), {random_run[i], std::to_string(1 + random() % 7)});
+            ++i;
+        } else {
+            arguments.push_back(random_run[i]);
+        }
+    }
+    arguments.push_back("--exhaustive");
+    return arguments;
+}
+
 std::string command_of(const std::vector<std::string> &arguments) {
     std::string command;
     for (const std::string &argument : arguments)
@@ -389,6 +413,9 @@ TEST(WordRoute, RunsWriteTheGnuMpRoutesBytes) {
     const int rounds = 120;
     for (int round = 0; round < rounds; ++round) {
         std::vector<std::string> arguments = random_arguments(random);
+        if (random() % 5 == 0) {
+            arguments = as_exhaustive(arguments, random);
+        }
         if (random() % 6 == 0) {
             arguments.insert(arguments.end(), {"--shard", "2/3"});
         }
@@ -415,6 +442,9 @@ TEST(WordRoute, ParallelRunsWriteTheSameBytes) {
     const int rounds = 40;
     for (int round = 0; round < rounds; ++round) {
         std::vector<std::string> arguments = random_arguments(random);
+        if (random() % 4 == 0) {
+            arguments = as_exhaustive(arguments, random);
+        }
         if (random() % 4 == 0) {
             arguments.insert(arguments.end(), {"--shard", random() % 2 == 0 ? "1/3" : "3/3"});
         }
@@ -445,11 +475,9 @@ struct check_output {
 
 check_output check_through(std::vector<std::string> arguments, const std::string &results,
                            division_route route) {
-    const std::string base = testing::TempDir() + "quodra_div_word_check_" +
-                             testing::UnitTest::GetInstance()->current_test_info()->name();
-    const std::string checked = base + ".results";
-    const std::string report = base + ".report";
-    const std::string map = base + ".svg";
+    const std::string checked = temp_path("checked.results");
+    const std::string report = temp_path("report.txt");
+    const std::string map = temp_path("map.svg");
     std::ofstream(checked, std::ios::binary) << results;
     std::remove(report.c_str());
     std::remove(map.c_str());
@@ -475,7 +503,7 @@ check_output check_through(std::vector<std::string> arguments, const std::string
 }
 
 bool check_takes_words(std::vector<std::string> arguments, const std::string &results) {
-    const std::string checked = testing::TempDir() + "quodra_div_word_check_taken.results";
+    const std::string checked = temp_path("taken.results");
     std::ofstream(checked, std::ios::binary) << results;
     for (std::string &argument : arguments) {
         if (argument == "MAP") argument = checked + ".svg";
@@ -614,6 +642,9 @@ TEST(WordRoute, TakenOnlyWhereItWritesTheSameRows) {
     EXPECT_TRUE(with({"--fractional", "-a", "high-radix", "--dividend-width", "32",
                       "--fractional-width", "30"}));
     EXPECT_FALSE(with({"--dividend-width", "65"})) << "a field past 64 bits";
+    EXPECT_TRUE(word_route_taken({"--exhaustive", "--dividend-width", "6", "--divisor-width", "5",
+                                  "-f", "csv"}))
+        << "exhaustive pairs are words too";
     EXPECT_TRUE(with({"--coverage"})) << "rows are tallied from their words";
     EXPECT_TRUE(with({}, "2")) << "the parallel runner draws words in its workers";
     EXPECT_TRUE(with({"-f", "csv"}));

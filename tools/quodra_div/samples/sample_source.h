@@ -30,7 +30,8 @@ public:
 
     bool next(sample &next_sample);
     // Whether the samples come as words too: random samples of fields 1 ..
-    // 64 bits wide. next_words then hands out what next() would, as
+    // 64 bits wide, and exhaustive pairs. next_words then hands out what
+    // next() would, as
     // two's-complement words (numbers/machine_word.h); only then.
     bool gives_words() const;
     bool next_words(uint64_t &dividend, uint64_t &divisor);
