@@ -62,14 +62,6 @@ word_real fixed_point_real(const result_layout &layout, uint64_t quotient_bits,
 
 } // namespace
 
-uint64_t field_value_word(uint64_t pattern, const output_field &field) {
-    if (!field.is_signed || field.width == 0 || field.width >= 64) {
-        return pattern;
-    }
-    const uint64_t sign = uint64_t{1} << (field.width - 1);
-    return (pattern ^ sign) - sign; // two's-complement sign extension
-}
-
 uint64_t unwritten_quotient_word(const result_layout &layout) {
     return layout.raw_quotient_signed() ? uint64_t{1} << 63 : ~uint64_t{0};
 }

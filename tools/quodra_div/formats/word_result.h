@@ -22,7 +22,13 @@ struct word_result {
 };
 
 // A field's value from its pattern: sign-extended when the field is signed.
-uint64_t field_value_word(uint64_t pattern, const output_field &field);
+inline uint64_t field_value_word(uint64_t pattern, const output_field &field) {
+    if (!field.is_signed || field.width == 0 || field.width >= 64) {
+        return pattern;
+    }
+    const uint64_t sign = uint64_t{1} << (field.width - 1);
+    return (pattern ^ sign) - sign; // two's-complement sign extension
+}
 
 // The word planted in each quotient slot before a batch: a High Radix
 // quotient of at most 63 signed bits never reaches -2^63, and an unsigned
