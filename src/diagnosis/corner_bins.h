@@ -39,6 +39,23 @@ struct divided_sample {
     bool div_by_zero = false;
 };
 
+// A value of a field up to 64 bits, signed or unsigned, in one integer.
+__extension__ typedef __int128 word_value;
+
+// divided_sample for fields up to 64 bits, in machine words: the same
+// values, and whether each optional output is there.
+struct divided_words {
+    word_value dividend = 0;
+    word_value divisor = 0;
+    bool has_quotient = false;
+    word_value quotient = 0;
+    bool has_fraction = false;
+    word_value fraction = 0;
+    bool has_written_quotient = false;
+    word_value written_quotient = 0;
+    bool div_by_zero = false;
+};
+
 struct bin_tally {
     const char *name;
     const char *example; // one row that falls in it, in an 8-bit signed core
@@ -56,6 +73,11 @@ public:
     explicit corner_coverage(const divider_shape &shape);
 
     void add(const divided_sample &sample);
+    // The same count from words: only when counts_words(), that is, the
+    // operand fields are at most 64 bits wide (and N 2^(F+1) within 126
+    // bits), which every row the engine's word batch divides meets.
+    bool counts_words() const;
+    void add(const divided_words &sample);
     // Adds the counts of another tally of the same shape (a worker's).
     void merge(const corner_coverage &other);
     // Empties every bin.
@@ -65,8 +87,21 @@ public:
     // Whether every required bin holds a row.
     bool every_required_bin_reached() const;
 
+    // The GNU MP integers the bins that compute (a wrapping quotient, the
+    // nearest High Radix quotient) work in, kept from row to row so that a
+    // row allocates nothing once they have grown. A copy starts its own.
+    class working_integers {
+    public:
+        working_integers();
+        ~working_integers();
+        working_integers(const working_integers &);
+        working_integers &operator=(const working_integers &) { return *this; }
+        mpz_t t, u, q, r;
+    };
+
 private:
     divider_shape shape_;
+    working_integers working_;
     std::vector<bin_tally> bins_;
     std::vector<std::size_t> definition_of_bin_;
 };

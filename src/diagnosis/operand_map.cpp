@@ -8,6 +8,7 @@ namespace {
 
 constexpr unsigned max_cells = 64;
 constexpr unsigned widest_by_range = 16;
+__extension__ typedef unsigned __int128 unsigned_wide;
 
 } // namespace
 
@@ -25,17 +26,36 @@ map_axis::map_axis(unsigned width, bool is_signed)
 }
 
 unsigned map_axis::cell_of(mpz_srcptr value) const {
-    if (!by_magnitude_) {
-        // (value - lowest) * cells / 2^width, lowest = -2^(w-1) or 0.
-        int64_t offset = mpz_get_si(value);
-        if (is_signed_) offset += int64_t{1} << (width_ - 1);
-        return static_cast<unsigned>((static_cast<uint64_t>(offset) * cells_) >> width_);
-    }
-    const unsigned length = mpz_sgn(value) == 0 ? 0 : static_cast<unsigned>(mpz_sizeinbase(value, 2));
+    const int sign = mpz_sgn(value);
+    if (!by_magnitude_) return cell_of_small(mpz_get_si(value));
+    return cell_of_length(sign, sign == 0 ? 0 : static_cast<unsigned>(mpz_sizeinbase(value, 2)));
+}
+
+unsigned map_axis::cell_of(word_value value) const {
+    if (!by_magnitude_) return cell_of_small(static_cast<int64_t>(value));
+    const unsigned_wide magnitude =
+        value < 0 ? static_cast<unsigned_wide>(0) - static_cast<unsigned_wide>(value)
+                  : static_cast<unsigned_wide>(value);
+    const auto high = static_cast<uint64_t>(magnitude >> 64);
+    const auto low = static_cast<uint64_t>(magnitude);
+    const unsigned length = high != 0  ? 128 - static_cast<unsigned>(__builtin_clzll(high))
+                            : low != 0 ? 64 - static_cast<unsigned>(__builtin_clzll(low))
+                                       : 0;
+    return cell_of_length(value < 0 ? -1 : value > 0 ? 1 : 0, length);
+}
+
+// (value - lowest) * cells / 2^width, lowest = -2^(w-1) or 0.
+unsigned map_axis::cell_of_small(int64_t value) const {
+    int64_t offset = value;
+    if (is_signed_) offset += int64_t{1} << (width_ - 1);
+    return static_cast<unsigned>((static_cast<uint64_t>(offset) * cells_) >> width_);
+}
+
+unsigned map_axis::cell_of_length(int sign, unsigned length) const {
     const unsigned bucket = length * length_buckets_ / (width_ + 1);
     if (!is_signed_) return bucket;
     // Most negative first: negative buckets run down from the longest.
-    return mpz_sgn(value) < 0 ? length_buckets_ - 1 - bucket : length_buckets_ + bucket;
+    return sign < 0 ? length_buckets_ - 1 - bucket : length_buckets_ + bucket;
 }
 
 std::string map_axis::label(unsigned cell) const {
@@ -71,8 +91,17 @@ operand_map::operand_map(const divider_shape &shape)
 
 void operand_map::add(mpz_srcptr dividend, mpz_srcptr divisor, bool differs,
                       mismatch_class kind) {
-    map_cell &cell = cells_[std::size_t{divisors_.cell_of(divisor)} * dividends_.cells() +
-                            dividends_.cell_of(dividend)];
+    count(dividends_.cell_of(dividend), divisors_.cell_of(divisor), differs, kind);
+}
+
+void operand_map::add(word_value dividend, word_value divisor, bool differs,
+                      mismatch_class kind) {
+    count(dividends_.cell_of(dividend), divisors_.cell_of(divisor), differs, kind);
+}
+
+void operand_map::count(unsigned dividend_cell, unsigned divisor_cell, bool differs,
+                        mismatch_class kind) {
+    map_cell &cell = cells_[std::size_t{divisor_cell} * dividends_.cells() + dividend_cell];
     ++cell.rows;
     if (differs) {
         ++cell.differing;

@@ -25,10 +25,15 @@ public:
 
     unsigned cells() const { return cells_; }
     unsigned cell_of(mpz_srcptr value) const;
+    // The same cell for a value of a field up to 64 bits.
+    unsigned cell_of(word_value value) const;
     // What the cell holds: "-128 to -125", or "negative, 17 to 20 bits".
     std::string label(unsigned cell) const;
 
 private:
+    unsigned cell_of_small(int64_t value) const;
+    unsigned cell_of_length(int sign, unsigned length) const;
+
     unsigned width_;
     bool is_signed_;
     bool by_magnitude_;
@@ -52,12 +57,16 @@ public:
 
     // A row that agrees has no class: pass differs = false.
     void add(mpz_srcptr dividend, mpz_srcptr divisor, bool differs, mismatch_class kind);
+    // The same for operands of fields up to 64 bits.
+    void add(word_value dividend, word_value divisor, bool differs, mismatch_class kind);
 
     const map_axis &dividends() const { return dividends_; }
     const map_axis &divisors() const { return divisors_; }
     const map_cell &at(unsigned dividend_cell, unsigned divisor_cell) const;
 
 private:
+    void count(unsigned dividend_cell, unsigned divisor_cell, bool differs, mismatch_class kind);
+
     map_axis dividends_;
     map_axis divisors_;
     std::vector<map_cell> cells_;

@@ -2,11 +2,16 @@
 // every expectation worked by hand.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
+#include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "diagnosis/corner_bins.h"
+#include "diagnosis/operand_map.h"
 
 using quodra_diagnosis::corner_coverage;
 using quodra_diagnosis::divided_sample;
@@ -168,6 +173,107 @@ TEST(CornerBins, RequiredBinsDecideTheVerdictAndTalliesMerge) {
     }
     whole.clear();
     EXPECT_TRUE(names_of(whole, true).empty());
+}
+
+// A value of a field in 128 bits, and the same in GNU MP.
+using quodra_diagnosis::divided_words;
+using quodra_diagnosis::word_value;
+__extension__ typedef unsigned __int128 unsigned_wide;
+
+void set_wide(mpz_ptr out, word_value v) {
+    const bool negative = v < 0;
+    const unsigned_wide m = negative ? static_cast<unsigned_wide>(0) - static_cast<unsigned_wide>(v)
+                                         : static_cast<unsigned_wide>(v);
+    const uint64_t words[2] = {static_cast<uint64_t>(m), static_cast<uint64_t>(m >> 64)};
+    mpz_import(out, 2, -1, sizeof(uint64_t), 0, 0, words);
+    if (negative) mpz_neg(out, out);
+}
+
+// A value of a field of `width` bits, often one the bins look for: an edge,
+// 0, +/-1, a power of two (or its negative), else any.
+word_value field_value(std::mt19937_64 &random, unsigned width, bool is_signed) {
+    const word_value lowest = is_signed ? -(word_value{1} << (width - 1)) : 0;
+    const word_value highest = (word_value{1} << (is_signed ? width - 1 : width)) - 1;
+    word_value v = 0;
+    switch (random() % 6) {
+    case 0: v = lowest; break;
+    case 1: v = highest; break;
+    case 2: v = static_cast<word_value>(random() % 3) - 1; break;
+    case 3: {
+        v = word_value{1} << (random() % width);
+        if (random() % 2 == 0) v = -v;
+        break;
+    }
+    default: v = static_cast<word_value>(random() & ((uint64_t{1} << (width - 1)) - 1 + (uint64_t{1} << (width - 1))));
+        if (is_signed && random() % 2 == 0) v = -v;
+        break;
+    }
+    return v < lowest ? lowest : v > highest ? highest : v;
+}
+
+// The bins count a row from words as from GNU MP values, and the operand
+// map puts its operands in the same cells: random shapes of fields up to 64
+// bits and rows biased to every bin's edge, each counted both ways.
+TEST(CornerBins, WordsFallInTheBinsAndMapCellsOfTheirGnuMpValues) {
+    std::mt19937_64 random(31);
+    std::map<std::string, std::array<int, 2>> missed_and_hit;
+    for (int round = 0; round < 20000; ++round) {
+        const int algorithm = std::array<int, 3>{1, 3, 4}[random() % 3];
+        const bool fractional = algorithm == 3 || (algorithm == 1 && random() % 2 == 0);
+        const bool is_signed = algorithm == 3 || random() % 2 == 0;
+        const auto dividend_width = static_cast<unsigned>(1 + random() % 64);
+        const auto divisor_width = static_cast<unsigned>(1 + random() % 64);
+        const auto fraction_width = fractional ? static_cast<unsigned>(random() % 62) : 0u;
+        const divider_shape s =
+            shape(algorithm, is_signed, fractional, dividend_width, divisor_width, fraction_width);
+        corner_coverage from_gnu_mp(s), from_words(s);
+        ASSERT_TRUE(from_words.counts_words());
+        divided_words words;
+        words.dividend = field_value(random, dividend_width, is_signed);
+        words.divisor = field_value(random, divisor_width, is_signed);
+        words.div_by_zero = words.divisor == 0;
+        words.has_quotient = random() % 5 != 0;
+        words.quotient = words.divisor == 0 ? 0 : words.dividend / words.divisor;
+        if (random() % 3 == 0) words.quotient = field_value(random, dividend_width, is_signed);
+        words.has_fraction = fractional && random() % 5 != 0;
+        words.fraction = field_value(random, 1 + fraction_width, true);
+        words.has_written_quotient = random() % 5 != 0;
+        if (words.divisor != 0 && dividend_width + fraction_width <= 62) {
+            words.written_quotient = words.dividend * (word_value{1} << fraction_width) / words.divisor +
+                                     static_cast<word_value>(random() % 3) - 1;
+        }
+        mpz_t dividend, divisor, quotient, fraction, written;
+        mpz_inits(dividend, divisor, quotient, fraction, written, nullptr);
+        set_wide(dividend, words.dividend);
+        set_wide(divisor, words.divisor);
+        set_wide(quotient, words.quotient);
+        set_wide(fraction, words.fraction);
+        set_wide(written, words.written_quotient);
+        divided_sample sample;
+        sample.dividend = dividend;
+        sample.divisor = divisor;
+        sample.div_by_zero = words.div_by_zero;
+        if (words.has_quotient) sample.quotient = quotient;
+        if (words.has_fraction) sample.fraction = fraction;
+        if (words.has_written_quotient) sample.written_quotient = written;
+        from_gnu_mp.add(sample);
+        from_words.add(words);
+        const quodra_diagnosis::map_axis dividends(dividend_width, is_signed);
+        const quodra_diagnosis::map_axis divisors(divisor_width, is_signed);
+        ASSERT_EQ(dividends.cell_of(words.dividend), dividends.cell_of(dividend)) << round;
+        ASSERT_EQ(divisors.cell_of(words.divisor), divisors.cell_of(divisor)) << round;
+        mpz_clears(dividend, divisor, quotient, fraction, written, nullptr);
+        for (std::size_t b = 0; b < from_gnu_mp.bins().size(); ++b) {
+            ASSERT_EQ(from_words.bins()[b].rows, from_gnu_mp.bins()[b].rows)
+                << from_gnu_mp.bins()[b].name << " in round " << round;
+            ++missed_and_hit[from_gnu_mp.bins()[b].name][from_gnu_mp.bins()[b].rows];
+        }
+    }
+    EXPECT_EQ(missed_and_hit.size(), 16u) << "every bin of some shape";
+    for (const auto &[name, counts] : missed_and_hit) {
+        EXPECT_GT(counts[0], 0) << name << " never missed";
+        EXPECT_GT(counts[1], 0) << name << " never hit";
+    }
 }
 
 } // namespace

@@ -4,7 +4,11 @@
 // fields up to 64 bits compared byte for byte, messages included.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -18,6 +22,9 @@
 #include "numbers/machine_word.h"
 #include "numbers/number_text.h"
 #include "numbers/word_text.h"
+#include "check/check_results.h"
+#include "check/result_rows.h"
+#include "check/word_check.h"
 #include "run/prepared_divider.h"
 #include "run/run_divisions.h"
 #include "run/word_route.h"
@@ -228,6 +235,19 @@ TEST(WordResult, PatternsMatchDecodedValues) {
             EXPECT_EQ(written(text, end), decimal(values.field_values[f].get()))
                 << field.name << " of quotient word " << quotient;
         }
+        sample_result converted;
+        sample_result_from_words(layout, words, converted);
+        for (std::size_t f = 0; f < layout.fields().size(); ++f) {
+            EXPECT_EQ(decimal(converted.field_values[f].get()),
+                      decimal(values.field_values[f].get()))
+                << layout.fields()[f].name << " of quotient word " << quotient;
+        }
+        if (layout.fractional()) {
+            EXPECT_EQ(converted.real_scale, values.real_scale);
+            EXPECT_EQ(decimal(converted.real_numerator.get()),
+                      decimal(values.real_numerator.get()))
+                << "real of quotient word " << quotient;
+        }
         if (layout.fractional()) {
             std::string expected;
             number_text numbers;
@@ -269,13 +289,20 @@ struct run_output {
     int status = 0; // exit_status, or -1 for a run that returned
 };
 
+// A file of this process and test: CTest runs the cases of this file side
+// by side, and other build trees' runs may share the folder.
+std::string temp_path(const std::string &name) {
+    return testing::TempDir() + "quodra_div_" + std::to_string(getpid()) + "_" +
+           testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
+}
+
 std::string read_file(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 run_output run_through(const std::vector<std::string> &arguments, division_route route) {
-    const std::string path = testing::TempDir() + "quodra_div_word_route.hex";
+    const std::string path = temp_path("run.out");
     std::remove(path.c_str());
     std::vector<std::string> with_output = arguments;
     with_output.insert(with_output.end(), {"-o", path});
@@ -329,7 +356,7 @@ std::vector<std::string> random_arguments(std::mt19937_64 &random) {
                                           std::to_string(divisor_width),
                                           is_signed ? "--signed" : "--unsigned",
                                           "-f",
-                                          random() % 2 == 0 ? "hex" : "csv",
+                                          std::array<const char *, 3>{"hex", "csv", "table"}[random() % 3],
                                           "--batch-size",
                                           std::to_string(1 + random() % 300),
                                           "--jobs",
@@ -350,18 +377,53 @@ std::vector<std::string> random_arguments(std::mt19937_64 &random) {
     return arguments;
 }
 
+// The same configuration over every pair of narrow fields (--exhaustive).
+std::vector<std::string> as_exhaustive(const std::vector<std::string> &random_run,
+                                       std::mt19937_64 &random) {
+    std::vector<std::string> arguments;
+    for (std::size_t i = 0; i < random_run.size(); ++i) {
+        if (random_run[i] == "--random" || random_run[i] == "--seed") {
+            ++i; // and its value
+        } else if (random_run[i] == "--dividend-width" || random_run[i] == "--divisor-width") {
+            arguments.insert(arguments.end(), {random_run[i], std::to_string(1 + random() % 7)});
+            ++i;
+        } else {
+            arguments.push_back(random_run[i]);
+        }
+    }
+    arguments.push_back("--exhaustive");
+    return arguments;
+}
+
+std::string command_of(const std::vector<std::string> &arguments) {
+    std::string command;
+    for (const std::string &argument : arguments)
+        command += argument + ' ';
+    return command;
+}
+
+std::vector<std::string> with_jobs(std::vector<std::string> arguments, const char *jobs) {
+    const auto flag = std::find(arguments.begin(), arguments.end(), "--jobs");
+    *(flag + 1) = jobs;
+    return arguments;
+}
+
 TEST(WordRoute, RunsWriteTheGnuMpRoutesBytes) {
     std::mt19937_64 random(2026);
     int taken = 0;
     const int rounds = 120;
     for (int round = 0; round < rounds; ++round) {
         std::vector<std::string> arguments = random_arguments(random);
+        if (random() % 5 == 0) {
+            arguments = as_exhaustive(arguments, random);
+        }
         if (random() % 6 == 0) {
             arguments.insert(arguments.end(), {"--shard", "2/3"});
         }
-        std::string command;
-        for (const std::string &argument : arguments)
-            command += argument + ' ';
+        if (random() % 4 == 0) {
+            arguments.push_back(random() % 2 == 0 ? "--coverage" : "--require-coverage");
+        }
+        const std::string command = command_of(arguments);
         taken += word_route_taken(arguments) ? 1 : 0;
         const run_output words = run_through(arguments, division_route::words_where_in_reach);
         const run_output gnu_mp = run_through(arguments, division_route::gnu_mp_only);
@@ -371,6 +433,202 @@ TEST(WordRoute, RunsWriteTheGnuMpRoutesBytes) {
     }
     // Most of the configurations are in the word batch's reach.
     EXPECT_GT(taken, rounds * 2 / 3);
+}
+
+// The parallel runner on words: each worker draws its own samples by index,
+// so 2 and 3 jobs, with batches small enough that every worker has several,
+// must write what one job and the GNU MP route write, shards included.
+TEST(WordRoute, ParallelRunsWriteTheSameBytes) {
+    std::mt19937_64 random(1789);
+    const int rounds = 40;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<std::string> arguments = random_arguments(random);
+        if (random() % 4 == 0) {
+            arguments = as_exhaustive(arguments, random);
+        }
+        if (random() % 4 == 0) {
+            arguments.insert(arguments.end(), {"--shard", random() % 2 == 0 ? "1/3" : "3/3"});
+        }
+        if (random() % 3 == 0) {
+            arguments.push_back(random() % 2 == 0 ? "--coverage" : "--require-coverage");
+        }
+        const std::string command = command_of(arguments);
+        const run_output gnu_mp = run_through(arguments, division_route::gnu_mp_only);
+        for (const char *jobs : {"2", "3"}) {
+            const std::vector<std::string> parallel = with_jobs(arguments, jobs);
+            const run_output words = run_through(parallel, division_route::words_where_in_reach);
+            ASSERT_EQ(words.status, gnu_mp.status) << command << jobs;
+            ASSERT_EQ(words.messages, gnu_mp.messages) << command << jobs;
+            ASSERT_EQ(words.file, gnu_mp.file) << command << jobs;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Checks, word route against GNU MP route
+
+struct check_output {
+    std::string report;
+    std::string map;
+    std::string messages;
+    int status = 0;
+};
+
+check_output check_through(std::vector<std::string> arguments, const std::string &results,
+                           division_route route) {
+    const std::string checked = temp_path("checked.results");
+    const std::string report = temp_path("report.txt");
+    const std::string map = temp_path("map.svg");
+    std::ofstream(checked, std::ios::binary) << results;
+    std::remove(report.c_str());
+    std::remove(map.c_str());
+    for (std::string &argument : arguments) {
+        if (argument == "MAP") argument = map;
+    }
+    arguments.insert(arguments.end(), {"--check", checked, "-o", report});
+    check_output out;
+    testing::internal::CaptureStderr();
+    try {
+        out.status = static_cast<int>(check_results(*parse(arguments), route));
+    } catch (const tool_error &e) {
+        out.status = static_cast<int>(e.status());
+        out.messages = e.what();
+    }
+    out.messages += testing::internal::GetCapturedStderr();
+    out.report = read_file(report);
+    out.map = read_file(map);
+    std::remove(checked.c_str());
+    std::remove(report.c_str());
+    std::remove(map.c_str());
+    return out;
+}
+
+bool check_takes_words(std::vector<std::string> arguments, const std::string &results) {
+    const std::string checked = temp_path("taken.results");
+    std::ofstream(checked, std::ios::binary) << results;
+    for (std::string &argument : arguments) {
+        if (argument == "MAP") argument = checked + ".svg";
+    }
+    arguments.insert(arguments.end(), {"--check", checked});
+    testing::internal::CaptureStderr(); // a refused configuration's message
+    bool taken = false;
+    try {
+        const tool_options options = *parse(arguments);
+        prepared_divider divider(options);
+        result_rows rows(options, divider.layout);
+        taken = checks_on_words(divider, rows);
+    } catch (const tool_error &) {
+        // refused before any route
+    }
+    testing::internal::GetCapturedStderr();
+    std::remove(checked.c_str());
+    return taken;
+}
+
+// The configuration flags of a run's arguments, without its samples.
+std::vector<std::string> configuration_of(const std::vector<std::string> &run) {
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        if (run[i] == "--random" || run[i] == "--seed" || run[i] == "--jobs" || run[i] == "-f") {
+            ++i; // and its value
+        } else if (run[i] != "--header" && run[i] != "--no-header") {
+            kept.push_back(run[i]);
+        }
+    }
+    return kept;
+}
+
+// A DUT's faults and a writer's habits, applied to a results file: changed
+// digits, undefined outputs and flags, a
+// flipped flag, 0x prefixes, upper case, tabs, now and then a malformed or
+// too wide row.
+std::string with_faults(const std::string &results, std::mt19937_64 &random) {
+    std::string out;
+    std::size_t begin = 0;
+    const bool malformed_row = random() % 8 == 0;
+    const bool wide_operand = random() % 10 == 0;
+    // One kind of fault a file, in rows far apart or close together, so
+    // that a batch often holds a single fault.
+    const auto kind = random() % 6;
+    const auto one_in = 1 + random() % 300;
+    while (begin < results.size()) {
+        const std::size_t end = results.find('\n', begin);
+        std::string line = results.substr(begin, end - begin);
+        begin = end + 1;
+        std::vector<std::string> cells;
+        for (std::size_t at = 0; at <= line.size();) {
+            const std::size_t blank = std::min(line.find(' ', at), line.size());
+            cells.push_back(line.substr(at, blank - at));
+            at = blank + 1;
+        }
+        if (line.rfind("//", 0) == 0 || cells.size() < 4) {
+            out += line + '\n';
+            continue;
+        }
+        const std::size_t outputs = cells.size() - 3; // after the operands, before the flag
+        std::string &output = cells[2 + random() % outputs];
+        std::string &flag = cells.back();
+        switch (random() % one_in == 0 ? kind : 6) {
+        case 0: // the lowest bit flipped: a wrong value of the right width
+            if (!output.empty() && output.back() != 'x') output.back() = "1032547698badcfe"[std::stoi(output.substr(output.size() - 1), nullptr, 16)];
+            break;
+        case 1: output.assign(output.size(), 'x'); break;
+        case 2: flag = "x"; break;
+        case 3: flag = flag == "0" ? "1" : "0"; break;
+        case 4: cells[random() % cells.size()].insert(0, "0x"); break;
+        case 5:
+            for (char &c : output) c = static_cast<char>(std::toupper(c));
+            break;
+        default: break;
+        }
+        if (wide_operand && random() % 40 == 0) cells[0] += "0"; // a digit too many
+        if (malformed_row && random() % 60 == 0) out += "zz\n";
+        std::string joined;
+        for (const std::string &cell : cells) {
+            joined += (joined.empty() ? "" : random() % 20 == 0 ? "\t" : " ") + cell;
+        }
+        out += joined + '\n';
+    }
+    return out;
+}
+
+// Hex files of random configurations, written by the tool, given faults,
+// and checked both ways: the reports, the maps, the messages and the exit
+// status (4 for differing rows, 5 for a missed required bin, 2 for a bad
+// row) must be the same bytes. CSV files (never on words) take part too.
+TEST(WordCheck, ChecksWriteTheGnuMpRoutesBytes) {
+    std::mt19937_64 random(1848);
+    const int rounds = 100;
+    int faulty = 0;
+    int taken = 0;
+    int statuses[6] = {};
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<std::string> run = random_arguments(random);
+        if (round % 4 != 0) {
+            *(std::find(run.begin(), run.end(), "-f") + 1) = "hex";
+        }
+        const std::string results = run_through(run, division_route::gnu_mp_only).file;
+        const std::string checked = round % 3 == 0 ? results : with_faults(results, random);
+        faulty += checked != results ? 1 : 0;
+        std::vector<std::string> check = configuration_of(run);
+        if (random() % 3 == 0) check.insert(check.end(), {"--max-report", std::to_string(random() % 5)});
+        if (random() % 3 == 0) check.push_back("--require-coverage");
+        if (random() % 4 == 0) check.insert(check.end(), {"--map", "MAP"});
+        const std::string command = command_of(run) + "| " + command_of(check);
+        const check_output words = check_through(check, checked, division_route::words_where_in_reach);
+        const check_output gnu_mp = check_through(check, checked, division_route::gnu_mp_only);
+        ASSERT_EQ(words.status, gnu_mp.status) << command;
+        ASSERT_EQ(words.messages, gnu_mp.messages) << command;
+        ASSERT_EQ(words.report, gnu_mp.report) << command;
+        ASSERT_EQ(words.map, gnu_mp.map) << command;
+        ++statuses[words.status];
+        taken += check_takes_words(check, checked) ? 1 : 0;
+    }
+    EXPECT_GT(faulty, rounds / 2);
+    EXPECT_GT(taken, rounds / 2);
+    for (const int status : {0, 2, 4, 5}) {
+        EXPECT_GT(statuses[status], 0) << "no check ended with status " << status;
+    }
 }
 
 TEST(WordRoute, TakenOnlyWhereItWritesTheSameRows) {
@@ -385,10 +643,13 @@ TEST(WordRoute, TakenOnlyWhereItWritesTheSameRows) {
     EXPECT_TRUE(with({"--fractional", "-a", "high-radix", "--dividend-width", "32",
                       "--fractional-width", "30"}));
     EXPECT_FALSE(with({"--dividend-width", "65"})) << "a field past 64 bits";
-    EXPECT_FALSE(with({"--coverage"})) << "the tally reads GNU MP results";
-    EXPECT_FALSE(with({}, "2")) << "the parallel runner";
+    EXPECT_TRUE(word_route_taken({"--exhaustive", "--dividend-width", "6", "--divisor-width", "5",
+                                  "-f", "csv"}))
+        << "exhaustive pairs are words too";
+    EXPECT_TRUE(with({"--coverage"})) << "rows are tallied from their words";
+    EXPECT_TRUE(with({}, "2")) << "the parallel runner draws words in its workers";
     EXPECT_TRUE(with({"-f", "csv"}));
-    EXPECT_FALSE(with({"-f", "table"})) << "table rows are padded to GNU MP widths";
+    EXPECT_TRUE(with({"-f", "table"})) << "table rows are padded from the words' text";
     EXPECT_FALSE(with(
         {"--fractional", "-a", "high-radix", "--dividend-width", "32", "--fractional-width", "31"}))
         << "B + F above 62";

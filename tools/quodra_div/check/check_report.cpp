@@ -1,19 +1,42 @@
 #include "check/check_report.h"
 
 #include "check/row_comparison.h"
+#include "numbers/machine_word.h"
 #include "run/coverage_tally.h"
 
 namespace quodra_div {
 
-void check_report::add(const result_row &row, const sample_result &model, std::string &out) {
+void check_report::add_agreeing(const sample &operands, const sample_result &model) {
     ++rows_;
-    tally(coverage_, layout_, row.operands, model);
-    fields_text_.clear();
-    if (!compare_result_row(row, model, layout_, numbers_, fields_text_)) {
-        map_.add(row.operands.dividend.get(), row.operands.divisor.get(), false,
-                 quodra_diagnosis::mismatch_class::unclassified);
+    tally(coverage_, layout_, operands, model);
+    map_.add(operands.dividend.get(), operands.divisor.get(), false,
+             quodra_diagnosis::mismatch_class::unclassified);
+}
+
+void check_report::add_agreeing(uint64_t dividend, uint64_t divisor, const word_result &model) {
+    if (!coverage_.counts_words()) {
+        set_from_word(words_operands_.dividend.get(), dividend, layout_.dividend_range().is_signed());
+        set_from_word(words_operands_.divisor.get(), divisor, layout_.divisor_range().is_signed());
+        sample_result_from_words(layout_, model, words_model_);
+        add_agreeing(words_operands_, words_model_);
         return;
     }
+    const quodra_diagnosis::divided_words divided =
+        divided_words_from(layout_, dividend, divisor, model);
+    ++rows_;
+    coverage_.add(divided);
+    map_.add(divided.dividend, divided.divisor, false,
+             quodra_diagnosis::mismatch_class::unclassified);
+}
+
+void check_report::add(const result_row &row, const sample_result &model, std::string &out) {
+    fields_text_.clear();
+    if (!compare_result_row(row, model, layout_, numbers_, fields_text_)) {
+        add_agreeing(row.operands, model);
+        return;
+    }
+    ++rows_;
+    tally(coverage_, layout_, row.operands, model);
     ++differing_;
     map_.add(row.operands.dividend.get(), row.operands.divisor.get(), true, classify(row, model));
     if (shown_ < max_report_) {

@@ -12,6 +12,7 @@
 #include "diagnosis/operand_map.h"
 #include "formats/result_layout.h"
 #include "formats/result_row.h"
+#include "formats/word_result.h"
 #include "numbers/number_text.h"
 
 namespace quodra_div {
@@ -27,6 +28,12 @@ public:
     // Compares a row with the model's result for it; a differing row among
     // the first max_report is appended to out in full.
     void add(const result_row &row, const sample_result &model, std::string &out);
+    // add() for a row already known to agree with the model: it is counted,
+    // binned and mapped, and nothing is written.
+    void add_agreeing(const sample &operands, const sample_result &model);
+    // add_agreeing for fields up to 64 bits, from words: the operands'
+    // two's-complement words and the model's decoded result.
+    void add_agreeing(uint64_t dividend, uint64_t divisor, const word_result &model);
 
     uint64_t rows() const { return rows_; }
     bool all_agree() const { return differing_ == 0; }
@@ -51,6 +58,8 @@ private:
     quodra_diagnosis::corner_coverage coverage_;
     quodra_diagnosis::mismatch_tally classes_;
     quodra_diagnosis::operand_map map_;
+    sample words_operands_; // add_agreeing's GNU MP values of words, reused
+    sample_result words_model_;
 };
 
 // The closing line: "N of M rows differ", and when fewer were shown in full,

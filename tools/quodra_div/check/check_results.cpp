@@ -10,6 +10,7 @@
 #include "check/check_report.h"
 #include "check/map_svg.h"
 #include "check/result_rows.h"
+#include "check/word_check.h"
 #include "cli/tool_error.h"
 #include "output/output_file.h"
 #include "run/batch_loop.h"
@@ -72,16 +73,20 @@ void refuse_report_over_checked_file(const tool_options &options) {
 
 } // namespace
 
-exit_status check_results(const tool_options &options) {
+exit_status check_results(const tool_options &options, division_route route) {
     refuse_report_over_checked_file(options);
     prepared_divider divider(options);
     result_rows rows(options, divider.layout);
     output_file sink(options.output_path);
     check_report report(divider.layout, shape_of(options.divider), options.max_report);
-    row_checker checker(rows, report);
     progress_meter progress(options.progress, sink.is_terminal(), 0);
-    run_batch_loop(checker, divider.batch, divider.model, divider.layout, fault_naming::plain,
-                   sink, progress);
+    if (route == division_route::words_where_in_reach && checks_on_words(divider, rows)) {
+        check_word_batches(options, divider, rows, report, sink, progress);
+    } else {
+        row_checker checker(rows, report);
+        run_batch_loop(checker, divider.batch, divider.model, divider.layout,
+                       fault_naming::plain, sink, progress);
+    }
     if (report.rows() == 0) {
         throw usage_error(rows.display_name() + ": no result rows to check");
     }

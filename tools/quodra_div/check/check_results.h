@@ -6,6 +6,7 @@
 #define QUODRA_DIV_CHECK_CHECK_RESULTS_H
 
 #include "cli/options.h"
+#include "run/run_divisions.h"
 
 namespace quodra_div {
 
@@ -13,7 +14,10 @@ namespace quodra_div {
 // model and writes the report to the output. Returns success when every row
 // agrees, results_differ otherwise; throws tool_error for a malformed file,
 // an unreadable one, one without rows, or a library failure.
-exit_status check_results(const tool_options &options);
+// route: as for run_divisions; words_where_in_reach takes the word route
+// (check/word_check.h) for the files it reaches.
+exit_status check_results(const tool_options &options,
+                          division_route route = division_route::words_where_in_reach);
 
 } // namespace quodra_div
 

@@ -24,31 +24,69 @@ result_rows::result_rows(const tool_options &options, const result_layout &layou
       lines_(options.check_path, ""),
       ranges_{layout.dividend_range(), layout.divisor_range(), options.wrap_operands} {}
 
-bool result_rows::next(result_row &row) {
-    while (lines_.read()) {
+bool result_rows::find_format() {
+    while (!format_) {
+        if (!lines_.read()) {
+            return false;
+        }
         const std::string_view line = lines_.line();
-        if (!format_ && is_note_above_the_rows(line)) {
+        if (is_note_above_the_rows(line) || trimmed(line).empty()) {
             continue;
         }
-        if (!format_ && !trimmed(line).empty()) {
-            choose_format(line);
+        choose_format(line);
+        line_pending_ = true;
+    }
+    return true;
+}
+
+std::optional<output_format> result_rows::format() {
+    find_format();
+    return format_;
+}
+
+bool result_rows::read_data_line(std::string_view line, result_row &row) {
+    try {
+        if (classify_result_line(line, *format_) == line_kind::data) {
+            require_configured_widths(line, *format_, layout_);
         }
-        if (!format_) {
-            continue;
+        if (parse_result_line(line, *format_, layout_, header_, ranges_, row) != line_kind::data) {
+            return false;
         }
-        try {
-            if (classify_result_line(line, *format_) == line_kind::data) {
-                require_configured_widths(line, *format_, layout_);
-            }
-            if (parse_result_line(line, *format_, layout_, header_, ranges_, row) !=
-                line_kind::data) {
-                continue;
-            }
-        } catch (const tool_error &e) {
-            throw tool_error(e.status(), lines_.position() + ": " + e.what());
+    } catch (const tool_error &e) {
+        throw tool_error(e.status(), lines_.position() + ": " + e.what());
+    }
+    row.line = lines_.number();
+    return true;
+}
+
+bool result_rows::next(result_row &row) {
+    if (!find_format()) {
+        return false;
+    }
+    while (line_pending_ || lines_.read()) {
+        line_pending_ = false;
+        if (read_data_line(lines_.line(), row)) {
+            return true;
         }
-        row.line = lines_.number();
-        return true;
+    }
+    return false;
+}
+
+bool result_rows::next_words(word_row &row) {
+    if (!find_format()) {
+        return false;
+    }
+    while (line_pending_ || lines_.read()) {
+        line_pending_ = false;
+        const std::string_view line = lines_.line();
+        if (read_plain_hex_row(trimmed(line), layout_, row)) {
+            row.line = lines_.number();
+            return true;
+        }
+        if (read_data_line(line, scratch_)) {
+            words_from_result_row(scratch_, layout_, row);
+            return true;
+        }
     }
     return false;
 }

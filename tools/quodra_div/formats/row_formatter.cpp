@@ -36,18 +36,14 @@ void row_formatter::append_row(const sample &input, const sample_result &result,
 }
 
 bool row_formatter::writes_words(output_format format) {
-    return format == output_format::hex || format == output_format::csv;
+    return format == output_format::hex || format == output_format::csv ||
+           format == output_format::table;
 }
 
 void row_formatter::append_word_row(uint64_t dividend, uint64_t divisor,
                                     const word_result &result, std::string &out) const {
     std::visit(
-        [&](const auto &writer) {
-            using writer_type = std::decay_t<decltype(writer)>;
-            if constexpr (!std::is_same_v<writer_type, table_writer>) {
-                writer.append_word_row(dividend, divisor, result, out);
-            }
-        },
+        [&](const auto &writer) { writer.append_word_row(dividend, divisor, result, out); },
         writer_);
 }
 

@@ -27,8 +27,8 @@ public:
     void append_header(std::string &out);
     void append_row(const sample &input, const sample_result &result, std::string &out);
 
-    // Whether a format writes rows from words as well (hex and CSV); only
-    // then may append_word_row be called.
+    // Whether a format writes rows from words as well (every format does);
+    // only then may append_word_row be called.
     static bool writes_words(output_format format);
     void append_word_row(uint64_t dividend, uint64_t divisor, const word_result &result,
                          std::string &out) const;

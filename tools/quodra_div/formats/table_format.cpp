@@ -5,6 +5,7 @@
 
 #include "formats/cells.h"
 #include "formats/decimal_row.h"
+#include "numbers/word_text.h"
 
 namespace quodra_div {
 
@@ -52,7 +53,8 @@ void table_writer::append_header(std::string &out) {
     out += '\n';
 }
 
-void table_writer::append_cell(std::string &out, std::size_t column, const std::string &text) {
+void table_writer::append_cell(std::string &out, std::size_t column,
+                               std::string_view text) const {
     if (column > 0) {
         out += column_gap;
     }
@@ -99,6 +101,50 @@ void table_writer::append_row(const sample &input, const sample_result &result, 
     }
     if (layout_.fractional()) {
         append_cell(out, column++, real_cell(result));
+    }
+    append_cell(out, column, result.div_by_zero ? "1" : "0");
+    out += '\n';
+}
+
+void table_writer::append_word_row(uint64_t dividend, uint64_t divisor,
+                                   const word_result &result, std::string &out) const {
+    char cell[2 + max_exact_real_chars + max_decimal_word_chars + max_hex_word_chars];
+    const auto text = [&](const char *end) {
+        return std::string_view(cell, static_cast<std::size_t>(end - cell));
+    };
+    std::size_t column = 0;
+    const bool is_signed = layout_.dividend_range().is_signed();
+    for (uint64_t operand : {dividend, divisor}) {
+        append_cell(out, column++, text(put_decimal_word(cell, operand, is_signed)));
+    }
+    const std::vector<output_field> &fields = layout_.fields();
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        if (!result.fields_known) {
+            append_cell(out, column++, unknown_cell);
+            append_cell(out, column++, unknown_cell);
+            continue;
+        }
+        const uint64_t pattern = result.field_patterns[f];
+        append_cell(out, column++,
+                    text(put_decimal_word(cell, field_value_word(pattern, fields[f]),
+                                          fields[f].is_signed)));
+        cell[0] = '0';
+        cell[1] = 'x';
+        append_cell(out, column++, text(put_hex_word(cell + 2, pattern, fields[f].width)));
+    }
+    if (layout_.fractional()) {
+        if (!result.fields_known) {
+            append_cell(out, column++, unknown_cell);
+        } else {
+            // real_cell's padding: the fraction filled on the right to its
+            // longest length, so that decimal points line up.
+            char *end = put_exact_real(cell, result.real);
+            const std::size_t length = static_cast<std::size_t>(end - cell);
+            const std::size_t fraction_chars = length - text(end).find('.') - 1;
+            const std::size_t longest = std::max(1u, layout_.real_scale_bits());
+            end = std::fill_n(end, longest - fraction_chars, ' ');
+            append_cell(out, column++, text(end));
+        }
     }
     append_cell(out, column, result.div_by_zero ? "1" : "0");
     out += '\n';

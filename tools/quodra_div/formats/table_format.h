@@ -6,12 +6,14 @@
 #define QUODRA_DIV_FORMATS_TABLE_FORMAT_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "formats/result_layout.h"
 #include "formats/result_row.h"
+#include "formats/word_result.h"
 #include "numbers/number_text.h"
 #include "samples/sample.h"
 
@@ -25,10 +27,14 @@ public:
 
     void append_header(std::string &out);
     void append_row(const sample &input, const sample_result &result, std::string &out);
+    // The same row from words (fields up to 64 bits wide): the operands'
+    // two's-complement words and the decoded result, with no GNU MP call.
+    void append_word_row(uint64_t dividend, uint64_t divisor, const word_result &result,
+                         std::string &out) const;
 
 private:
     void add_column(const std::string &header, std::size_t value_chars);
-    void append_cell(std::string &out, std::size_t column, const std::string &text);
+    void append_cell(std::string &out, std::size_t column, std::string_view text) const;
     std::string real_cell(const sample_result &result);
 
     const result_layout &layout_;

@@ -62,14 +62,6 @@ word_real fixed_point_real(const result_layout &layout, uint64_t quotient_bits,
 
 } // namespace
 
-uint64_t field_value_word(uint64_t pattern, const output_field &field) {
-    if (!field.is_signed || field.width == 0 || field.width >= 64) {
-        return pattern;
-    }
-    const uint64_t sign = uint64_t{1} << (field.width - 1);
-    return (pattern ^ sign) - sign; // two's-complement sign extension
-}
-
 uint64_t unwritten_quotient_word(const result_layout &layout) {
     return layout.raw_quotient_signed() ? uint64_t{1} << 63 : ~uint64_t{0};
 }
@@ -104,6 +96,34 @@ bool decode_words(const result_layout &layout, uint64_t quotient_bits, uint64_t 
     }
     out.real = fixed_point_real(layout, quotient_bits, out);
     return true;
+}
+
+void sample_result_from_words(const result_layout &layout, const word_result &result,
+                              sample_result &out) {
+    out.div_by_zero = result.div_by_zero;
+    for (bool &known : out.field_known) {
+        known = result.fields_known;
+    }
+    if (!result.fields_known) {
+        return;
+    }
+    const std::vector<output_field> &fields = layout.fields();
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        set_from_word(out.field_values[f].get(), field_value_word(result.field_patterns[f], fields[f]),
+                      fields[f].is_signed);
+    }
+    if (!layout.fractional()) {
+        return;
+    }
+    // numerator = +/-(integer * 2^scale + fraction)
+    mpz_ptr numerator = out.real_numerator.get();
+    mpz_set_ui(numerator, result.real.integer);
+    mpz_mul_2exp(numerator, numerator, result.real.scale);
+    mpz_add_ui(numerator, numerator, result.real.fraction);
+    if (result.real.negative) {
+        mpz_neg(numerator, numerator);
+    }
+    out.real_scale = result.real.scale;
 }
 
 } // namespace quodra_div

@@ -22,7 +22,13 @@ struct word_result {
 };
 
 // A field's value from its pattern: sign-extended when the field is signed.
-uint64_t field_value_word(uint64_t pattern, const output_field &field);
+inline uint64_t field_value_word(uint64_t pattern, const output_field &field) {
+    if (!field.is_signed || field.width == 0 || field.width >= 64) {
+        return pattern;
+    }
+    const uint64_t sign = uint64_t{1} << (field.width - 1);
+    return (pattern ^ sign) - sign; // two's-complement sign extension
+}
 
 // The word planted in each quotient slot before a batch: a High Radix
 // quotient of at most 63 signed bits never reaches -2^63, and an unsigned
@@ -37,6 +43,12 @@ uint64_t unwritten_quotient_word(const result_layout &layout);
 // divides the batch on the GNU MP route, which reports it.
 bool decode_words(const result_layout &layout, uint64_t quotient_bits, uint64_t remainder,
                   uint32_t flag, word_result &out);
+
+// The same result as result_layout::decode gives it, into out's GNU MP
+// values (which keep their limbs from sample to sample): for what reads
+// sample_result, the corner bins and the check's report.
+void sample_result_from_words(const result_layout &layout, const word_result &result,
+                              sample_result &out);
 
 } // namespace quodra_div
 

@@ -17,7 +17,11 @@ uint64_t word_pattern(mpz_srcptr value) {
 void set_from_word(mpz_ptr value, uint64_t bits, bool is_signed) {
     const bool negative = is_signed && (bits >> 63) != 0;
     const uint64_t magnitude = negative ? uint64_t{0} - bits : bits; // |-2^63| = 2^63
-    mpz_import(value, 1, -1, sizeof magnitude, 0, 0, &magnitude);
+    if (sizeof(unsigned long) >= sizeof magnitude) {
+        mpz_set_ui(value, static_cast<unsigned long>(magnitude)); // the usual case, faster
+    } else {
+        mpz_import(value, 1, -1, sizeof magnitude, 0, 0, &magnitude);
+    }
     if (negative) {
         mpz_neg(value, value);
     }

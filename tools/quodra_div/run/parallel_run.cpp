@@ -1,14 +1,10 @@
 #include "run/parallel_run.h"
 
-#include <condition_variable>
 #include <cstdio>
-#include <deque>
 #include <exception>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "formats/row_formatter.h"
@@ -16,6 +12,7 @@
 #include "run/division_batch.h"
 #include "run/progress_meter.h"
 #include "run/row_writer.h"
+#include "run/worker_pool.h"
 
 namespace quodra_div {
 
@@ -69,81 +66,6 @@ void finish_batch(batch_slot &slot, const divider_model &model, const result_lay
     capture_library_messages(previous);
 }
 
-// Worker threads taking batches from a queue. Destroying the pool stops
-// and joins the workers, abandoning queued batches, so an exception in the
-// writer never leaves a thread touching a destroyed batch.
-class worker_pool {
-public:
-    // Workers start as batches arrive, up to `threads`: a short input
-    // starts no more threads than it has batches.
-    worker_pool(unsigned threads, const divider_model &model, const result_layout &layout)
-        : most_threads_(threads), model_(model), layout_(layout) {}
-
-    ~worker_pool() { stop(); }
-    worker_pool(const worker_pool &) = delete;
-    worker_pool &operator=(const worker_pool &) = delete;
-
-    void submit(batch_slot &slot) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            queue_.push_back(&slot);
-        }
-        if (workers_.size() < most_threads_) {
-            workers_.emplace_back([this] { work(); });
-        }
-        work_ready_.notify_one();
-    }
-
-    void wait_until_done(batch_slot &slot) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        slot_done_.wait(lock, [&] { return slot.done; });
-    }
-
-private:
-    void work() {
-        for (;;) {
-            batch_slot *slot = nullptr;
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                work_ready_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-                if (stopping_) {
-                    return;
-                }
-                slot = queue_.front();
-                queue_.pop_front();
-            }
-            finish_batch(*slot, model_, layout_);
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                slot->done = true;
-            }
-            slot_done_.notify_all();
-        }
-    }
-
-    void stop() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-        }
-        work_ready_.notify_all();
-        for (std::thread &worker : workers_) {
-            worker.join();
-        }
-        workers_.clear();
-    }
-
-    const std::size_t most_threads_;
-    const divider_model &model_;
-    const result_layout &layout_;
-    std::mutex mutex_;
-    std::condition_variable work_ready_;
-    std::condition_variable slot_done_;
-    std::deque<batch_slot *> queue_;
-    bool stopping_ = false;
-    std::vector<std::thread> workers_;
-};
-
 } // namespace
 
 void run_batches_in_parallel(const tool_options &options, const divider_model &model,
@@ -155,7 +77,8 @@ void run_batches_in_parallel(const tool_options &options, const divider_model &m
     std::vector<std::unique_ptr<batch_slot>> slots;
     const std::size_t window = std::size_t{options.jobs} * batches_per_job;
     // Declared after the slots, so its workers are joined before the slots go.
-    worker_pool pool(options.jobs, model, layout);
+    worker_pool<batch_slot> pool(
+        options.jobs, [&](batch_slot &slot) { finish_batch(slot, model, layout); });
     progress_meter progress(options.progress, sink.is_terminal(), source.known_total());
 
     uint64_t filled = 0;  // batches handed to the workers

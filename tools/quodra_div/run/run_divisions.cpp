@@ -9,6 +9,7 @@
 #include "output/output_file.h"
 #include "run/batch_loop.h"
 #include "run/parallel_run.h"
+#include "run/parallel_word_run.h"
 #include "run/prepared_divider.h"
 #include "run/progress_meter.h"
 #include "run/row_writer.h"
@@ -36,16 +37,21 @@ exit_status run_divisions(const tool_options &options, division_route route) {
     output_file sink(options.output_path);
     quodra_diagnosis::corner_coverage coverage(shape_of(options.divider));
     quodra_diagnosis::corner_coverage *counted = options.coverage ? &coverage : nullptr;
-    if (options.jobs > 1) {
-        run_batches_in_parallel(options, divider.model, divider.layout, source, sink, counted);
-        return report_coverage(options, coverage);
-    }
     const std::string summary = describe_configuration(options.divider);
     progress_meter progress(options.progress, sink.is_terminal(), source.known_total());
     if (route == division_route::words_where_in_reach &&
         takes_word_route(options, source, divider)) {
-        run_word_batches(options, divider, source, summary, sink, progress);
+        if (options.jobs > 1) {
+            run_word_batches_in_parallel(options, divider, source, summary, sink, progress,
+                                         counted);
+        } else {
+            run_word_batches(options, divider, source, summary, sink, progress, counted);
+        }
         sink.finish();
+        return report_coverage(options, coverage);
+    }
+    if (options.jobs > 1) {
+        run_batches_in_parallel(options, divider.model, divider.layout, source, sink, counted);
         return report_coverage(options, coverage);
     }
     row_formatter formatter(options.format, divider.layout, summary);

@@ -32,17 +32,23 @@ bool word_batch_reaches(const divider_model &model) {
 }
 
 void word_division_batch::fill(sample_source &source) {
-    count_ = 0;
-    uint64_t dividend = 0;
-    uint64_t divisor = 0;
-    while (count_ < capacity_ && source.next_words(dividend, divisor)) {
-        if (count_ == dividends_.size()) {
-            dividends_.push_back(0);
-            divisors_.push_back(0);
-        }
-        dividends_[count_] = dividend;
-        divisors_[count_] = divisor;
-        ++count_;
+    uint64_t first = 0;
+    const uint64_t count = source.claim_words(capacity_, first);
+    fill_claimed(source, first, static_cast<std::size_t>(count));
+}
+
+void word_division_batch::fill_claimed(const sample_source &source, uint64_t first,
+                                       std::size_t count) {
+    fill_with(count, [&](std::size_t index, uint64_t &dividend, uint64_t &divisor) {
+        source.words_at(first + index, dividend, divisor);
+    });
+}
+
+// The operand words grow to the largest batch once and are then reused.
+void word_division_batch::make_room(std::size_t count) {
+    if (dividends_.size() < count) {
+        dividends_.resize(count);
+        divisors_.resize(count);
     }
 }
 

@@ -33,6 +33,19 @@ public:
     // Empties the batch and reads up to capacity samples from source, which
     // must give words.
     void fill(sample_source &source);
+    // Empties the batch and draws the `count` samples (at most capacity)
+    // that source.claim_words handed out from `first` on: what a worker
+    // thread does with the samples the writer claimed for it.
+    void fill_claimed(const sample_source &source, uint64_t first, std::size_t count);
+    // Empties the batch and takes `count` samples (at most capacity):
+    // at(index, dividend, divisor) gives each as words.
+    template <typename At> void fill_with(std::size_t count, At &&at) {
+        make_room(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            at(i, dividends_[i], divisors_[i]);
+        }
+        count_ = count;
+    }
 
     // Divides the samples in one word batch call and decodes every result.
     // Returns false when the word batch answers not_in_reach or a result is
@@ -45,6 +58,7 @@ public:
     const word_result &result(std::size_t index) const { return results_[index]; }
 
 private:
+    void make_room(std::size_t count);
     bool divide_words(const divider_model &model, const result_layout &layout);
 
     std::size_t capacity_;

@@ -1,6 +1,9 @@
 #include "samples/exhaustive_samples.h"
 
+#include <algorithm>
+
 #include "cli/options.h"
+#include "numbers/machine_word.h"
 
 namespace quodra_div {
 
@@ -12,6 +15,8 @@ exhaustive_samples::exhaustive_samples(const operand_range &dividend_range,
         throw usage_error("--exhaustive cannot count 2^" + std::to_string(bits) + " pairs");
     }
     divisor_values_ = uint64_t{1} << divisor_range.width();
+    lowest_dividend_word_ = word_pattern(dividend_range.lowest());
+    lowest_divisor_word_ = word_pattern(divisor_range.lowest());
     total_ = uint64_t{1} << bits;
     skip(0);
 }
@@ -41,6 +46,20 @@ void exhaustive_samples::skip(uint64_t n) {
     mpz_add(dividend_.get(), dividend_.get(), dividend_range_.lowest());
     mpz_set_ui(divisor_.get(), static_cast<unsigned long>(produced_ % divisor_values_));
     mpz_add(divisor_.get(), divisor_.get(), divisor_range_.lowest());
+}
+
+uint64_t exhaustive_samples::claim(uint64_t most, uint64_t &first) {
+    first = produced_;
+    const uint64_t taken = std::min(most, total_ - produced_);
+    skip(taken);
+    return taken;
+}
+
+// Pair `index` as words: the lowest value plus the offset, mod 2^64, is the
+// value's two's-complement word.
+void exhaustive_samples::words_at(uint64_t index, uint64_t &dividend, uint64_t &divisor) const {
+    dividend = lowest_dividend_word_ + index / divisor_values_;
+    divisor = lowest_divisor_word_ + index % divisor_values_;
 }
 
 std::string exhaustive_samples::position() const {

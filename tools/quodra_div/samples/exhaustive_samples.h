@@ -22,6 +22,10 @@ public:
     uint64_t known_total() const { return total_; }
     // Jumps over n pairs at once.
     void skip(uint64_t n);
+    // random_samples' word interface: every field of an exhaustive run
+    // fits a word (the widths sum to at most 63 bits).
+    uint64_t claim(uint64_t most, uint64_t &first);
+    void words_at(uint64_t index, uint64_t &dividend, uint64_t &divisor) const;
 
 private:
     const operand_range &dividend_range_;
@@ -29,6 +33,8 @@ private:
     uint64_t divisor_values_;
     uint64_t total_;
     uint64_t produced_ = 0;
+    uint64_t lowest_dividend_word_; // the lowest values' two's-complement words
+    uint64_t lowest_divisor_word_;
     big_integer dividend_;
     big_integer divisor_;
 };

@@ -120,17 +120,28 @@ bool random_samples::next_words(uint64_t &dividend, uint64_t &divisor) {
     if (produced_ >= count_) {
         return false;
     }
-    const uint64_t pairs = dividend_edge_words_.size() * divisor_edge_words_.size();
-    if (produced_ < pairs) {
-        dividend = dividend_edge_words_[produced_ / divisor_edge_words_.size()];
-        divisor = divisor_edge_words_[produced_ % divisor_edge_words_.size()];
-    } else {
-        sample_words words(seed_, produced_);
-        dividend = draw_word(dividend_range_, words);
-        divisor = draw_word(divisor_range_, words);
-    }
+    words_at(produced_, dividend, divisor);
     ++produced_;
     return true;
+}
+
+uint64_t random_samples::claim(uint64_t most, uint64_t &first) {
+    first = produced_;
+    const uint64_t taken = std::min(most, count_ - produced_);
+    produced_ += taken;
+    return taken;
+}
+
+void random_samples::words_at(uint64_t index, uint64_t &dividend, uint64_t &divisor) const {
+    const uint64_t pairs = dividend_edge_words_.size() * divisor_edge_words_.size();
+    if (index < pairs) {
+        dividend = dividend_edge_words_[index / divisor_edge_words_.size()];
+        divisor = divisor_edge_words_[index % divisor_edge_words_.size()];
+        return;
+    }
+    sample_words words(seed_, index);
+    dividend = draw_word(dividend_range_, words);
+    divisor = draw_word(divisor_range_, words);
 }
 
 // draw() for a field of 1 .. 64 bits, where the magnitude takes one random

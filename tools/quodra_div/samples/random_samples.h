@@ -27,6 +27,12 @@ public:
     // The sample next() would give, as two's-complement words (see
     // numbers/machine_word.h); only when fits_words().
     bool next_words(uint64_t &dividend, uint64_t &divisor);
+    // Takes up to `most` samples at once for words_at, without drawing
+    // them: returns how many, the first being sample `first`.
+    uint64_t claim(uint64_t most, uint64_t &first);
+    // Sample `index` as words, a function of the index alone, so that
+    // worker threads draw their own samples; only when fits_words().
+    void words_at(uint64_t index, uint64_t &dividend, uint64_t &divisor) const;
     std::string position() const;
     uint64_t known_total() const { return count_; }
     // Each sample is a function of its index, so skipping costs nothing.

@@ -1,5 +1,8 @@
 #include "samples/sample_source.h"
 
+#include <algorithm>
+#include <type_traits>
+
 namespace quodra_div {
 
 namespace {
@@ -17,6 +20,11 @@ template <typename Result, typename Call>
 on_origin<Result, Call> for_origins(Result none, Call call) {
     return {none, call};
 }
+
+// The origins that hand out words (gives_words says when).
+template <typename Origin>
+constexpr bool has_words =
+    std::is_same_v<Origin, random_samples> || std::is_same_v<Origin, exhaustive_samples>;
 
 } // namespace
 
@@ -68,12 +76,44 @@ bool sample_source::next(sample &next_sample) {
 
 bool sample_source::gives_words() const {
     const auto *random = std::get_if<random_samples>(&origin_);
-    return random != nullptr && random->fits_words();
+    return (random != nullptr && random->fits_words()) ||
+           std::holds_alternative<exhaustive_samples>(origin_);
 }
 
 bool sample_source::next_words(uint64_t &dividend, uint64_t &divisor) {
-    return take_one_within_limit() &&
-           std::get<random_samples>(origin_).next_words(dividend, divisor);
+    uint64_t index = 0;
+    if (claim_words(1, index) == 0) {
+        return false;
+    }
+    words_at(index, dividend, divisor);
+    return true;
+}
+
+uint64_t sample_source::claim_words(uint64_t most, uint64_t &first) {
+    if (limited_) {
+        most = std::min(most, limit_ - handed_out_);
+    }
+    const uint64_t taken = std::visit(
+        for_origins(uint64_t{0},
+                    [&](auto &origin) -> uint64_t {
+                        using origin_type = std::decay_t<decltype(origin)>;
+                        if constexpr (has_words<origin_type>) {
+                            return origin.claim(most, first);
+                        } else {
+                            return 0;
+                        }
+                    }),
+        origin_);
+    handed_out_ += taken;
+    return taken;
+}
+
+void sample_source::words_at(uint64_t index, uint64_t &dividend, uint64_t &divisor) const {
+    if (const auto *random = std::get_if<random_samples>(&origin_)) {
+        random->words_at(index, dividend, divisor);
+    } else {
+        std::get<exhaustive_samples>(origin_).words_at(index, dividend, divisor);
+    }
 }
 
 std::string sample_source::position() const {

@@ -30,10 +30,17 @@ public:
 
     bool next(sample &next_sample);
     // Whether the samples come as words too: random samples of fields 1 ..
-    // 64 bits wide. next_words then hands out what next() would, as
+    // 64 bits wide, and exhaustive pairs. next_words then hands out what
+    // next() would, as
     // two's-complement words (numbers/machine_word.h); only then.
     bool gives_words() const;
     bool next_words(uint64_t &dividend, uint64_t &divisor);
+    // Takes the next samples, up to `most`, without reading them: returns
+    // how many, and in `first` the index that words_at gives the first of
+    // them by. Only when gives_words(). words_at reads nothing that
+    // claim_words changes, so threads may call it while the caller claims.
+    uint64_t claim_words(uint64_t most, uint64_t &first);
+    void words_at(uint64_t index, uint64_t &dividend, uint64_t &divisor) const;
     std::string position() const;
     uint64_t known_total() const;
 
