@@ -1,7 +1,7 @@
 // The SystemC kit's unit tests: the constructors' refusals, the TLM
 // target's payload and responses, the word route against the GNU MP
-// route on the same operands, and the word library's entry points. The clocked module's timing and results are
-// the bench's (systemc_bench.cpp).
+// route on the same operands, and the word library's entry points. The
+// clocked module's timing and results are the bench's (systemc_bench.cpp).
 #include <gtest/gtest.h>
 
 #include <systemc>
