@@ -1,8 +1,10 @@
 # Install rules: the shared library with its SOVERSION links, the public
 # headers, the CMake package (quodraConfig.cmake, quodraConfigVersion.cmake,
-# quodraTargets.cmake with quodra::quodra and quodra::cxx, and the GNU MP
-# find module it uses), quodra.pc (C) and quodra-cxx.pc (C++ layer), and the
-# quodra-div tool, and the license; QuodraPackage.cmake packages them all.
+# quodraTargets.cmake with quodra::quodra and quodra::cxx, and
+# quodra::systemc from systemc/, and the GNU MP find module it uses),
+# quodra.pc (C), quodra-cxx.pc (C++ layer) and quodra-systemc.pc (SystemC
+# kit on libquodra_systemc), and the quodra-div tool, and the license;
+# QuodraPackage.cmake packages them all.
 # The static archive of the unit tests stays internal.
 include(CMakePackageConfigHelpers)
 
@@ -51,7 +53,7 @@ foreach(kind LIBDIR INCLUDEDIR)
     set(QUODRA_PC_${kind} "\${prefix}/${CMAKE_INSTALL_${kind}}")
   endif()
 endforeach()
-foreach(pc quodra quodra-cxx)
+foreach(pc quodra quodra-cxx quodra-systemc)
   configure_file(${PROJECT_SOURCE_DIR}/cmake/${pc}.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${pc}.pc DESTINATION ${QUODRA_PC_DIR})
 endforeach()

@@ -6,8 +6,6 @@
  *
  * quodra_dpi.c includes it only when built with QUODRA_DPI_WORDS; compiled
  * on its own against libquodra, the 64-bit imports take the wide path.
- * The SystemC kit's build target compiles the same bridge once more
- * (systemc/CMakeLists.txt) for its fields of up to 64 bits.
  */
 #ifndef QUODRA_DPI_WORDS_H
 #define QUODRA_DPI_WORDS_H

@@ -16,16 +16,19 @@
 // gets a one-bit port, always 0, as the SystemVerilog class has it.
 //
 // Speed: when every field fits 64 bits and the program is built with
-// QUODRA_SYSTEMC_WORDS (the CMake target quodra_systemc links the bridge to
-// the engine's word batch), a sample is divided on machine words; otherwise,
-// and for any sample out of the word batch's reach, through
-// quodra::divider on GNU MP integers. The results are the same either way.
+// QUODRA_SYSTEMC_WORDS and linked with libquodra_systemc (both come with the
+// CMake target quodra::systemc and the pkg-config module quodra-systemc), a
+// sample is divided on the engine's word batch (quodra_sc_words.h);
+// otherwise, and for any sample out of the word batch's reach, through
+// quodra::divider on GNU MP integers. Results and messages are the same
+// either way: the configuration is always checked by libquodra's model.
 #ifndef QUODRA_SC_FIELDS_HPP
 #define QUODRA_SC_FIELDS_HPP
 
 #include <systemc>
 
 #include <cstdint>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -35,7 +38,7 @@
 #include "quodra.hpp"
 
 #ifdef QUODRA_SYSTEMC_WORDS
-#include "quodra_dpi_words.h"
+#include "quodra_sc_words.h"
 #endif
 
 namespace quodra {
@@ -179,17 +182,25 @@ public:
         // configuration, so a refused one fails here, not at the first start.
         std::vector<result_type> none;
         divider_.divide(sample_view<mpz_class>(), sample_view<mpz_class>(), none);
-        words_ = route == division_route::fastest && word_batch_reaches();
+        if (route == division_route::fastest) {
+            open_words();
+        }
     }
 
     // True when samples go through the engine's word batch.
-    bool on_words() const noexcept { return words_; }
+    bool on_words() const noexcept {
+#ifdef QUODRA_SYSTEMC_WORDS
+        return words_ != nullptr;
+#else
+        return false;
+#endif
+    }
     const config &configuration() const noexcept { return divider_.configuration(); }
 
     result divide(const typename Layout::dividend_type &dividend,
                   const typename Layout::divisor_type &divisor) {
         result out;
-        if (words_ && divide_on_words(dividend, divisor, out)) {
+        if (on_words() && divide_on_words(dividend, divisor, out)) {
             return out;
         }
         const quodra::result<mpz_class> core =
@@ -228,9 +239,17 @@ private:
     }
 
 #ifdef QUODRA_SYSTEMC_WORDS
-    bool word_batch_reaches() const {
-        return Layout::fits_words && ::word_batch_reaches(divider_.shared_model()->get(), Layout::is_signed,
-                                                          Layout::signed_quotient_value) != 0;
+    struct words_closer {
+        void operator()(quodra_sc_words *words) const noexcept { quodra_sc_words_close(words); }
+    };
+
+    // libquodra_systemc's own model of the configuration, when the word
+    // batch reaches it with the template's readings.
+    void open_words() {
+        if constexpr (Layout::fits_words) {
+            const qor_quodra_v5_1_config record = divider_.configuration().to_c();
+            words_.reset(quodra_sc_words_open(&record, Layout::is_signed, Layout::signed_quotient_value));
+        }
     }
 
     template <class Field>
@@ -250,9 +269,8 @@ private:
         if constexpr (!Layout::fits_words) {
             return false;
         }
-        word_batch_sample sample{0, 0, 0};
-        if (::word_batch_divide_one(divider_.shared_model()->get(), Layout::is_signed, word_of(dividend),
-                                    word_of(divisor), Layout::signed_quotient_value, &sample) == 0 ||
+        quodra_sc_word_sample sample{0, 0, 0};
+        if (quodra_sc_words_divide_one(words_.get(), word_of(dividend), word_of(divisor), &sample) == 0 ||
             sample.div_by_zero > 1) {
             return false;
         }
@@ -281,8 +299,10 @@ private:
         out.div_by_zero = sample.div_by_zero != 0;
         return true;
     }
+
+    std::unique_ptr<quodra_sc_words, words_closer> words_;
 #else
-    bool word_batch_reaches() const { return false; }
+    void open_words() {}
     bool divide_on_words(const typename Layout::dividend_type &, const typename Layout::divisor_type &,
                          result &) const {
         return false;
@@ -290,7 +310,6 @@ private:
 #endif
 
     divider divider_;
-    bool words_ = false;
 };
 
 } // namespace sc

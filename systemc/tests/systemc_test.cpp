@@ -1,7 +1,7 @@
 // The SystemC kit's unit tests: the constructors' refusals, the TLM
-// target's payload and responses, and the word route against the GNU MP
-// route on the same operands. The clocked module's timing and results are
-// the bench's (systemc_bench.cpp).
+// target's payload and responses, the word route against the GNU MP
+// route on the same operands, and the word library's entry points. The
+// clocked module's timing and results are the bench's (systemc_bench.cpp).
 #include <gtest/gtest.h>
 
 #include <systemc>
@@ -201,6 +201,66 @@ TEST(SystemcFields, WordRouteMatchesGnuMpRoute) {
     // One bit past its reach, though the 64-bit register fits a word: GNU MP.
     expect_routes_agree<field_layout<HR, 24, 32, 31, true, true>>(
         configuration_of(HR, 24, 32, true, true, 31), false);
+}
+
+// libquodra_systemc's C entry points, which the fields above reach through
+// field_divider: a handle only where the word batch takes the configuration
+// with the asked readings, and 0 for a sample whose result its reading
+// cannot hold, so that the caller divides it on GNU MP integers.
+TEST(SystemcWordsLibrary, OpensOnlyConfigurationsTheWordBatchReaches) {
+    struct row {
+        quodra::config configuration;
+        int signed_operands;
+        int signed_quotient;
+        bool opens;
+    };
+    const std::vector<row> rows{
+        {configuration_of(R2, 64, 64, true), 1, 0, true},
+        {configuration_of(R2, 13, 29, false), 0, 0, true},
+        {configuration_of(HR, 24, 32, true, true, 30), 1, 1, true},
+        {configuration_of(HR, 24, 32, true, true, 31), 1, 1, false}, // B + F = 63
+        {configuration_of(R2, 64, 65, true), 1, 0, false},           // a signed field past 64 bits
+        {configuration_of(HR, 8, 8, false, true, 4), 0, 1, false},   // refused: High Radix is signed
+    };
+    for (const row &r : rows) {
+        const qor_quodra_v5_1_config record = r.configuration.to_c();
+        quodra_sc_words *words = quodra_sc_words_open(&record, r.signed_operands, r.signed_quotient);
+        EXPECT_EQ(words != nullptr, r.opens) << record.algorithm_type << " " << record.dividend_width << "/"
+                                             << record.divisor_width << " F " << record.fractional_width;
+        quodra_sc_words_close(words);
+    }
+    EXPECT_EQ(quodra_sc_words_open(nullptr, 1, 0), nullptr);
+    quodra_sc_words_close(nullptr);
+}
+
+TEST(SystemcWordsLibrary, DividesOneSampleAndRefusesOneItsQuotientReadingCannotHold) {
+    const auto bits = [](int64_t value) { return static_cast<uint64_t>(value); };
+    const quodra::config remainder_mode = configuration_of(R2, 8, 8, true);
+    const qor_quodra_v5_1_config remainder_record = remainder_mode.to_c();
+    quodra_sc_words *words = quodra_sc_words_open(&remainder_record, 1, 0);
+    ASSERT_NE(words, nullptr);
+    quodra_sc_word_sample sample{0, 0, 0};
+    // Remainder mode writes 8-bit patterns: -7 / 2 truncates to -3 (0xfd), remainder -1 (0xff).
+    ASSERT_EQ(quodra_sc_words_divide_one(words, bits(-7), 2, &sample), 1);
+    EXPECT_EQ(sample.quotient, 0xfdu);
+    EXPECT_EQ(sample.remainder, 0xffu);
+    EXPECT_EQ(sample.div_by_zero, 0u);
+    ASSERT_EQ(quodra_sc_words_divide_one(words, 5, 0, &sample), 1);
+    EXPECT_EQ(sample.div_by_zero, 1u);
+    EXPECT_EQ(quodra_sc_words_divide_one(words, 5, 2, nullptr), 0);
+    EXPECT_EQ(quodra_sc_words_divide_one(nullptr, 5, 2, &sample), 0);
+    quodra_sc_words_close(words);
+
+    // The High Radix quotient is the signed value Q = quotient x 2^F; read
+    // as a uint64 a negative Q does not fit, a positive one does.
+    const quodra::config fractional = configuration_of(HR, 8, 8, true, true, 4);
+    const qor_quodra_v5_1_config fractional_record = fractional.to_c();
+    words = quodra_sc_words_open(&fractional_record, 1, 0);
+    ASSERT_NE(words, nullptr);
+    EXPECT_EQ(quodra_sc_words_divide_one(words, bits(-6), 4, &sample), 0);
+    ASSERT_EQ(quodra_sc_words_divide_one(words, 6, 4, &sample), 1);
+    EXPECT_EQ(sample.quotient, 24u); // 1.5 x 2^4
+    quodra_sc_words_close(words);
 }
 
 // The target's payload for 16-bit dividends and 8-bit divisors, signed

@@ -5,6 +5,8 @@
 # pkg-config   compiles the C consumer with `pkg-config --cflags --libs quodra`
 #              and the C++ one with `... quodra-cxx` against it
 # subdirectory add_subdirectory() of the source checkout SOURCE_DIR
+# With -DSYSTEMC=ON (the build found SystemC) the SystemC consumer is built
+# and run too, and must report its sample divided on the word batch.
 # package and pkg-config take another prefix with -DPREFIX=... and its library
 # folder (default lib) with -DLIBDIR=..., as the package test does for an
 # unpacked .deb.
@@ -25,6 +27,17 @@ function(run)
     message(FATAL_ERROR "failed (${status}): ${command}\n${out}\n${err}")
   endif()
   message(STATUS "${out}")
+  set(last_output "${out}" PARENT_SCOPE)
+endfunction()
+
+# Runs the SystemC consumer: -1000 / 7 truncates to -142 rem -6, and the
+# sample must have gone through libquodra_systemc.
+function(run_systemc_consumer program)
+  set(ENV{SC_COPYRIGHT_MESSAGE} DISABLE)
+  run(${program})
+  if(NOT last_output MATCHES "consumer SystemC: -1000 / 7 = -142 rem -6 on the word batch")
+    message(FATAL_ERROR "${program} did not divide on the word batch:\n${last_output}")
+  endif()
 endfunction()
 
 # A C consumer pays nothing for the C++ layer: `program` must not need
@@ -50,6 +63,9 @@ function(build_and_run_project build_dir)
   run(${build_dir}/consumer_c)
   run(${build_dir}/consumer_cpp)
   require_no_gmpxx(${build_dir}/consumer_c)
+  if(SYSTEMC)
+    run_systemc_consumer(${build_dir}/consumer_systemc)
+  endif()
 endfunction()
 
 # Compiles one consumer source as the docs say, with the flags of
@@ -75,7 +91,11 @@ function(build_and_run_with_pkg_config module compiler source output)
   separate_arguments(flags UNIX_COMMAND "${flags}")
   run(${compiler} ${ARGN} ${here}/${source} ${flags} -Wl,-rpath,${libdir} -o ${WORK_DIR}/${output})
   unset(ENV{LD_LIBRARY_PATH})
-  run(${WORK_DIR}/${output})
+  if(source STREQUAL "consumer_systemc.cpp")
+    run_systemc_consumer(${WORK_DIR}/${output})
+  else()
+    run(${WORK_DIR}/${output})
+  endif()
 endfunction()
 
 if(MODE STREQUAL "install")
@@ -83,7 +103,8 @@ if(MODE STREQUAL "install")
   run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
   foreach(expected lib/libquodra.so lib/libquodra.so.5 include/quodra.h include/quodra.hpp
                    include/quodra_sc_fields.hpp include/quodra_sc_divider.hpp
-                   include/quodra_sc_target.hpp
+                   include/quodra_sc_target.hpp include/quodra_sc_words.h lib/libquodra_systemc.so
+                   lib/pkgconfig/quodra-systemc.pc
                    lib/cmake/quodra/quodraConfig.cmake lib/cmake/quodra/quodraConfigVersion.cmake
                    lib/pkgconfig/quodra.pc lib/pkgconfig/quodra-cxx.pc bin/quodra-div)
     if(NOT EXISTS ${prefix}/${expected})
@@ -101,6 +122,10 @@ elseif(MODE STREQUAL "pkg-config")
   build_and_run_with_pkg_config(quodra ${C_COMPILER} consumer.c consumer_c_pc)
   require_no_gmpxx(${WORK_DIR}/consumer_c_pc)
   build_and_run_with_pkg_config(quodra-cxx ${CXX_COMPILER} consumer.cpp consumer_cpp_pc -std=c++17)
+  if(SYSTEMC)
+    build_and_run_with_pkg_config("quodra-systemc;systemc" ${CXX_COMPILER} consumer_systemc.cpp
+                                  consumer_systemc_pc -std=c++17)
+  endif()
 elseif(MODE STREQUAL "subdirectory")
   build_and_run_project(${WORK_DIR}/subdirectory -DQUODRA_SOURCE_DIR=${SOURCE_DIR})
 else()

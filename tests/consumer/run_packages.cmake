@@ -2,7 +2,7 @@
 # checks them as a farm would use them:
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DWORK_DIR=... -DLIBDIR=... -DVERSION=...
 #         -DCPACK=... -DDPKG_DEB=... -DDPKG=... -DRPM=... -DREADELF=... -DHDL=ON|OFF
-#         -DGENERATOR=... -DC_COMPILER=... -DCXX_COMPILER=... -DPKG_CONFIG=...
+#         -DGENERATOR=... -DC_COMPILER=... -DCXX_COMPILER=... -DPKG_CONFIG=... -DSYSTEMC=ON|OFF
 #         -P run_packages.cmake
 # The packages hold exactly what `cmake --install` installs, under /usr; the
 # .deb's control fields name the computed run-time dependencies; the
@@ -94,7 +94,9 @@ if(everything)
 endif()
 
 set(lib ${LIBDIR})
-set(expected bin/quodra-div include/quodra.h include/quodra.hpp
+set(expected bin/quodra-div include/quodra.h include/quodra.hpp include/quodra_sc_fields.hpp
+             include/quodra_sc_divider.hpp include/quodra_sc_target.hpp include/quodra_sc_words.h
+             ${lib}/libquodra_systemc.so ${lib}/pkgconfig/quodra-systemc.pc
              ${lib}/libquodra.so ${lib}/libquodra.so.5 ${lib}/libquodra.so.${VERSION}
              ${lib}/cmake/quodra/quodraConfig.cmake ${lib}/cmake/quodra/quodraConfigVersion.cmake
              ${lib}/cmake/quodra/quodraTargets.cmake
@@ -148,7 +150,7 @@ endforeach()
 # --- consumers built against the unpacked .deb ------------------------------
 set(consumer_args -DWORK_DIR=${WORK_DIR}/consumers -DPREFIX=${root}/usr -DLIBDIR=${LIBDIR}
     -DGENERATOR=${GENERATOR} -DC_COMPILER=${C_COMPILER} -DCXX_COMPILER=${CXX_COMPILER}
-    -DPKG_CONFIG=${PKG_CONFIG})
+    -DPKG_CONFIG=${PKG_CONFIG} -DSYSTEMC=${SYSTEMC})
 set(modes package)
 if(PKG_CONFIG)
   list(APPEND modes pkg-config)

@@ -1,5 +1,6 @@
-# libquodra_dpi carries the engine inside: it must not need libquodra at
-# run time, only GNU MP and the C and C++ run-time libraries.
+# The surface libraries that carry the engine inside (libquodra_dpi,
+# libquodra_systemc) must not need libquodra at run time, only GNU MP and
+# the C and C++ run-time libraries.
 find_program(READELF_PROGRAM readelf REQUIRED)
 execute_process(COMMAND ${READELF_PROGRAM} -d ${LIBRARY}
                 OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
