@@ -45,12 +45,15 @@ private:
     void open_temporary(const struct stat *existing);
     [[noreturn]] void fail(const std::string &what);
     void discard_temporary();
+    void start_writeback(std::size_t bytes);
 
     std::string target_; // the file finally written; empty: standard output
     std::string temporary_;
     std::FILE *stream_ = nullptr;
     bool standard_output_ = false;
     bool in_place_ = false;
+    off_t writeback_from_ = 0;      // the temporary's bytes asked to be written back
+    std::size_t unsynced_bytes_ = 0; // written since
 };
 
 } // namespace quodra_div
