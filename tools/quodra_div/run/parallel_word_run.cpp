@@ -141,10 +141,9 @@ void run_word_batches_in_parallel(const tool_options &options, const prepared_di
         if (written == filled) {
             break;
         }
-        if (!pool.wait_until_committed(written + 1)) {
+        if (!pool.wait_for_commits(written)) {
             std::rethrow_exception(stopped_by);
         }
-        ++written;
     }
     progress.finish();
 }

@@ -61,11 +61,13 @@ public:
         slot_done_.wait(lock, [&] { return slot.done; });
     }
 
-    // With commit: returns once `count` slots are committed, or a commit
-    // returned false; returns whether every commit so far succeeded.
-    bool wait_until_committed(uint64_t count) {
+    // With commit: waits until more than `committed` slots are committed,
+    // or a commit returned false, and sets `committed` to the slots
+    // committed; returns whether every commit so far succeeded.
+    bool wait_for_commits(uint64_t &committed) {
         std::unique_lock<std::mutex> lock(mutex_);
-        slot_done_.wait(lock, [&] { return committed_ >= count || commit_stopped_; });
+        slot_done_.wait(lock, [&] { return committed_ > committed || commit_stopped_; });
+        committed = committed_;
         return !commit_stopped_;
     }
 
@@ -83,12 +85,14 @@ private:
                 queue_.pop_front();
             }
             finish_(*slot);
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                slot->done = true;
-                if (commit_) commit_in_order(lock);
+            std::unique_lock<std::mutex> lock(mutex_);
+            slot->done = true;
+            if (commit_) {
+                commit_in_order(lock); // wakes the waiting thread only for commits
+            } else {
+                lock.unlock();
+                slot_done_.notify_all();
             }
-            slot_done_.notify_all();
         }
     }
 
@@ -108,7 +112,10 @@ private:
             lock.lock();
             ++committed_;
             commit_stopped_ = !go_on;
+            // Woken outside the lock, the waiting thread finds it free.
+            lock.unlock();
             slot_done_.notify_all();
+            lock.lock();
         }
         committing_ = false;
     }
