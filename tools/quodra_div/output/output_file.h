@@ -6,6 +6,8 @@
 //     failure, and on every catchable signal whose default action ends the
 //     process, the temporary is removed and an existing file is left as it
 //     was. SIGXFSZ is ignored: a write past the file-size limit fails.
+//     The temporary is handed to the disk every few megabytes as it is
+//     written, so the final sync has little left to wait for.
 //   - A symlink is followed to its final target, which is replaced the same
 //     way; the link itself stays a link.
 //   - Devices, FIFOs and sockets are opened and written in place, never
