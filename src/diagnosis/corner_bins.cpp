@@ -158,7 +158,18 @@ mpz_srcptr truncated_quotient(const gnu_mp_row &row) {
     mpz_tdiv_q(row.working.q, row.sample.dividend, row.sample.divisor);
     return row.working.q;
 }
-wide truncated_quotient(const word_row &row) { return row.sample.dividend / row.sample.divisor; }
+// Operands within 64 signed bits (all but the top half of unsigned 64-bit
+// fields) divide in one machine division; -2^63 / -1, whose quotient does
+// not fit, and the rest take the 128-bit one.
+wide truncated_quotient(const word_row &row) {
+    const wide dividend = row.sample.dividend;
+    const wide divisor = row.sample.divisor;
+    const auto in_int64 = [](wide v) { return v >= INT64_MIN && v <= INT64_MAX; };
+    if (in_int64(dividend) && in_int64(divisor) && divisor != -1) {
+        return static_cast<int64_t>(dividend) / static_cast<int64_t>(divisor);
+    }
+    return dividend / divisor;
+}
 
 // A bin's test, written once as a generic lambda and kept for both rows.
 struct hit_test {

@@ -277,3 +277,36 @@ TEST(CornerBins, WordsFallInTheBinsAndMapCellsOfTheirGnuMpValues) {
 }
 
 } // namespace
+
+// The wrap bin divides 64-bit operands in one machine division, except
+// where that division cannot: -2^63 / -1, whose quotient 2^63 wraps a
+// 64-bit field. Rows at the 64-bit edges, counted from words.
+TEST(CornerBins, WrapBinAtTheSixtyFourBitEdges) {
+    const word_value lowest = -(word_value{1} << 63);
+    const word_value highest = (word_value{1} << 63) - 1;
+    struct row_case {
+        word_value dividend, divisor;
+        bool wraps;
+    };
+    const row_case cases[] = {
+        {lowest, -1, true},   {lowest, 1, false},  {highest, -1, false},
+        {lowest, 2, false},   {lowest, lowest, false}, {highest, 1, false},
+        {-8, -1, false},      {lowest + 1, -1, false},
+    };
+    const divider_shape s = shape(1, true, false, 64, 64, 0);
+    for (const row_case &c : cases) {
+        corner_coverage coverage(s);
+        divided_words words;
+        words.dividend = c.dividend;
+        words.divisor = c.divisor;
+        words.has_quotient = true;
+        words.quotient = c.wraps ? lowest : c.dividend / c.divisor; // the written pattern
+        coverage.add(words);
+        uint64_t wrapped = 0;
+        for (const quodra_diagnosis::bin_tally &bin : coverage.bins()) {
+            if (std::string(bin.name) == "quotient wraps its field") wrapped = bin.rows;
+        }
+        EXPECT_EQ(wrapped, c.wraps ? 1u : 0u) << static_cast<long long>(c.dividend) << " / "
+                                              << static_cast<long long>(c.divisor);
+    }
+}

@@ -4,11 +4,14 @@
 // fields up to 64 bits compared byte for byte, messages included.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -462,6 +465,68 @@ TEST(WordRoute, ParallelRunsWriteTheSameBytes) {
             ASSERT_EQ(words.file, gnu_mp.file) << command << jobs;
         }
     }
+}
+
+// A run written in place to a regular file (through /dev/fd/N) under a
+// file-size limit, so that the write of some batch fails mid-run: the
+// file then holds the first `limit` bytes the run wrote, and the run ends
+// with the write's failure.
+run_output run_limited(std::vector<std::string> arguments, division_route route,
+                       rlim_t limit) {
+    const std::string path = temp_path("limited.out");
+    const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
+    EXPECT_GE(descriptor, 0) << path;
+    arguments.insert(arguments.end(), {"-o", "/dev/fd/" + std::to_string(descriptor)});
+    struct rlimit unlimited {};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    const struct rlimit limited {limit, unlimited.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails with EFBIG
+    run_output out;
+    testing::internal::CaptureStderr();
+    setrlimit(RLIMIT_FSIZE, &limited);
+    try {
+        out.status = static_cast<int>(run_divisions(*parse(arguments), route));
+    } catch (const tool_error &e) {
+        out.status = static_cast<int>(e.status());
+        out.messages = e.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    out.messages += testing::internal::GetCapturedStderr();
+    close(descriptor);
+    out.file = read_file(path);
+    std::remove(path.c_str());
+    return out;
+}
+
+// The workers write the finished batches in order themselves: when the
+// write of a batch fails partway through a run of several jobs and many
+// small batches, the file holds the same first bytes as a one-job GNU MP
+// run's, and the run fails the same way, once.
+TEST(WordRoute, ParallelRunsStopAtAFailedWriteAsOneJobDoes) {
+    std::mt19937_64 random(1871);
+    int failed = 0;
+    const int rounds = 30;
+    for (int round = 0; round < rounds; ++round) {
+        std::vector<std::string> arguments = random_arguments(random);
+        *(std::find(arguments.begin(), arguments.end(), "--random") + 1) =
+            std::to_string(2000 + random() % 3000);
+        *(std::find(arguments.begin(), arguments.end(), "--batch-size") + 1) =
+            std::to_string(1 + random() % 40);
+        const std::string command = command_of(arguments);
+        const std::size_t size = run_through(arguments, division_route::gnu_mp_only).file.size();
+        const rlim_t limit = 4096 + random() % (size - 4096);
+        const run_output gnu_mp = run_limited(arguments, division_route::gnu_mp_only, limit);
+        ASSERT_EQ(gnu_mp.file.size(), limit) << command;
+        failed += gnu_mp.status == static_cast<int>(exit_status::output_failed) ? 1 : 0;
+        for (const char *jobs : {"2", "3"}) {
+            const run_output words =
+                run_limited(with_jobs(arguments, jobs), division_route::words_where_in_reach, limit);
+            ASSERT_EQ(words.status, gnu_mp.status) << command << jobs;
+            ASSERT_EQ(words.messages, gnu_mp.messages) << command << jobs;
+            ASSERT_EQ(words.file, gnu_mp.file) << command << jobs;
+        }
+    }
+    EXPECT_EQ(failed, rounds);
 }
 
 // ---------------------------------------------------------------------------

@@ -9,6 +9,7 @@ namespace quodra_div {
 void check_report::add_agreeing(const sample &operands, const sample_result &model) {
     ++rows_;
     tally(coverage_, layout_, operands, model);
+    if (!mapping_) return;
     map_.add(operands.dividend.get(), operands.divisor.get(), false,
              quodra_diagnosis::mismatch_class::unclassified);
 }
@@ -25,6 +26,7 @@ void check_report::add_agreeing(uint64_t dividend, uint64_t divisor, const word_
         divided_words_from(layout_, dividend, divisor, model);
     ++rows_;
     coverage_.add(divided);
+    if (!mapping_) return;
     map_.add(divided.dividend, divided.divisor, false,
              quodra_diagnosis::mismatch_class::unclassified);
 }
@@ -38,7 +40,8 @@ void check_report::add(const result_row &row, const sample_result &model, std::s
     ++rows_;
     tally(coverage_, layout_, row.operands, model);
     ++differing_;
-    map_.add(row.operands.dividend.get(), row.operands.divisor.get(), true, classify(row, model));
+    const quodra_diagnosis::mismatch_class kind = classify(row, model);
+    if (mapping_) map_.add(row.operands.dividend.get(), row.operands.divisor.get(), true, kind);
     if (shown_ < max_report_) {
         ++shown_;
         append_row_heading(row, layout_, numbers_, out);

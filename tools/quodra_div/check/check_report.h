@@ -19,11 +19,12 @@ namespace quodra_div {
 
 class check_report {
 public:
-    // The layout must outlive the report.
+    // The layout must outlive the report. With `mapping` false (no --map),
+    // rows are not placed on the operand map, which then stays empty.
     check_report(const result_layout &layout, const quodra_diagnosis::divider_shape &shape,
-                 uint64_t max_report)
-        : layout_(layout), shape_(shape), max_report_(max_report), coverage_(shape),
-          classes_(shape), map_(shape) {}
+                 uint64_t max_report, bool mapping = true)
+        : layout_(layout), shape_(shape), max_report_(max_report), mapping_(mapping),
+          coverage_(shape), classes_(shape), map_(shape) {}
 
     // Compares a row with the model's result for it; a differing row among
     // the first max_report is appended to out in full.
@@ -50,6 +51,7 @@ private:
     const result_layout &layout_;
     quodra_diagnosis::divider_shape shape_;
     uint64_t max_report_;
+    bool mapping_;
     uint64_t rows_ = 0;
     uint64_t differing_ = 0;
     uint64_t shown_ = 0;

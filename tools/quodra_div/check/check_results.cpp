@@ -78,7 +78,8 @@ exit_status check_results(const tool_options &options, division_route route) {
     prepared_divider divider(options);
     result_rows rows(options, divider.layout);
     output_file sink(options.output_path);
-    check_report report(divider.layout, shape_of(options.divider), options.max_report);
+    check_report report(divider.layout, shape_of(options.divider), options.max_report,
+                        !options.map_path.empty());
     progress_meter progress(options.progress, sink.is_terminal(), 0);
     if (route == division_route::words_where_in_reach && checks_on_words(divider, rows)) {
         check_word_batches(options, divider, rows, report, sink, progress);

@@ -35,8 +35,10 @@ std::string_view next_cell(std::string_view text, std::size_t &at) {
     return text.substr(begin, at - begin);
 }
 
-// A pattern of exactly hex_digits(width) digits within width bits.
-bool read_pattern(std::string_view cell, unsigned width, uint64_t &bits) {
+// A pattern of exactly hex_digits(width) digits within width bits. Every
+// cell of a checked row passes here and in read_operand, which are kept
+// inline in the row readers.
+[[gnu::always_inline]] inline bool read_pattern(std::string_view cell, unsigned width, uint64_t &bits) {
     if (cell.size() != hex_digits(width)) return false;
     bits = 0;
     for (char c : cell) {
@@ -55,7 +57,7 @@ bool all_x(std::string_view cell, unsigned width) {
     return true;
 }
 
-bool read_operand(std::string_view cell, const operand_range &range, uint64_t &word) {
+[[gnu::always_inline]] inline bool read_operand(std::string_view cell, const operand_range &range, uint64_t &word) {
     uint64_t bits = 0;
     if (!read_pattern(cell, range.width(), bits)) return false;
     const uint64_t sign = range.is_signed() ? uint64_t{1} << (range.width() - 1) : 0;

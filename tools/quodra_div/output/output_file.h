@@ -6,6 +6,8 @@
 //     failure, and on every catchable signal whose default action ends the
 //     process, the temporary is removed and an existing file is left as it
 //     was. SIGXFSZ is ignored: a write past the file-size limit fails.
+//     The temporary is handed to the disk every few megabytes as it is
+//     written, so the final sync has little left to wait for.
 //   - A symlink is followed to its final target, which is replaced the same
 //     way; the link itself stays a link.
 //   - Devices, FIFOs and sockets are opened and written in place, never
@@ -45,12 +47,15 @@ private:
     void open_temporary(const struct stat *existing);
     [[noreturn]] void fail(const std::string &what);
     void discard_temporary();
+    void start_writeback(std::size_t bytes);
 
     std::string target_; // the file finally written; empty: standard output
     std::string temporary_;
     std::FILE *stream_ = nullptr;
     bool standard_output_ = false;
     bool in_place_ = false;
+    off_t writeback_from_ = 0;      // the temporary's bytes asked to be written back
+    std::size_t unsynced_bytes_ = 0; // written since
 };
 
 } // namespace quodra_div

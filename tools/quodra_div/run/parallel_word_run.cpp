@@ -75,6 +75,33 @@ void finish_word_batch(word_slot &slot, const sample_source &source,
     capture_library_messages(previous);
 }
 
+// Writes a finished batch on the worker that holds the commit turn: the
+// library's messages, then its rows, its bins and the progress; stores the
+// failure that must end the run after the rows before it and returns false.
+bool commit_word_batch(word_slot &slot, output_file &sink, progress_meter &progress,
+                       quodra_diagnosis::corner_coverage *coverage, uint64_t &done,
+                       std::exception_ptr &stopped_by) {
+    if (!slot.messages.empty()) {
+        std::fputs(slot.messages.c_str(), stderr);
+    }
+    try {
+        if (slot.failure) {
+            std::rethrow_exception(slot.failure);
+        }
+        sink.write(slot.text);
+        if (coverage != nullptr) coverage->merge(*slot.coverage);
+        done += slot.rows;
+        progress.update(done);
+        if (slot.gnu_mp.input_problem()) {
+            std::rethrow_exception(slot.gnu_mp.input_problem()); // after the rows before it
+        }
+    } catch (...) {
+        stopped_by = std::current_exception();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void run_word_batches_in_parallel(const tool_options &options, const prepared_divider &divider,
@@ -83,13 +110,19 @@ void run_word_batches_in_parallel(const tool_options &options, const prepared_di
                                   quodra_diagnosis::corner_coverage *coverage) {
     std::vector<std::unique_ptr<word_slot>> slots;
     const std::size_t window = std::size_t{options.jobs} * batches_per_job;
+    uint64_t done = 0;           // rows written; only the commit turn's holder touches it
+    std::exception_ptr stopped_by; // set by the commit that ended the run
     // Declared after the slots, so its workers are joined before the slots go.
-    worker_pool<word_slot> pool(options.jobs, [&](word_slot &slot) {
-        finish_word_batch(slot, source, divider);
-    });
+    // The workers write the finished batches in order themselves, so the
+    // kernel's copying of the rows is spread over the cores instead of
+    // queueing on this thread.
+    worker_pool<word_slot> pool(
+        options.jobs, [&](word_slot &slot) { finish_word_batch(slot, source, divider); },
+        [&](word_slot &slot) {
+            return commit_word_batch(slot, sink, progress, coverage, done, stopped_by);
+        });
     uint64_t filled = 0;
     uint64_t written = 0;
-    uint64_t done = 0;
     bool input_over = false;
     for (;;) {
         while (!input_over && filled - written < window) {
@@ -108,22 +141,9 @@ void run_word_batches_in_parallel(const tool_options &options, const prepared_di
         if (written == filled) {
             break;
         }
-        word_slot &slot = *slots[written % window];
-        pool.wait_until_done(slot);
-        if (!slot.messages.empty()) {
-            std::fputs(slot.messages.c_str(), stderr);
+        if (!pool.wait_for_commits(written)) {
+            std::rethrow_exception(stopped_by);
         }
-        if (slot.failure) {
-            std::rethrow_exception(slot.failure);
-        }
-        sink.write(slot.text);
-        if (coverage != nullptr) coverage->merge(*slot.coverage);
-        done += slot.rows;
-        progress.update(done);
-        if (slot.gnu_mp.input_problem()) {
-            std::rethrow_exception(slot.gnu_mp.input_problem()); // after the rows before it
-        }
-        ++written;
     }
     progress.finish();
 }

@@ -1,11 +1,14 @@
 // Worker threads taking batches from a queue, for the --jobs runners: the
-// calling thread submits batch slots in sample order and waits for each in
-// turn, so it writes finished batches in order while the workers go on.
+// calling thread submits batch slots in sample order. Either it waits for
+// each in turn and writes the finished batches itself, or, given a commit
+// function, the workers commit finished batches in submission order
+// themselves and the calling thread only waits for the count committed.
 #ifndef QUODRA_DIV_RUN_WORKER_POOL_H
 #define QUODRA_DIV_RUN_WORKER_POOL_H
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -22,11 +25,19 @@ namespace quodra_div {
 // destroyed batch: declare the pool after the slots.
 template <typename Slot> class worker_pool {
 public:
+    // Returns false when the run must stop after this batch.
+    using commit_function = std::function<bool(Slot &)>;
+
     // Workers start as batches arrive, up to `threads`: a short input
     // starts no more threads than it has batches. finish(slot) runs on a
-    // worker and must not throw.
-    worker_pool(unsigned threads, std::function<void(Slot &)> finish)
-        : most_threads_(threads), finish_(std::move(finish)) {}
+    // worker and must not throw. With commit, commit(slot) runs on a
+    // worker too, for every finished slot in submission order and never
+    // on two threads at once (each commit happens after the one before
+    // it); it must not throw, and once it returns false no slot is
+    // committed again.
+    worker_pool(unsigned threads, std::function<void(Slot &)> finish,
+                commit_function commit = nullptr)
+        : most_threads_(threads), finish_(std::move(finish)), commit_(std::move(commit)) {}
 
     ~worker_pool() { stop(); }
     worker_pool(const worker_pool &) = delete;
@@ -36,6 +47,7 @@ public:
         {
             std::lock_guard<std::mutex> lock(mutex_);
             queue_.push_back(&slot);
+            if (commit_) uncommitted_.push_back(&slot);
         }
         if (workers_.size() < most_threads_) {
             workers_.emplace_back([this] { work(); });
@@ -43,9 +55,20 @@ public:
         work_ready_.notify_one();
     }
 
+    // Without commit: returns once the slot is finished.
     void wait_until_done(Slot &slot) {
         std::unique_lock<std::mutex> lock(mutex_);
         slot_done_.wait(lock, [&] { return slot.done; });
+    }
+
+    // With commit: waits until more than `committed` slots are committed,
+    // or a commit returned false, and sets `committed` to the slots
+    // committed; returns whether every commit so far succeeded.
+    bool wait_for_commits(uint64_t &committed) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        slot_done_.wait(lock, [&] { return committed_ > committed || commit_stopped_; });
+        committed = committed_;
+        return !commit_stopped_;
     }
 
 private:
@@ -62,12 +85,39 @@ private:
                 queue_.pop_front();
             }
             finish_(*slot);
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                slot->done = true;
+            std::unique_lock<std::mutex> lock(mutex_);
+            slot->done = true;
+            if (commit_) {
+                commit_in_order(lock); // wakes the waiting thread only for commits
+            } else {
+                lock.unlock();
+                slot_done_.notify_all();
             }
-            slot_done_.notify_all();
         }
+    }
+
+    // Whichever worker finds the oldest uncommitted slot finished takes the
+    // commit turn and commits every finished slot in order from there,
+    // outside the lock; a worker finishing a slot meanwhile leaves it to
+    // the thread holding the turn, which looks again before giving it up.
+    void commit_in_order(std::unique_lock<std::mutex> &lock) {
+        if (committing_) return;
+        committing_ = true;
+        while (!commit_stopped_ && !stopping_ && !uncommitted_.empty() &&
+               uncommitted_.front()->done) {
+            Slot *next = uncommitted_.front();
+            uncommitted_.pop_front();
+            lock.unlock();
+            const bool go_on = commit_(*next);
+            lock.lock();
+            ++committed_;
+            commit_stopped_ = !go_on;
+            // Woken outside the lock, the waiting thread finds it free.
+            lock.unlock();
+            slot_done_.notify_all();
+            lock.lock();
+        }
+        committing_ = false;
     }
 
     void stop() {
@@ -84,10 +134,15 @@ private:
 
     const std::size_t most_threads_;
     const std::function<void(Slot &)> finish_;
+    const commit_function commit_;
     std::mutex mutex_;
     std::condition_variable work_ready_;
     std::condition_variable slot_done_;
     std::deque<Slot *> queue_;
+    std::deque<Slot *> uncommitted_; // submitted, in order, with commit
+    uint64_t committed_ = 0;
+    bool committing_ = false; // a worker holds the commit turn
+    bool commit_stopped_ = false;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };
