@@ -467,6 +467,28 @@ TEST(WordRoute, ParallelRunsWriteTheSameBytes) {
     }
 }
 
+// Sample counts at the edges of the batches, where the workers' claims run
+// out: no sample, one short of a batch, whole batches (the last claim is
+// then empty) and one over; with more jobs than batches as well.
+TEST(WordRoute, ParallelRunsAtBatchEdgesWriteTheSameBytes) {
+    const std::vector<std::string> base = {"--seed", "7", "--dividend-width", "12",
+                                           "--divisor-width", "5", "--signed", "--remainder",
+                                           "-f", "hex", "--batch-size", "16", "--no-progress",
+                                           "--header", "--jobs", "1"};
+    for (const char *count : {"0", "1", "15", "16", "17", "64", "65"}) {
+        std::vector<std::string> arguments = base;
+        arguments.insert(arguments.begin(), {"--random", count});
+        const run_output gnu_mp = run_through(arguments, division_route::gnu_mp_only);
+        for (const char *jobs : {"2", "5"}) {
+            const run_output words =
+                run_through(with_jobs(arguments, jobs), division_route::words_where_in_reach);
+            EXPECT_EQ(words.status, gnu_mp.status) << count << " samples, " << jobs << " jobs";
+            EXPECT_EQ(words.messages, gnu_mp.messages) << count << " samples, " << jobs << " jobs";
+            EXPECT_EQ(words.file, gnu_mp.file) << count << " samples, " << jobs << " jobs";
+        }
+    }
+}
+
 // A run written in place to a regular file (through /dev/fd/N) under a
 // file-size limit, so that the write of some batch fails mid-run: the
 // file then holds the first `limit` bytes the run wrote, and the run ends

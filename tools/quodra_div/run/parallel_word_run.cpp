@@ -110,40 +110,45 @@ void run_word_batches_in_parallel(const tool_options &options, const prepared_di
                                   quodra_diagnosis::corner_coverage *coverage) {
     std::vector<std::unique_ptr<word_slot>> slots;
     const std::size_t window = std::size_t{options.jobs} * batches_per_job;
-    uint64_t done = 0;           // rows written; only the commit turn's holder touches it
+    uint64_t done = 0;             // rows written; only the commit turn's holder touches it
     std::exception_ptr stopped_by; // set by the commit that ended the run
+    bool input_over = false;       // likewise, once the first batches are queued
+    bool first_batch = true;
+    // Claims the next batch's sample indices; a claim short of a whole
+    // batch is the input's last.
+    const auto claim_next = [&](word_slot &slot) {
+        if (input_over) return false;
+        slot.reset();
+        slot.count = static_cast<std::size_t>(source.claim_words(options.batch_size, slot.first));
+        slot.with_header = first_batch && options.header; // random samples never fail to read
+        first_batch = false;
+        input_over = slot.count < options.batch_size;
+        return true;
+    };
     // Declared after the slots, so its workers are joined before the slots go.
     // The workers write the finished batches in order themselves, so the
     // kernel's copying of the rows is spread over the cores instead of
-    // queueing on this thread.
+    // queueing on this thread, and refill the written slots themselves, so
+    // this thread sleeps until the end.
     worker_pool<word_slot> pool(
         options.jobs, [&](word_slot &slot) { finish_word_batch(slot, source, divider); },
         [&](word_slot &slot) {
             return commit_word_batch(slot, sink, progress, coverage, done, stopped_by);
-        });
-    uint64_t filled = 0;
-    uint64_t written = 0;
-    bool input_over = false;
-    for (;;) {
-        while (!input_over && filled - written < window) {
-            if (slots.size() < window && filled == slots.size()) {
-                slots.push_back(std::make_unique<word_slot>(options, divider.layout, summary,
-                                                            coverage != nullptr));
-            }
-            word_slot &slot = *slots[filled % window];
-            slot.reset();
-            slot.count = static_cast<std::size_t>(source.claim_words(options.batch_size, slot.first));
-            slot.with_header = filled == 0 && options.header; // random samples never fail to read
-            input_over = slot.count < options.batch_size;
-            pool.submit(slot);
-            ++filled;
-        }
-        if (written == filled) {
+        },
+        claim_next);
+    std::vector<word_slot *> first_batches;
+    while (first_batches.size() < window) {
+        slots.push_back(std::make_unique<word_slot>(options, divider.layout, summary,
+                                                    coverage != nullptr));
+        if (!claim_next(*slots.back())) {
+            slots.pop_back();
             break;
         }
-        if (!pool.wait_for_commits(written)) {
-            std::rethrow_exception(stopped_by);
-        }
+        first_batches.push_back(slots.back().get());
+    }
+    pool.submit_all(first_batches);
+    if (!pool.wait_until_all_committed()) {
+        std::rethrow_exception(stopped_by);
     }
     progress.finish();
 }

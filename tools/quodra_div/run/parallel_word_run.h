@@ -1,10 +1,11 @@
-// Runs with --jobs N > 1 on the word route: the calling thread only hands
-// out sample indices; each worker draws its batch's samples from their
+// Runs with --jobs N > 1 on the word route: the calling thread only queues
+// the first batches' sample indices and waits for the end; each worker draws its batch's samples from their
 // indices (a random sample is a function of its index), divides them with
 // the engine's word batch and formats the rows, and whichever worker finds
 // the next batch in order finished writes it and every finished batch
-// after it, one writer at a time. The output, the messages and the exit
-// status are those of a run with --jobs 1.
+// after it, one writer at a time, claiming the next indices for each batch
+// it writes. The output, the messages and the exit status are those of a
+// run with --jobs 1.
 #ifndef QUODRA_DIV_RUN_PARALLEL_WORD_RUN_H
 #define QUODRA_DIV_RUN_PARALLEL_WORD_RUN_H
 

@@ -2,7 +2,8 @@
 // calling thread submits batch slots in sample order. Either it waits for
 // each in turn and writes the finished batches itself, or, given a commit
 // function, the workers commit finished batches in submission order
-// themselves and the calling thread only waits for the count committed.
+// themselves, refill each committed slot with the next batch and queue it
+// again, and the calling thread only waits for the end of the run.
 #ifndef QUODRA_DIV_RUN_WORKER_POOL_H
 #define QUODRA_DIV_RUN_WORKER_POOL_H
 
@@ -27,6 +28,9 @@ template <typename Slot> class worker_pool {
 public:
     // Returns false when the run must stop after this batch.
     using commit_function = std::function<bool(Slot &)>;
+    // Loads a committed slot with the next batch; false when the input is
+    // over (the slot then stays idle).
+    using refill_function = std::function<bool(Slot &)>;
 
     // Workers start as batches arrive, up to `threads`: a short input
     // starts no more threads than it has batches. finish(slot) runs on a
@@ -34,25 +38,37 @@ public:
     // worker too, for every finished slot in submission order and never
     // on two threads at once (each commit happens after the one before
     // it); it must not throw, and once it returns false no slot is
-    // committed again.
+    // committed again. With refill as well, refill(slot) runs right after
+    // the slot's successful commit, on the same thread (so refills never
+    // overlap and come in commit order), and a slot it loads is queued
+    // again behind the others: the workers keep themselves fed, and the
+    // calling thread, which would otherwise be woken for every batch on
+    // the cores the workers need, sleeps until the run is over.
     worker_pool(unsigned threads, std::function<void(Slot &)> finish,
-                commit_function commit = nullptr)
-        : most_threads_(threads), finish_(std::move(finish)), commit_(std::move(commit)) {}
+                commit_function commit = nullptr, refill_function refill = nullptr)
+        : most_threads_(threads), finish_(std::move(finish)), commit_(std::move(commit)),
+          refill_(std::move(refill)) {}
 
     ~worker_pool() { stop(); }
     worker_pool(const worker_pool &) = delete;
     worker_pool &operator=(const worker_pool &) = delete;
 
-    void submit(Slot &slot) {
+    void submit(Slot &slot) { submit_all({&slot}); }
+
+    // Queues the slots in this order at once; with refill, the first
+    // slots of the run go this way, so that no refilled slot comes between.
+    void submit_all(const std::vector<Slot *> &slots) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            queue_.push_back(&slot);
-            if (commit_) uncommitted_.push_back(&slot);
+            for (Slot *slot : slots) {
+                queue_.push_back(slot);
+                if (commit_) uncommitted_.push_back(slot);
+            }
         }
-        if (workers_.size() < most_threads_) {
+        for (std::size_t i = 0; i < slots.size() && workers_.size() < most_threads_; ++i) {
             workers_.emplace_back([this] { work(); });
         }
-        work_ready_.notify_one();
+        work_ready_.notify_all();
     }
 
     // Without commit: returns once the slot is finished.
@@ -61,13 +77,12 @@ public:
         slot_done_.wait(lock, [&] { return slot.done; });
     }
 
-    // With commit: waits until more than `committed` slots are committed,
-    // or a commit returned false, and sets `committed` to the slots
-    // committed; returns whether every commit so far succeeded.
-    bool wait_for_commits(uint64_t &committed) {
+    // With commit and refill: waits until every queued slot is committed
+    // and none was refilled, or a commit returned false; returns whether
+    // every commit succeeded.
+    bool wait_until_all_committed() {
         std::unique_lock<std::mutex> lock(mutex_);
-        slot_done_.wait(lock, [&] { return committed_ > committed || commit_stopped_; });
-        committed = committed_;
+        slot_done_.wait(lock, [&] { return all_committed(); });
         return !commit_stopped_;
     }
 
@@ -77,7 +92,9 @@ private:
             Slot *slot = nullptr;
             {
                 std::unique_lock<std::mutex> lock(mutex_);
+                ++idle_workers_;
                 work_ready_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+                --idle_workers_;
                 if (stopping_) {
                     return;
                 }
@@ -109,16 +126,29 @@ private:
             uncommitted_.pop_front();
             lock.unlock();
             const bool go_on = commit_(*next);
+            const bool refilled = go_on && refill_ && refill_(*next);
             lock.lock();
             ++committed_;
             commit_stopped_ = !go_on;
-            // Woken outside the lock, the waiting thread finds it free.
-            lock.unlock();
-            slot_done_.notify_all();
-            lock.lock();
+            if (refilled) {
+                queue_.push_back(next);
+                uncommitted_.push_back(next);
+                // This worker takes queued work itself; only an idle one
+                // needs waking.
+                if (idle_workers_ > 0) work_ready_.notify_one();
+            }
+            if (!refill_ || all_committed()) {
+                // Woken outside the lock, the waiting thread finds it free.
+                lock.unlock();
+                slot_done_.notify_all();
+                lock.lock();
+            }
         }
         committing_ = false;
     }
+
+    // Under the lock: nothing is left to commit, or nothing more will be.
+    bool all_committed() const { return commit_stopped_ || uncommitted_.empty(); }
 
     void stop() {
         {
@@ -135,6 +165,7 @@ private:
     const std::size_t most_threads_;
     const std::function<void(Slot &)> finish_;
     const commit_function commit_;
+    const refill_function refill_;
     std::mutex mutex_;
     std::condition_variable work_ready_;
     std::condition_variable slot_done_;
@@ -142,6 +173,7 @@ private:
     std::deque<Slot *> uncommitted_; // submitted, in order, with commit
     uint64_t committed_ = 0;
     bool committing_ = false; // a worker holds the commit turn
+    std::size_t idle_workers_ = 0; // waiting for work_ready_
     bool commit_stopped_ = false;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
