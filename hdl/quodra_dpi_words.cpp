@@ -7,15 +7,12 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/driver/word_batch.h"
+#include "engine/driver/word_sample.h"
 #include "engine/remainder/word_core.h"
 
 namespace {
 
-using quodra_internal::divide_word_batch;
-using quodra_internal::result_words;
 using quodra_internal::word_batch_status;
-using quodra_internal::word_results;
 
 int64_t as_int64(uint64_t bits) {
     int64_t value;
@@ -23,37 +20,12 @@ int64_t as_int64(uint64_t bits) {
     return value;
 }
 
-uint64_t as_bits(int64_t value) {
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-// Runs `count` (0 or 1) samples; a count of 0 asks only whether the
-// configuration is in reach, which the batch checks before any sample.
 bool run_batch(const quodra_v5_1 &model, bool signed_operands, uint64_t dividend, uint64_t divisor,
                bool signed_quotient, std::size_t count, word_batch_sample &out) {
-    int64_t signed_quotient_word = 0;
-    word_results results;
-    if (signed_quotient) {
-        results.quotient.as_int64 = &signed_quotient_word;
-    } else {
-        results.quotient.as_uint64 = &out.quotient;
-    }
-    results.remainder.as_uint64 = &out.remainder;
-    results.div_by_zero = &out.div_by_zero;
-    word_batch_status status;
-    if (signed_operands) {
-        const int64_t n = as_int64(dividend);
-        const int64_t d = as_int64(divisor);
-        status = divide_word_batch(model, &d, &n, count, results);
-    } else {
-        status = divide_word_batch(model, &divisor, &dividend, count, results);
-    }
-    if (signed_quotient) {
-        out.quotient = as_bits(signed_quotient_word);
-    }
-    return status == word_batch_status::divided;
+    return quodra_internal::divide_word_sample(model, signed_operands, dividend, divisor,
+                                               signed_quotient, count,
+                                               {&out.quotient, &out.remainder, &out.div_by_zero}) ==
+           word_batch_status::divided;
 }
 
 // The value a port of `width` bits (1 .. 64) holds: its low bits, as a

@@ -6,10 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <new>
 
-#include "engine/driver/word_batch.h"
+#include "engine/driver/word_sample.h"
 
 struct quodra_sc_words {
     quodra_v5_1 *model;
@@ -19,47 +18,12 @@ struct quodra_sc_words {
 
 namespace {
 
-using quodra_internal::divide_word_batch;
-using quodra_internal::word_batch_status;
-using quodra_internal::word_results;
-
-int64_t as_int64(uint64_t bits) {
-    int64_t value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-uint64_t as_bits(int64_t value) {
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-// Runs `count` (0 or 1) samples; a count of 0 asks only whether the
-// configuration is in reach, which the batch checks before any sample.
 bool run_batch(const quodra_sc_words &words, uint64_t dividend, uint64_t divisor, std::size_t count,
                quodra_sc_word_sample &out) {
-    int64_t signed_quotient_word = 0;
-    word_results results;
-    if (words.signed_quotient) {
-        results.quotient.as_int64 = &signed_quotient_word;
-    } else {
-        results.quotient.as_uint64 = &out.quotient;
-    }
-    results.remainder.as_uint64 = &out.remainder;
-    results.div_by_zero = &out.div_by_zero;
-    word_batch_status status;
-    if (words.signed_operands) {
-        const int64_t n = as_int64(dividend);
-        const int64_t d = as_int64(divisor);
-        status = divide_word_batch(*words.model, &d, &n, count, results);
-    } else {
-        status = divide_word_batch(*words.model, &divisor, &dividend, count, results);
-    }
-    if (words.signed_quotient) {
-        out.quotient = as_bits(signed_quotient_word);
-    }
-    return status == word_batch_status::divided;
+    return quodra_internal::divide_word_sample(
+               *words.model, words.signed_operands, dividend, divisor, words.signed_quotient, count,
+               {&out.quotient, &out.remainder, &out.div_by_zero}) ==
+           quodra_internal::word_batch_status::divided;
 }
 
 } // namespace

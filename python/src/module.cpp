@@ -17,6 +17,7 @@
 #include "bound_samples.h"
 #include "diagnosis_bindings.h"
 #include "engine/driver/word_batch.h"
+#include "engine/driver/word_sample.h"
 #include "integer_conversion.h"
 #include "quodra.hpp"
 
@@ -213,19 +214,13 @@ public:
             !one_sample_.divisor.read(divisor, d)) {
             return py::none();
         }
-        int64_t signed_quotient = 0;
         uint64_t quotient = 0;
         uint64_t remainder = 0;
         uint32_t flag = 0;
-        quodra_internal::word_results out;
-        if (one_sample_.signed_quotient) {
-            out.quotient.as_int64 = &signed_quotient;
-        } else {
-            out.quotient.as_uint64 = &quotient;
-        }
-        out.remainder.as_uint64 = &remainder;
-        out.div_by_zero = &flag;
-        if (quodra_internal::divide_word_batch(*model_->get(), &d, &n, 1, out) !=
+        // The operands are int64 values, whatever the fields' sign.
+        if (quodra_internal::divide_word_sample(*model_->get(), true, static_cast<uint64_t>(n),
+                                                static_cast<uint64_t>(d), one_sample_.signed_quotient,
+                                                1, {&quotient, &remainder, &flag}) !=
             quodra_internal::word_batch_status::divided) {
             return py::none();
         }
@@ -233,7 +228,8 @@ public:
         if (flag != 0 && one_sample_.signed_quotient) {
             quotient_value = py::none(); // High Radix writes no quotient for a zero divisor
         } else if (one_sample_.signed_quotient) {
-            quotient_value = py::reinterpret_steal<py::object>(PyLong_FromLongLong(signed_quotient));
+            quotient_value = py::reinterpret_steal<py::object>(
+                PyLong_FromLongLong(static_cast<int64_t>(quotient)));
         } else {
             quotient_value = py::reinterpret_steal<py::object>(PyLong_FromUnsignedLongLong(quotient));
         }
@@ -385,20 +381,12 @@ private:
         const bool is_signed = config.operand_sign == QUODRA_OPERAND_SIGNED;
         plan.dividend = field_of(config.dividend_width, is_signed);
         plan.divisor = field_of(config.divisor_width, is_signed);
-        int64_t unused_quotient = 0;
         uint64_t unused_word = 0;
         uint32_t unused_flag = 0;
-        quodra_internal::word_results out;
-        if (plan.signed_quotient) {
-            out.quotient.as_int64 = &unused_quotient;
-        } else {
-            out.quotient.as_uint64 = &unused_word;
-        }
-        out.remainder.as_uint64 = &unused_word;
-        out.div_by_zero = &unused_flag;
-        const int64_t none = 0;
         // No samples: the batch answers for the configuration alone.
-        plan.in_reach = quodra_internal::divide_word_batch(*model_->get(), &none, &none, 0, out) ==
+        plan.in_reach = quodra_internal::divide_word_sample(
+                            *model_->get(), true, 0, 0, plan.signed_quotient, 0,
+                            {&unused_word, &unused_word, &unused_flag}) ==
                         quodra_internal::word_batch_status::divided;
         return plan;
     }
