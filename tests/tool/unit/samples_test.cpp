@@ -2,6 +2,7 @@
 // sample text, the fixed lists of arguments and demo samples, and the lines
 // of text files.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -156,7 +157,7 @@ TEST(SampleText, LinesWithSomethingToDivide) {
 class TextSkip : public ::testing::Test {
 protected:
     void SetUp() override {
-        path_ = testing::TempDir() + "quodra_div_text_skip.txt";
+        path_ = testing::TempDir() + "quodra_div_text_skip_" + std::to_string(getpid()) + ".txt";
         std::FILE *file = std::fopen(path_.c_str(), "w");
         ASSERT_NE(file, nullptr);
         // Sample lines 2, 4, 5 and 7 (counting from 1); line 5 is malformed.
@@ -282,7 +283,9 @@ TEST(FixedSamples, ABadPairIsNamedByItsNumber) {
 class TextLines : public ::testing::Test {
 protected:
     void SetUp() override {
-        path_ = testing::TempDir() + "quodra_div_text_lines.txt";
+        // CTest runs each case in a process of its own, two at once: with
+        // one shared name, one case's TearDown removed the other's file.
+        path_ = testing::TempDir() + "quodra_div_text_lines_" + std::to_string(getpid()) + ".txt";
         std::FILE *file = std::fopen(path_.c_str(), "w");
         ASSERT_NE(file, nullptr);
         std::fputs("first\n\nthird\r\nlast without end", file);
